@@ -1,0 +1,9 @@
+#pragma once
+
+class PublisherInterface;
+
+class SubscriberInterface {
+public:
+    virtual ~SubscriberInterface() = default;
+    virtual void Update(PublisherInterface* publisher) = 0;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "model/WideString.h"
+#include "sources/WallpaperEntry.h"
+
+// Everything the wallpaper logic needs from the operating system and the image library.
+class CoreInterface {
+public:
+    virtual ~CoreInterface() = default;
+    // Appends the supported images of the folder (and below it) in listing order.
+    virtual void FindImages(const WideString& folder, WallpaperList& list,
+                            bool withSubfolders) = 0;
+    // Converts the image to "wallpaper.bmp" in the settings folder and shows it on the desktop.
+    virtual void SetWallpaper(const WideString& imagePath) = 0;
+    virtual WideString Reserved() = 0;
+    virtual bool IsSupportedImage(const WideString& path) = 0;
+    virtual WideString GetSettingsFolder() const = 0;
+    virtual void SetSettingsFolder(const WideString& folder) = 0;
+    virtual std::vector<WideString> GetSupportedExtensions() const = 0;
+};
+
+// The process's core, created on first use and never destroyed.
+CoreInterface& GetCore();
+
+// Defined by the platform library linked into the program (or by a test's fake).
+std::unique_ptr<CoreInterface> CreateCore();

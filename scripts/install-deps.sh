@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the build, the program and the tests need.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config
+    qt6-base-dev qt6-base-dev-tools libqt6svg6
+    libboost-filesystem-dev libboost-dev
+    libdevil-dev libx11-dev libglib2.0-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb x11-utils x11-apps xdotool imagemagick trayer
+    gsettings-desktop-schemas libglib2.0-bin dbus dbus-x11
+    libjpeg-turbo-progs hyperfine desktop-file-utils
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
+        || missing+=("$package")
+done
+
+if ((${#missing[@]})); then
+    if [[ $(id -u) -ne 0 ]]; then
+        echo "Missing packages: ${missing[*]} (run as root to install them)" >&2
+        exit 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

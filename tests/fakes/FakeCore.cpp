@@ -1,0 +1,71 @@
+#include "tests/fakes/FakeCore.h"
+
+#include <stdexcept>
+
+#include "model/CoreError.h"
+#include "platform/ImageExtensions.h"
+
+std::unique_ptr<CoreInterface> CreateCore() { return std::make_unique<FakeCore>(); }
+
+FakeCore& FakeCore::Instance() { return static_cast<FakeCore&>(GetCore()); }
+
+void FakeCore::Reset() { *this = FakeCore(); }
+
+void FakeCore::AddFolder(const WideString& path, Folder folder) {
+    folders[path] = std::move(folder);
+}
+
+void FakeCore::RemoveFolder(const WideString& path) { folders.erase(path); }
+
+void FakeCore::FailListingAfter(const WideString& path, std::size_t count) {
+    listingFailures[path] = count;
+}
+
+void FakeCore::MakeUnreadable(const WideString& imagePath) { unreadable.insert(imagePath); }
+
+void FakeCore::FailNextSetWallpaper(const std::string& message) {
+    nextSetWallpaperFailure = message;
+}
+
+void FakeCore::FindImages(const WideString& folder, WallpaperList& list, bool withSubfolders) {
+    listed.push_back(folder);
+    const auto found = folders.find(folder);
+    if (found == folders.end()) {
+        throw CoreError("Specified path does not exist: ");
+    }
+    std::vector<WideString> files = found->second.files;
+    if (withSubfolders) {
+        files.insert(files.end(), found->second.nestedFiles.begin(),
+                     found->second.nestedFiles.end());
+    }
+    const auto failure = listingFailures.find(folder);
+    const bool failing = failure != listingFailures.end();
+    const std::size_t limit = failing ? std::min(failure->second, files.size()) : files.size();
+    for (std::size_t i = 0; i < limit; ++i) {
+        if (IsSupportedImage(files[i])) {
+            list.push_back({folder, files[i]});
+        }
+    }
+    if (failing) {
+        listingFailures.erase(failure);
+        throw std::runtime_error("fake listing failure");
+    }
+}
+
+void FakeCore::SetWallpaper(const WideString& imagePath) {
+    if (nextSetWallpaperFailure) {
+        const std::string message = *nextSetWallpaperFailure;
+        nextSetWallpaperFailure.reset();
+        throw CoreError(message);
+    }
+    if (unreadable.contains(imagePath)) {
+        throw CoreError("Can't load image");
+    }
+    installed.push_back(imagePath);
+}
+
+bool FakeCore::IsSupportedImage(const WideString& path) {
+    return HasSupportedExtension(path, SupportedExtensions());
+}
+
+std::vector<WideString> FakeCore::GetSupportedExtensions() const { return SupportedExtensions(); }
