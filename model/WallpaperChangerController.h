@@ -12,6 +12,7 @@ class WallpaperChanger;
 class WallpaperChangerController final : public SubscriberInterface {
 public:
     WallpaperChangerController(WallpaperChanger& changer, ApplicationSettings& settings);
+    ~WallpaperChangerController() override;
     WallpaperChangerController(const WallpaperChangerController&) = delete;
     WallpaperChangerController& operator=(const WallpaperChangerController&) = delete;
 
@@ -19,6 +20,8 @@ public:
     void Update(PublisherInterface* publisher) override;
 
 private:
+    void ChangeOnStart();
+
     WallpaperChanger& changer;
     ApplicationSettings& settings;
     std::int32_t countdown;

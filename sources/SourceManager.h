@@ -28,6 +28,9 @@ public:
     void SkipPastWallpaper(const WideString& file);
 
 private:
+    void RemoveFirstSource(const WideString& path, bool (*inFamily)(SourceType));
+    void Refill();
+
     std::vector<Source> sources;
     WallpaperList wallpapers;
 };

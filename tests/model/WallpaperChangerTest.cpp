@@ -1,0 +1,191 @@
+#include "model/WallpaperChanger.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "model/CoreError.h"
+#include "sources/AlgorithmManager.h"
+#include "sources/RandomGenerator.h"
+#include "sources/SourceManager.h"
+#include "tests/fakes/FakeCore.h"
+#include "tests/model/RecordingSubscriber.h"
+
+namespace {
+
+const WideString kP = u"/pics/P.jpg";
+const WideString kQ = u"/pics/Q.jpg";
+const WideString kR = u"/pics/R.jpg";
+
+// The wallpaper list walks P, Q, R in order, so every new change is predictable.
+class WallpaperChangerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        core.Reset();
+        GetAlgorithmManager().SetCurrentAlgorithm(u"Normal");
+        core.AddFolder(u"/pics", {{kP, kQ, kR}, {}});
+        sources.AddFolderSource(u"/pics", false);
+        changer.Attach(&subscriber);
+    }
+
+    using Paths = std::vector<WideString>;
+
+    FakeCore& core = FakeCore::Instance();
+    SourceManager sources;
+    WallpaperChanger changer{sources};
+    RecordingSubscriber subscriber;
+};
+
+TEST_F(WallpaperChangerTest, UndoingTheFirstChangeKeepsItsImageAndRedoWalksForward) {
+    changer.ChangeWallpaper();
+    changer.ChangeWallpaper();
+    changer.Undo();
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kP);
+    changer.Undo();  // P's change has no previous image: nothing is installed
+    EXPECT_EQ(core.Installed(), (Paths{kP, kQ, kP}));
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kP);
+    changer.Redo();
+    changer.Redo();
+
+    EXPECT_EQ(core.Installed(), (Paths{kP, kQ, kP, kP, kQ}));
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kQ);
+    EXPECT_EQ(subscriber.Count(), core.Installed().size());
+    EXPECT_EQ(sources.GetWallpaperList().size(), 1u);  // redoing consumes nothing
+}
+
+TEST_F(WallpaperChangerTest, NewChangeAfterUndoKeepsTheRedoHistory) {
+    changer.ChangeWallpaper();
+    changer.ChangeWallpaper();
+    changer.Undo();
+    changer.ChangeWallpaper();
+    changer.Redo();
+    changer.Undo();  // Q's command re-installs its own previous image, not R
+
+    EXPECT_EQ(core.Installed(), (Paths{kP, kQ, kP, kR, kQ, kP}));
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kP);
+}
+
+TEST_F(WallpaperChangerTest, UndoWithoutHistoryDoesNothingAndRedoWithoutHistoryChanges) {
+    changer.Undo();
+    EXPECT_TRUE(core.Installed().empty());
+    EXPECT_EQ(subscriber.Count(), 0u);
+    EXPECT_TRUE(changer.GetCurrentWallpaper().empty());
+
+    changer.Redo();
+    changer.Redo();
+    EXPECT_EQ(core.Installed(), (Paths{kP, kQ}));
+    changer.Undo();
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kP);
+}
+
+TEST_F(WallpaperChangerTest, EachInstallationNotifiesOnceAfterTheCurrentWallpaperIsSet) {
+    Paths seenBySubscriber;
+    subscriber.onUpdate = [&] { seenBySubscriber.push_back(changer.GetCurrentWallpaper()); };
+    changer.ChangeWallpaper();
+    changer.ChangeWallpaper();
+    changer.Undo();
+    changer.Redo();
+    EXPECT_EQ(seenBySubscriber, (Paths{kP, kQ, kP, kQ}));
+    EXPECT_EQ(subscriber.publishers.front(), &changer);
+}
+
+TEST_F(WallpaperChangerTest, FailedNewChangesRecordNothing) {
+    changer.ChangeWallpaper();  // P
+
+    core.FailNextSetWallpaper("Can't change desktop wallpaper");
+    EXPECT_THROW(changer.ChangeWallpaper(), CoreError);  // Q is consumed but not shown
+    core.MakeUnreadable(kR);
+    EXPECT_THROW(changer.ChangeWallpaper(), CoreError);
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kP);
+    EXPECT_EQ(subscriber.Count(), 1u);
+
+    // Only P's change is recorded: undoing it shows nothing, redoing it shows P again.
+    changer.Undo();
+    changer.Redo();
+    EXPECT_EQ(core.Installed(), (Paths{kP, kP}));
+    changer.Undo();
+    changer.Undo();
+    EXPECT_EQ(core.Installed(), (Paths{kP, kP}));
+}
+
+TEST_F(WallpaperChangerTest, EmptyWallpaperListFailsWithoutTouchingTheHistories) {
+    changer.ChangeWallpaper();
+    changer.ChangeWallpaper();
+    changer.Undo();  // Q's command waits in the redo history
+    sources.RemoveFolderSource(u"/pics");
+
+    try {
+        changer.ChangeWallpaper();
+        FAIL() << "no error on an empty list";
+    } catch (const CoreError& error) {
+        EXPECT_STREQ(error.what(), "Wallpaper list is empty");
+    }
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kP);
+
+    changer.Redo();
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kQ);
+    changer.Undo();
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kP);
+}
+
+TEST_F(WallpaperChangerTest, FailedUndoAndRedoLeaveTheCommandWhereItWas) {
+    changer.ChangeWallpaper();
+    changer.ChangeWallpaper();
+
+    core.FailNextSetWallpaper("Can't load image");
+    EXPECT_THROW(changer.Undo(), CoreError);
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kQ);
+    changer.Undo();
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kP);
+
+    core.FailNextSetWallpaper("Can't load image");
+    EXPECT_THROW(changer.Redo(), CoreError);
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kP);
+    changer.Redo();  // still Q's command, not a new change to R
+
+    EXPECT_EQ(core.Installed(), (Paths{kP, kQ, kP, kQ}));
+    EXPECT_EQ(sources.GetWallpaperList().size(), 1u);
+}
+
+TEST_F(WallpaperChangerTest, UndoToADeletedImageFailsAndKeepsTheHistories) {
+    changer.ChangeWallpaper();
+    changer.ChangeWallpaper();
+    core.MakeUnreadable(kP);
+    try {
+        changer.Undo();
+        FAIL() << "no error for an unreadable image";
+    } catch (const CoreError& error) {
+        EXPECT_STREQ(error.what(), "Can't load image");
+    }
+    changer.Redo();  // nothing was undone, so this is a new change
+    changer.Undo();
+    EXPECT_EQ(core.Installed(), (Paths{kP, kQ, kR, kQ}));
+    // Q's change is still recorded: undoing it tries the deleted image again.
+    EXPECT_THROW(changer.Undo(), CoreError);
+}
+
+TEST_F(WallpaperChangerTest, SubscriberFailureLeavesTheWallpaperSetButUnrecorded) {
+    changer.ChangeWallpaper();  // P
+    subscriber.onUpdate = [] { throw std::runtime_error("cannot save"); };
+    EXPECT_THROW(changer.ChangeWallpaper(), std::runtime_error);
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kQ);
+    subscriber.onUpdate = nullptr;
+
+    changer.Undo();  // undoes P's change, whose previous image is empty
+    EXPECT_EQ(core.Installed(), (Paths{kP, kQ}));
+    changer.Redo();
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kP);
+}
+
+TEST_F(WallpaperChangerTest, NewChangesUseTheCurrentAlgorithm) {
+    GetAlgorithmManager().SetCurrentAlgorithm(u"Random");
+    RandomGenerator::Process().Seed(1);  // draws 41 and 18467: positions 2 of 3, then 1 of 2
+    for (int i = 0; i < 3; ++i) {
+        changer.ChangeWallpaper();
+    }
+    EXPECT_EQ(core.Installed(), (Paths{kR, kQ, kP}));
+    EXPECT_EQ(sources.GetWallpaperList().size(), 3u);
+}
+
+}  // namespace
