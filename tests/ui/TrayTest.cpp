@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QPixmap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QWindow>
+
+#include "model/ApplicationSettings.h"
+#include "model/WallpaperChanger.h"
+#include "model/WallpaperChangerController.h"
+#include "sources/AlgorithmManager.h"
+#include "sources/SourceManager.h"
+#include "tests/fakes/FakeCore.h"
+#include "tests/fakes/FakeProgramAutorun.h"
+#include "tests/ui/TestWait.h"
+#include "ui/MainWindow.h"
+#include "ui/OptionsDialog.h"
+#include "ui/SourceListUI.h"
+
+namespace {
+
+const QString kChangeErrorText = QStringLiteral(
+    "An error has occurred during the image change. The source list is empty or the images have "
+    "the unsupported format");
+
+// Runs on the fixture's X server with a real tray host, so the icon is embedded for real.
+class TrayTest : public testing::Test {
+protected:
+    void SetUp() override {
+        FakeCore::Instance().Reset();
+        FakeCore::Instance().AddFolder(u"/home/ann/Pictures/Summer",
+                                       {{u"/home/ann/Pictures/Summer/beach.jpg"}, {}});
+        FakeCore::Instance().AddFolder(u"/home/ann/Pictures/Travel",
+                                       {{}, {u"/home/ann/Pictures/Travel/2024/alps.png"}});
+        ASSERT_TRUE(WaitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }));
+        ASSERT_TRUE(WaitUntil([] { return IconWindow() != nullptr; }));
+        ASSERT_TRUE(WaitUntil([] { return IsEmbedded(IconWindow()->winId()); }));
+    }
+
+    void TearDown() override {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            widget->hide();
+        }
+        QCoreApplication::processEvents();
+    }
+
+    QSystemTrayIcon* TrayIcon() const { return window.findChild<QSystemTrayIcon*>("trayIcon"); }
+
+    static QString Run(const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        process.waitForFinished();
+        return QString::fromLocal8Bit(process.readAllStandardOutput());
+    }
+
+    // The toolkit's widget that the tray host embeds.
+    static QWidget* IconWindow() { return VisibleTopLevel("QSystemTrayIconSys"); }
+
+    static bool IsEmbedded(WId window) {
+        const QString tree = Run("xwininfo", {"-tree", "-id", QString::number(window)});
+        const QRegularExpression parent(QStringLiteral("Parent window id: 0x[0-9a-f]+ (.*)"));
+        const QRegularExpressionMatch match = parent.match(tree);
+        return match.hasMatch() && !match.captured(1).startsWith("(the root window)");
+    }
+
+    // The toolkit reports the embedded icon's position relative to the tray, so click it by
+    // window instead of by screen position.
+    static bool ClickIcon(const char* button) {
+        const QWidget* icon = IconWindow();
+        return QProcess::execute("xdotool",
+                                 {"mousemove", "--window", QString::number(icon->winId()),
+                                  QString::number(icon->width() / 2),
+                                  QString::number(icon->height() / 2), "click", button}) == 0;
+    }
+
+    static QWidget* VisibleTopLevel(const char* className) {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->isVisible() && widget->inherits(className)) {
+                return widget;
+            }
+        }
+        return nullptr;
+    }
+
+    static void FinishPainting() {
+        for (int round = 0; round < 10; ++round) {
+            QCoreApplication::processEvents();
+            QApplication::sync();
+        }
+    }
+
+    // Saved for a person to look at; the tests check what they can on their own.
+    static void SaveScreenshot(const QString& name) {
+        FinishPainting();
+        const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
+        ASSERT_FALSE(screen.isNull());
+        const QDir folder(QStringLiteral(VORNK_SCREENSHOT_DIR));
+        ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));
+        EXPECT_TRUE(screen.save(folder.filePath(name + ".png")));
+    }
+
+    SourceManager manager;
+    WallpaperChanger changer{manager};
+    ApplicationSettings settings;
+    WallpaperChangerController controller{changer, settings};
+    AlgorithmManager algorithms;
+    FakeProgramAutorun autorun;
+    SourceListUI sourceList{manager};
+    OptionsDialog optionsDialog{settings, autorun, algorithms};
+    MainWindow window{sourceList, optionsDialog, changer, controller};
+};
+
+TEST_F(TrayTest, IconIsEmbeddedInTheTrayWhileTheWindowIsHidden) {
+    EXPECT_TRUE(TrayIcon()->isVisible());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(IsEmbedded(IconWindow()->winId()));
+}
+
+TEST_F(TrayTest, LeftClickOnTheIconShowsTheWindow) {
+    ASSERT_TRUE(ClickIcon("1"));
+    EXPECT_TRUE(WaitUntil([&] { return window.isVisible(); }));
+}
+
+TEST_F(TrayTest, RightClickOnTheIconOpensTheMenuOnly) {
+    ASSERT_TRUE(ClickIcon("3"));
+    EXPECT_TRUE(WaitUntil([&] { return TrayIcon()->contextMenu()->isVisible(); }));
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(TrayTest, ScreenshotOfTheMainWindowAndTheOptionsDialog) {
+    manager.AddFolderSource(u"/home/ann/Pictures/Summer", false);
+    manager.AddFolderSource(u"/home/ann/Pictures/Travel", true);
+    manager.AddFileSource(u"/home/ann/Downloads/aurora.jpg");
+    window.move(40, 40);
+    window.ShowSelf();
+    ASSERT_TRUE(WaitUntil([&] { return window.isActiveWindow(); }));
+    ASSERT_TRUE(WaitUntil([&] { return window.windowHandle()->isExposed(); }));
+    SaveScreenshot(QStringLiteral("ui-main-window"));
+
+    optionsDialog.move(window.frameGeometry().right() + 40, 80);
+    optionsDialog.ShowDialog();
+    ASSERT_TRUE(WaitUntil([&] { return optionsDialog.isVisible(); }));
+    EXPECT_TRUE(WaitUntil([&] { return optionsDialog.windowHandle()->isExposed(); }));
+    SaveScreenshot(QStringLiteral("ui-options-dialog"));
+}
+
+TEST_F(TrayTest, FailedChangeShowsTheBalloonAtTheIcon) {
+    window.findChild<QAction*>("nextWallpaperAction")->trigger();
+
+    ASSERT_TRUE(WaitUntil([] { return VisibleTopLevel("QBalloonTip") != nullptr; }));
+    QWidget* balloon = VisibleTopLevel("QBalloonTip");
+    QStringList texts;
+    for (const QLabel* label : balloon->findChildren<QLabel*>()) {
+        texts << label->text();
+    }
+    EXPECT_TRUE(texts.contains("Vornk Wallpaper Changer")) << texts.join("|").toStdString();
+    EXPECT_TRUE(texts.contains(kChangeErrorText)) << texts.join("|").toStdString();
+    SaveScreenshot(QStringLiteral("ui-warning-balloon"));
+}
+
+}  // namespace
