@@ -55,8 +55,10 @@ MainWindow::MainWindow(SourceListUI& sourceListUI, OptionsDialog& optionsDialog,
     CreateTrayIcon();
     CreateToolBar();
     CreateCentralWidget();
-    // The title must stay the bare product name: a second copy finds this one by it.
+    // The title must stay the bare product name: a second copy finds this one by it, also while
+    // it hides in the tray, so the native window exists from the start.
     setWindowTitle(ProductName());
+    winId();
     setWindowIcon(ResourceIcon(QStringLiteral("main")));
     changer.Attach(this);
     setMinimumHeight(sizeHint().height() + kMinimumSizeAllowance);

@@ -1,0 +1,86 @@
+#include "platform/linux/DesktopBackendChooser.h"
+
+#include "model/CoreError.h"
+#include "platform/linux/CinnamonBackend.h"
+#include "platform/linux/GnomeBackend.h"
+#include "platform/linux/KdeBackend.h"
+#include "platform/linux/MateBackend.h"
+#include "platform/linux/PcmanfmBackend.h"
+#include "platform/linux/SwayBackend.h"
+#include "platform/linux/WlrootsBackend.h"
+#include "platform/linux/X11RootWindowBackend.h"
+#include "platform/linux/XfceBackend.h"
+
+namespace {
+
+template <typename Backend>
+std::unique_ptr<DesktopBackend> Make() {
+    return std::make_unique<Backend>();
+}
+
+bool IsGnomeFamily(const SessionEnvironment& session) {
+    for (const char* desktop : {"GNOME", "Ubuntu", "Unity", "Budgie", "Pantheon"}) {
+        if (session.IsDesktop(desktop)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// XDG_CURRENT_DESKTOP names and the DESKTOP_SESSION names of older display managers.
+auto IsAnyDesktop(std::initializer_list<const char*> desktops) {
+    return [names = std::vector<const char*>(desktops)](const SessionEnvironment& session) {
+        for (const char* name : names) {
+            if (session.IsDesktop(name)) {
+                return true;
+            }
+        }
+        return false;
+    };
+}
+
+}  // namespace
+
+// One row per desktop, most specific first; add a row to add a desktop. The order:
+//   1. GNOME family  2. Cinnamon  3. MATE  4. XFCE  5. KDE Plasma  6. LXQt  7. LXDE
+//   (each by its name in XDG_CURRENT_DESKTOP or DESKTOP_SESSION, so a variable left over from
+//   another session never outranks the desktop that runs),
+//   8. sway (SWAYSOCK), 9. any other Wayland compositor (WAYLAND_DISPLAY), which swaybg serves
+//   when it is a wlroots one, 10. the X11 root window, last: it fits any X11 session.
+const std::vector<DesktopBackendChooser::Row>& DesktopBackendChooser::Table() {
+    static const std::vector<Row> table{
+        {"GNOME", IsGnomeFamily, Make<GnomeBackend>},
+        {"Cinnamon", IsAnyDesktop({"X-Cinnamon", "Cinnamon"}), Make<CinnamonBackend>},
+        {"MATE", IsAnyDesktop({"MATE"}), Make<MateBackend>},
+        {"XFCE", IsAnyDesktop({"XFCE", "xfce4"}), Make<XfceBackend>},
+        {"KDE Plasma", IsAnyDesktop({"KDE", "plasma", "plasmawayland"}), Make<KdeBackend>},
+        {"LXQt", IsAnyDesktop({"LXQt"}),
+         [] { return std::make_unique<PcmanfmBackend>(PcmanfmBackend::ForLxqt()); }},
+        {"LXDE", IsAnyDesktop({"LXDE", "Lubuntu"}),
+         [] { return std::make_unique<PcmanfmBackend>(PcmanfmBackend::ForLxde()); }},
+        {"sway", [](const SessionEnvironment& s) { return s.Has("SWAYSOCK"); }, Make<SwayBackend>},
+        {"wlroots (swaybg)", [](const SessionEnvironment& s) { return s.Has("WAYLAND_DISPLAY"); },
+         Make<WlrootsBackend>},
+        {"X11 root window", [](const SessionEnvironment& s) { return s.IsX11Session(); },
+         Make<X11RootWindowBackend>},
+    };
+    return table;
+}
+
+const char* DesktopBackendChooser::NameFor(const SessionEnvironment& session) {
+    for (const Row& row : Table()) {
+        if (row.fits(session)) {
+            return row.name;
+        }
+    }
+    return nullptr;
+}
+
+std::unique_ptr<DesktopBackend> DesktopBackendChooser::Choose(const SessionEnvironment& session) {
+    for (const Row& row : Table()) {
+        if (row.fits(session)) {
+            return row.create();
+        }
+    }
+    throw CoreError("Can't change desktop wallpaper");
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "platform/linux/RgbImage.h"
+
+// One image of the DevIL library, bound as its current image from construction to destruction
+// (ilGenImages + ilBindImage ... ilDeleteImages), so that every path deletes it. DevIL's current
+// image is process-wide state: one DevilImage at a time, on one thread.
+class DevilImage final {
+public:
+    DevilImage();
+    ~DevilImage();
+    DevilImage(const DevilImage&) = delete;
+    DevilImage& operator=(const DevilImage&) = delete;
+
+    // ilInit and IL_FILE_OVERWRITE, once per process.
+    static void InitialiseLibrary();
+
+    // Loads by the path's extension; when that fails, by the detected content, limited to the
+    // formats of the supported extensions (a PNG named ".jpg" loads, a GIF named ".jpg" does not).
+    bool Load(const std::string& path);
+    // Saves as a BMP file, whatever the path's extension. 8-bit RGB(A) pixels are put into the
+    // BMP's order in place first (the image is meant to be dropped after saving).
+    bool SaveBitmap(const std::string& path);
+    // The loaded image as 8-bit RGB, top row first (converts the image in place).
+    RgbImage ToRgb();
+
+private:
+    unsigned int id = 0;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Writes a bitmap into a desktop's background settings in GSettings (GNOME, Cinnamon and MATE
+// keep theirs there, each in a schema of its own) and checks that the desktop's settings store
+// took it.
+class GSettingsPictureWriter final {
+public:
+    enum class Form { FileUri, PlainPath };
+
+    // The first of `pictureKeys` must exist in the schema; the others are written where the
+    // installed schema has them (older desktops lack newer keys).
+    GSettingsPictureWriter(std::string schema, std::vector<std::string> pictureKeys, Form form);
+
+    // Throws CoreError "Can't change desktop wallpaper" when the schema is not installed, the
+    // settings store keeps values only inside this process, or a value does not read back.
+    void Show(const std::string& bitmapPath) const;
+
+private:
+    std::string schema;
+    std::vector<std::string> pictureKeys;
+    Form form;
+};

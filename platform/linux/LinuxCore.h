@@ -1,0 +1,29 @@
+#pragma once
+
+#include <vector>
+
+#include "platform/CoreInterface.h"
+#include "platform/linux/SessionEnvironment.h"
+
+// The platform core on Linux: Boost.Filesystem listings, DevIL conversion, and the desktop
+// backend that fits the session (DesktopBackendChooser).
+class LinuxCore final : public CoreInterface {
+public:
+    // Throws a file-system error when the working directory cannot be determined.
+    explicit LinuxCore(SessionEnvironment session);
+    LinuxCore(const LinuxCore&) = delete;
+    LinuxCore& operator=(const LinuxCore&) = delete;
+
+    void FindImages(const WideString& folder, WallpaperList& list, bool withSubfolders) override;
+    void SetWallpaper(const WideString& imagePath) override;
+    WideString Reserved() override;
+    bool IsSupportedImage(const WideString& path) override;
+    WideString GetSettingsFolder() const override;
+    void SetSettingsFolder(const WideString& folder) override;
+    std::vector<WideString> GetSupportedExtensions() const override;
+
+private:
+    SessionEnvironment session;
+    WideString settingsFolder;
+    const std::vector<WideString> extensions;
+};

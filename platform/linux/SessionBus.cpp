@@ -1,0 +1,29 @@
+#include "platform/linux/SessionBus.h"
+
+#include <QAtomicInteger>
+
+#include <cstdlib>
+
+namespace {
+
+QString UniqueConnectionName() {
+    static QAtomicInteger<int> counter;
+    return QStringLiteral("vornk-desktop-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+QDBusConnection Connect(const QString& name) {
+    // libdbus reads the address from the environment only once per process.
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address != nullptr && *address != '\0') {
+        return QDBusConnection::connectToBus(QString::fromLocal8Bit(address), name);
+    }
+    return QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
+}
+
+}  // namespace
+
+SessionBus::SessionBus() : name(UniqueConnectionName()), connection(Connect(name)) {}
+
+SessionBus::~SessionBus() {
+    QDBusConnection::disconnectFromBus(name);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QString>
+
+// A private connection to the user's session bus for one exchange with a desktop, closed when
+// this object goes. The bus address is read at each connection, so a change of the session's
+// bus (a desktop restarted) is followed.
+class SessionBus final {
+public:
+    // A desktop that does not answer within this time is given up, so that the user interface
+    // does not freeze.
+    static constexpr int kTimeoutMs = 5000;
+
+    SessionBus();
+    ~SessionBus();
+    SessionBus(const SessionBus&) = delete;
+    SessionBus& operator=(const SessionBus&) = delete;
+
+    const QDBusConnection& Connection() const { return connection; }
+
+private:
+    QString name;
+    QDBusConnection connection;
+};

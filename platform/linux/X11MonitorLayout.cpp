@@ -1,0 +1,103 @@
+#include "platform/linux/X11MonitorLayout.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <memory>
+
+namespace {
+
+// Xlib's default error handler ends the process; queries that fail just find nothing. The
+// handler is process-wide, so it is installed only while we talk to the server.
+int IgnoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
+
+class ErrorHandlerScope final {
+public:
+    ErrorHandlerScope() : previous(XSetErrorHandler(IgnoreXError)) {}
+    ~ErrorHandlerScope() { XSetErrorHandler(previous); }
+    ErrorHandlerScope(const ErrorHandlerScope&) = delete;
+    ErrorHandlerScope& operator=(const ErrorHandlerScope&) = delete;
+
+private:
+    XErrorHandler previous;
+};
+
+struct DisplayCloser {
+    void operator()(Display* display) const { XCloseDisplay(display); }
+};
+struct ResourcesDeleter {
+    void operator()(XRRScreenResources* resources) const { XRRFreeScreenResources(resources); }
+};
+struct OutputDeleter {
+    void operator()(XRROutputInfo* output) const { XRRFreeOutputInfo(output); }
+};
+struct XFreeDeleter {
+    void operator()(unsigned char* data) const { XFree(data); }
+};
+
+// Outputs that show something: connected and driven by a CRTC.
+std::vector<std::string> ActiveOutputNames(Display* display, Window root) {
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase)) {
+        return {};
+    }
+    const std::unique_ptr<XRRScreenResources, ResourcesDeleter> resources(
+        XRRGetScreenResourcesCurrent(display, root));
+    if (!resources) {
+        return {};
+    }
+    std::vector<std::string> names;
+    for (int index = 0; index < resources->noutput; ++index) {
+        const std::unique_ptr<XRROutputInfo, OutputDeleter> output(
+            XRRGetOutputInfo(display, resources.get(), resources->outputs[index]));
+        if (output && output->connection == RR_Connected && output->crtc != None) {
+            names.emplace_back(output->name, output->nameLen);
+        }
+    }
+    return names;
+}
+
+// _NET_NUMBER_OF_DESKTOPS as the window manager publishes it; one without a window manager.
+int WorkspaceCount(Display* display, Window root) {
+    const Atom property = XInternAtom(display, "_NET_NUMBER_OF_DESKTOPS", True);
+    if (property == None) {
+        return 1;
+    }
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* raw = nullptr;
+    if (XGetWindowProperty(display, root, property, 0, 1, False, XA_CARDINAL, &type, &format,
+                           &count, &remaining, &raw) != Success) {
+        return 1;
+    }
+    const std::unique_ptr<unsigned char, XFreeDeleter> data(raw);
+    if (type != XA_CARDINAL || format != 32 || count != 1 || !data) {
+        return 1;
+    }
+    // Format-32 data comes back as an array of long.
+    const long workspaces = *reinterpret_cast<const long*>(data.get());
+    constexpr long kMostWorkspaces = 64;
+    return workspaces >= 1 && workspaces <= kMostWorkspaces ? static_cast<int>(workspaces) : 1;
+}
+
+}  // namespace
+
+X11MonitorLayout X11MonitorLayout::Query() {
+    X11MonitorLayout layout;
+    const ErrorHandlerScope errors;
+    const std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
+    if (!display) {
+        return layout;
+    }
+    layout.screen = DefaultScreen(display.get());
+    const Window root = RootWindow(display.get(), layout.screen);
+    layout.monitors = ActiveOutputNames(display.get(), root);
+    layout.workspaces = WorkspaceCount(display.get(), root);
+    return layout;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What an X desktop keys its per-monitor settings on: the X screen number, the names of the
+// connected RandR outputs and the number of workspaces.
+struct X11MonitorLayout {
+    int screen = 0;
+    std::vector<std::string> monitors;
+    int workspaces = 1;
+
+    // The layout of the X server named by DISPLAY; no monitors when there is none or it has no
+    // RandR.
+    static X11MonitorLayout Query();
+};

@@ -1,0 +1,194 @@
+#include "platform/linux/X11RootWindowBackend.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <bit>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "model/CoreError.h"
+#include "platform/linux/DevilImage.h"
+#include "platform/linux/RgbImage.h"
+#include "platform/linux/X11PixelFormat.h"
+
+namespace {
+
+[[noreturn]] void Fail() { throw CoreError("Can't change desktop wallpaper"); }
+
+// Xlib's default handlers end the process; ours record the error and let the call fail.
+// The error handler is process-wide, so it is installed only while we talk to the server.
+bool xErrorOccurred = false;
+
+int RecordXError(Display*, XErrorEvent*) {
+    xErrorOccurred = true;
+    return 0;
+}
+
+void KeepProcessAlive(Display*, void* lost) { *static_cast<bool*>(lost) = true; }
+
+class ErrorHandlerScope final {
+public:
+    ErrorHandlerScope() : previous(XSetErrorHandler(RecordXError)) { xErrorOccurred = false; }
+    ~ErrorHandlerScope() { XSetErrorHandler(previous); }
+    ErrorHandlerScope(const ErrorHandlerScope&) = delete;
+    ErrorHandlerScope& operator=(const ErrorHandlerScope&) = delete;
+
+private:
+    XErrorHandler previous;
+};
+
+struct DisplayCloser {
+    void operator()(Display* display) const { XCloseDisplay(display); }
+};
+
+struct XFreeDeleter {
+    void operator()(unsigned char* data) const { XFree(data); }
+};
+
+// The pixmap id a property holds, or 0.
+Pixmap ReadPixmapProperty(Display* display, Window root, Atom property) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* raw = nullptr;
+    if (XGetWindowProperty(display, root, property, 0, 1, False, AnyPropertyType, &type, &format,
+                           &count, &remaining, &raw) != Success) {
+        return 0;
+    }
+    const std::unique_ptr<unsigned char, XFreeDeleter> data(raw);
+    if (type != XA_PIXMAP || format != 32 || count != 1 || !data) {
+        return 0;
+    }
+    // Format-32 data comes back as an array of long.
+    return static_cast<Pixmap>(*reinterpret_cast<const unsigned long*>(data.get()));
+}
+
+// Frees the pixmap of the previous setter (ours or another Esetroot-style program), which
+// stays on the server with RetainPermanent. The Esetroot convention: only when both properties
+// name the same pixmap.
+void FreePreviousPixmap(Display* display, Window root) {
+    const Atom rootProperty = XInternAtom(display, "_XROOTPMAP_ID", True);
+    const Atom esetrootProperty = XInternAtom(display, "ESETROOT_PMAP_ID", True);
+    if (rootProperty == None || esetrootProperty == None) {
+        return;
+    }
+    const Pixmap previous = ReadPixmapProperty(display, root, rootProperty);
+    if (previous != 0 && previous == ReadPixmapProperty(display, root, esetrootProperty)) {
+        XKillClient(display, previous);
+        XSync(display, False);
+        xErrorOccurred = false;  // the owner may be gone already (BadValue): nothing to free
+    }
+}
+
+bool IsHostOrder(int byteOrder) {
+    return byteOrder == (std::endian::native == std::endian::little ? LSBFirst : MSBFirst);
+}
+
+// A client-side image of the picture in the visual's pixel format.
+XImage* CreatePixels(Display* display, Visual* visual, int depth, const RgbImage& picture) {
+    XImage* image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+                                 nullptr, static_cast<unsigned>(picture.width),
+                                 static_cast<unsigned>(picture.height), 32, 0);
+    if (image == nullptr) {
+        return nullptr;
+    }
+    // XDestroyImage frees this with free().
+    image->data = static_cast<char*>(
+        std::malloc(static_cast<std::size_t>(image->bytes_per_line) * picture.height));
+    if (image->data == nullptr) {
+        XDestroyImage(image);
+        return nullptr;
+    }
+    const X11PixelFormat format(visual->red_mask, visual->green_mask, visual->blue_mask);
+    const bool direct32 = image->bits_per_pixel == 32 && IsHostOrder(image->byte_order);
+    for (int y = 0; y < picture.height; ++y) {
+        const std::uint8_t* in = picture.Pixel(0, y);
+        auto* row = reinterpret_cast<std::uint32_t*>(image->data + y * image->bytes_per_line);
+        for (int x = 0; x < picture.width; ++x, in += 3) {
+            const unsigned long pixel = format.Pack(in[0], in[1], in[2]);
+            if (direct32) {
+                row[x] = static_cast<std::uint32_t>(pixel);
+            } else {
+                XPutPixel(image, x, y, pixel);
+            }
+        }
+    }
+    return image;
+}
+
+RgbImage LoadBitmap(const std::string& bitmapPath) {
+    DevilImage bitmap;
+    if (!bitmap.Load(bitmapPath)) {
+        Fail();
+    }
+    return bitmap.ToRgb();
+}
+
+}  // namespace
+
+void X11RootWindowBackend::ShowWallpaper(const std::string& bitmapPath) {
+    const RgbImage picture = LoadBitmap(bitmapPath);
+    if (picture.pixels.empty()) {
+        Fail();
+    }
+
+    // Installed first so that it outlives the connection (closing it can report errors too).
+    const ErrorHandlerScope errorHandler;
+    bool connectionLost = false;
+    // A connection of our own: the toolkit's must not end up in RetainPermanent mode.
+    const std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
+    if (!display) {
+        Fail();
+    }
+    Display* const d = display.get();
+    XSetIOErrorExitHandler(d, KeepProcessAlive, &connectionLost);
+
+    const int screen = DefaultScreen(d);
+    const Window root = RootWindow(d, screen);
+    const int depth = DefaultDepth(d, screen);
+    Visual* const visual = DefaultVisual(d, screen);
+    if (visual->c_class != TrueColor && visual->c_class != DirectColor) {
+        Fail();  // palette visuals are long gone from real desktops
+    }
+    const int width = DisplayWidth(d, screen);
+    const int height = DisplayHeight(d, screen);
+    const RgbImage scaled = ScaleToFill(picture, width, height);
+
+    // Resource ids are reused: free the old pixmap before creating anything of ours.
+    FreePreviousPixmap(d, root);
+
+    XImage* const pixels = CreatePixels(d, visual, depth, scaled);
+    if (pixels == nullptr) {
+        Fail();
+    }
+    const Pixmap pixmap = XCreatePixmap(d, root, static_cast<unsigned>(width),
+                                        static_cast<unsigned>(height),
+                                        static_cast<unsigned>(depth));
+    const GC gc = XCreateGC(d, pixmap, 0, nullptr);
+    XPutImage(d, pixmap, gc, pixels, 0, 0, 0, 0, static_cast<unsigned>(width),
+              static_cast<unsigned>(height));
+    XFreeGC(d, gc);
+    XDestroyImage(pixels);
+
+    const unsigned long value = pixmap;  // format 32 is passed as long
+    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
+        XChangeProperty(d, root, XInternAtom(d, name, False), XA_PIXMAP, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&value), 1);
+    }
+    XSetWindowBackgroundPixmap(d, root, pixmap);
+    XClearWindow(d, root);
+    XSync(d, False);
+    if (xErrorOccurred || connectionLost) {
+        Fail();  // closing the connection frees what was created (close-down mode DestroyAll)
+    }
+    // Keep the pixmap after our connection closes; the next setter frees it with XKillClient.
+    XSetCloseDownMode(d, RetainPermanent);
+    XSync(d, False);
+    if (xErrorOccurred || connectionLost) {
+        Fail();
+    }
+}

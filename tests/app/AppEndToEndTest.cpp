@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+#include <chrono>
+#include <filesystem>
+#include <vector>
+
+#include "tests/app/ProgramUnderTest.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const QByteArray kFirstRunSettings =
+    "onload_change false\ntimer_change true\nchange_interval 1800\n";
+
+QByteArray SettingsInfo(bool onloadChange, bool timerChange, int interval) {
+    return QByteArray("onload_change ") + (onloadChange ? "true" : "false") + "\ntimer_change " +
+           (timerChange ? "true" : "false") + "\nchange_interval " + QByteArray::number(interval) +
+           "\n";
+}
+
+QByteArray SourcesInfoWithFolder(const QString& folder) {
+    return "sources\n{\n    module\n    {\n        path " + folder.toUtf8() +
+           "\n        type 0\n    }\n}\n";
+}
+
+// Three solid-colour images; returned in the order the file system lists them, which is the
+// order the program walks them.
+std::vector<std::pair<QString, QColor>> MakeColourFolder(const QString& location) {
+    const QString folder = QDir::cleanPath(location);
+    QDir().mkpath(folder);
+    const std::vector<std::pair<QString, QColor>> images{
+        {QStringLiteral("red.png"), QColor(220, 30, 30)},
+        {QStringLiteral("green.png"), QColor(30, 200, 40)},
+        {QStringLiteral("blue.png"), QColor(20, 40, 210)}};
+    for (const auto& [name, colour] : images) {
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(colour);
+        image.save(folder + QLatin1Char('/') + name);
+    }
+    std::vector<std::pair<QString, QColor>> listed;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.toStdString())) {
+        const QString path = QString::fromStdString(entry.path().string());
+        for (const auto& [name, colour] : images) {
+            if (path.endsWith(QLatin1Char('/') + name)) {
+                listed.emplace_back(path, colour);
+            }
+        }
+    }
+    return listed;
+}
+
+QColor RootWindowPixel(const ProgramUnderTest& program, int x, int y) {
+    const QString shot = program.ConfigHome() + QStringLiteral("/../root.png");
+    QProcess::execute(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("xwd -root -silent -display \"$DISPLAY\" | convert xwd:- '%1'").arg(shot)});
+    return QImage(shot).pixelColor(x, y);
+}
+
+bool Near(const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) < 8 && std::abs(a.green() - b.green()) < 8 &&
+           std::abs(a.blue() - b.blue()) < 8;
+}
+
+bool HasVisibleWindow(const ProgramUnderTest& program, const QProcess& copy) {
+    return !program.Windows(copy, true).isEmpty();
+}
+
+// Moves the keyboard focus to the window and types keys through the X test extension.
+void TypeInto(const ProgramUnderTest& program, const QString& window, const QStringList& keys) {
+    WaitFor([&] {
+        program.XdotoolOutput({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+        return program.XdotoolOutput({QStringLiteral("getwindowfocus")}) == window;
+    });
+    // The toolkit has to see the focus arrive before it takes keys.
+    QThread::msleep(500);
+    for (const QString& key : keys) {
+        program.XdotoolOutput({QStringLiteral("key"), key});
+        QThread::msleep(200);
+    }
+}
+
+TEST(AppEndToEndTest, FirstStartShowsWindowWritesDefaultsAndRegistersLogonStart) {
+    ProgramUnderTest program;
+    QProcess& copy = program.Start();
+
+    ASSERT_TRUE(WaitFor([&] { return HasVisibleWindow(program, copy); }));
+    EXPECT_EQ(program.ReadSettingsFile(QStringLiteral("settings.info")), kFirstRunSettings);
+
+    QFile entry(program.AutostartEntry());
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QString exec =
+        QStringLiteral("Exec=\"%1\"").arg(QFileInfo(program.ProgramPath()).canonicalFilePath());
+    EXPECT_TRUE(QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n')).contains(exec));
+    EXPECT_TRUE(
+        program.StandardError(0).contains(QStringLiteral("Can't load source manager settings")));
+}
+
+TEST(AppEndToEndTest, LaterStartStaysInTheTrayAndKeepsLogonStartAsTheUserSetIt) {
+    ProgramUnderTest program;
+    program.WriteSettingsFile(QStringLiteral("settings.info"), SettingsInfo(false, true, 1800));
+    QProcess& copy = program.Start();
+
+    ASSERT_TRUE(WaitFor([&] { return !program.Windows(copy, false).isEmpty(); }));
+    QThread::msleep(1500);
+    EXPECT_TRUE(program.Windows(copy, true).isEmpty());
+    EXPECT_EQ(copy.state(), QProcess::Running);
+    EXPECT_FALSE(QFile::exists(program.AutostartEntry()));
+}
+
+TEST(AppEndToEndTest, ChangeOnStartShowsTheImageAfterTheSavedOne) {
+    ProgramUnderTest program;
+    const auto images = MakeColourFolder(program.ConfigHome() + QStringLiteral("/../pictures"));
+    ASSERT_EQ(images.size(), 3u);
+    program.WriteSettingsFile(QStringLiteral("settings.info"), SettingsInfo(true, false, 1800));
+    program.WriteSettingsFile(QStringLiteral("sources.info"),
+                              SourcesInfoWithFolder(QFileInfo(images[0].first).absolutePath()));
+    program.WriteSettingsFile(QStringLiteral("current_algorithm.txt"), "Normal");
+    program.WriteSettingsFile(QStringLiteral("current_wallpaper.txt"), images[0].first.toUtf8());
+    program.Start();
+
+    ASSERT_TRUE(WaitFor([&] {
+        return program.ReadSettingsFile(QStringLiteral("current_wallpaper.txt")) ==
+               images[1].first.toUtf8();
+    }));
+    EXPECT_TRUE(Near(RootWindowPixel(program, 300, 300), images[1].second));
+    EXPECT_TRUE(QFile::exists(program.SettingsFile(QStringLiteral("wallpaper.bmp"))));
+}
+
+TEST(AppEndToEndTest, TimedChangeComesAfterIntervalPlusOneSeconds) {
+    ProgramUnderTest program;
+    const auto images = MakeColourFolder(program.ConfigHome() + QStringLiteral("/../pictures"));
+    program.WriteSettingsFile(QStringLiteral("settings.info"), SettingsInfo(false, true, 2));
+    program.WriteSettingsFile(QStringLiteral("sources.info"),
+                              SourcesInfoWithFolder(QFileInfo(images[0].first).absolutePath()));
+    program.WriteSettingsFile(QStringLiteral("current_algorithm.txt"), "Normal");
+
+    const auto started = std::chrono::steady_clock::now();
+    program.Start();
+    ASSERT_TRUE(WaitFor([&] {
+        return QFile::exists(program.SettingsFile(QStringLiteral("current_wallpaper.txt")));
+    }));
+    const auto elapsed = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(elapsed, 2900ms);
+    EXPECT_LT(elapsed, 8s);
+    EXPECT_EQ(program.ReadSettingsFile(QStringLiteral("current_wallpaper.txt")),
+              images[0].first.toUtf8());
+}
+
+TEST(AppEndToEndTest, SecondCopyTellsTheUserAndExitsWithoutTouchingAnything) {
+    ProgramUnderTest program;
+    QProcess& first = program.Start();
+    ASSERT_TRUE(WaitFor([&] { return HasVisibleWindow(program, first); }));
+    const QByteArray settings = program.ReadSettingsFile(QStringLiteral("settings.info"));
+    const auto settingsTime =
+        QFileInfo(program.SettingsFile(QStringLiteral("settings.info"))).lastModified();
+    QFile::remove(program.AutostartEntry());
+
+    QProcess& second = program.Start();
+    QStringList box;
+    ASSERT_TRUE(WaitFor([&] { return !(box = program.Windows(second, true)).isEmpty(); }));
+    TypeInto(program, box.first(), {QStringLiteral("Return")});
+
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_EQ(program.ReadSettingsFile(QStringLiteral("settings.info")), settings);
+    EXPECT_EQ(QFileInfo(program.SettingsFile(QStringLiteral("settings.info"))).lastModified(),
+              settingsTime);
+    EXPECT_FALSE(QFile::exists(program.AutostartEntry()));
+}
+
+TEST(AppEndToEndTest, ExitFromTheFileMenuEndsWithCodeZero) {
+    ProgramUnderTest program;
+    QProcess& copy = program.Start();
+    QStringList windows;
+    ASSERT_TRUE(WaitFor([&] { return !(windows = program.Windows(copy, true)).isEmpty(); }));
+
+    // Without a window manager a key can arrive before the toolkit takes the focus; a menu left
+    // open by a lost key is closed before the next try.
+    bool exited = false;
+    for (int attempt = 0; attempt < 3 && !exited; ++attempt) {
+        TypeInto(program, windows.first(),
+                 {QStringLiteral("Escape"), QStringLiteral("alt+f"), QStringLiteral("Return")});
+        exited = copy.waitForFinished(3000);
+    }
+    ASSERT_TRUE(exited);
+    EXPECT_EQ(copy.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(copy.exitCode(), 0);
+}
+
+// Every settings file present after a kill holds complete content: the files are replaced, never
+// rewritten in place.
+TEST(AppEndToEndTest, KillingTheProgramAtAnyMomentNeverCorruptsASettingsFile) {
+    ProgramUnderTest program;
+    const auto images = MakeColourFolder(program.ConfigHome() + QStringLiteral("/../pictures"));
+    const QByteArray sources = SourcesInfoWithFolder(QFileInfo(images[0].first).absolutePath());
+    auto* random = QRandomGenerator::global();
+    for (int round = 0; round < 12; ++round) {
+        if (round % 3 == 0) {
+            QFile::remove(program.SettingsFile(QStringLiteral("settings.info")));
+        } else {
+            program.WriteSettingsFile(QStringLiteral("settings.info"), SettingsInfo(true, true, 0));
+        }
+        program.WriteSettingsFile(QStringLiteral("sources.info"), sources);
+        QProcess& copy = program.Start();
+        QThread::msleep(random->bounded(50, 1500));
+        copy.kill();
+        copy.waitForFinished(5000);
+
+        // A first run writes each of its three defaults in turn: any of those complete versions
+        // may be the last one, or none if the kill came first.
+        const QByteArray settings = program.ReadSettingsFile(QStringLiteral("settings.info"));
+        const std::vector<QByteArray> complete{QByteArray(), SettingsInfo(false, true, 5),
+                                               kFirstRunSettings, SettingsInfo(true, true, 0)};
+        EXPECT_NE(std::find(complete.begin(), complete.end(), settings), complete.end())
+            << "round " << round << ": " << settings.toStdString();
+        EXPECT_EQ(program.ReadSettingsFile(QStringLiteral("sources.info")), sources);
+        const QByteArray current =
+            program.ReadSettingsFile(QStringLiteral("current_wallpaper.txt"));
+        const bool currentIsWhole = current.isEmpty() || current == images[0].first.toUtf8() ||
+                                    current == images[1].first.toUtf8() ||
+                                    current == images[2].first.toUtf8();
+        EXPECT_TRUE(currentIsWhole) << "round " << round << ": " << current.toStdString();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,128 @@
+#include "tests/app/ProgramUnderTest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcessEnvironment>
+#include <QThread>
+#include <memory>
+#include <stdexcept>
+
+#include "tests/support/TestDisplay.h"
+
+namespace {
+
+const QString kProductName = QStringLiteral("Vornk Wallpaper Changer");
+
+}  // namespace
+
+ProgramUnderTest::ProgramUnderTest() : display(QString::fromStdString(UseFixtureDisplay())) {
+    if (!home.isValid() || display.isEmpty()) {
+        throw std::runtime_error("no temporary home or no fixture display");
+    }
+    QDir(home.path()).mkpath(QStringLiteral("config"));
+    QDir(home.path()).mkpath(QStringLiteral("runtime"));
+    QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+ProgramUnderTest::~ProgramUnderTest() {
+    for (auto& copy : copies) {
+        if (copy->state() != QProcess::NotRunning) {
+            copy->kill();
+            copy->waitForFinished(5000);
+        }
+    }
+}
+
+QString ProgramUnderTest::ConfigHome() const {
+    return home.filePath(QStringLiteral("config"));
+}
+
+QString ProgramUnderTest::SettingsFolder() const {
+    return ConfigHome() + QStringLiteral("/Vornk Software/") + kProductName;
+}
+
+QString ProgramUnderTest::SettingsFile(const QString& name) const {
+    return SettingsFolder() + QLatin1Char('/') + name;
+}
+
+QString ProgramUnderTest::AutostartEntry() const {
+    return ConfigHome() + QStringLiteral("/autostart/") + kProductName + QStringLiteral(".desktop");
+}
+
+QString ProgramUnderTest::ProgramPath() const {
+    return QStringLiteral(VORNK_PROGRAM_PATH);
+}
+
+void ProgramUnderTest::WriteSettingsFile(const QString& name, const QByteArray& content) const {
+    QDir().mkpath(SettingsFolder());
+    QFile file(SettingsFile(name));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) < 0) {
+        throw std::runtime_error("cannot write a settings file for the test");
+    }
+}
+
+QByteArray ProgramUnderTest::ReadSettingsFile(const QString& name) const {
+    QFile file(SettingsFile(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QProcess& ProgramUnderTest::Start() {
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), ConfigHome());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("runtime")));
+    environment.insert(QStringLiteral("DISPLAY"), display);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+
+    auto copy = std::make_unique<QProcess>();
+    copy->setProcessEnvironment(environment);
+    copy->setWorkingDirectory(home.path());
+    copy->setStandardErrorFile(home.filePath(QStringLiteral("stderr-%1").arg(copies.size())));
+    copy->setStandardOutputFile(QProcess::nullDevice());
+    copy->start(ProgramPath(), {});
+    if (!copy->waitForStarted(10000)) {
+        throw std::runtime_error("the program did not start");
+    }
+    copies.push_back(std::move(copy));
+    return *copies.back();
+}
+
+QString ProgramUnderTest::StandardError(int index) const {
+    QFile file(home.filePath(QStringLiteral("stderr-%1").arg(index)));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QString ProgramUnderTest::XdotoolOutput(const QStringList& arguments) const {
+    QProcess xdotool;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display);
+    xdotool.setProcessEnvironment(environment);
+    xdotool.start(QStringLiteral("xdotool"), arguments);
+    xdotool.waitForFinished(10000);
+    return QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed();
+}
+
+QStringList ProgramUnderTest::Windows(const QProcess& copy, bool onlyVisible) const {
+    // --all: every condition must hold, not just one of them.
+    QStringList arguments{QStringLiteral("search"), QStringLiteral("--all")};
+    if (onlyVisible) {
+        arguments << QStringLiteral("--onlyvisible");
+    }
+    arguments << QStringLiteral("--pid") << QString::number(copy.processId())
+              << QStringLiteral("--name") << QLatin1Char('^') + kProductName + QLatin1Char('$');
+    return XdotoolOutput(arguments).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition()) {
+            return true;
+        }
+        QThread::msleep(50);
+    }
+    return condition();
+}

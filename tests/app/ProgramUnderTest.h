@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <chrono>
+#include <functional>
+
+// The real program started as a separate process with a private home, configuration and
+// runtime folder, on the display of the CTest tray fixture.
+class ProgramUnderTest {
+public:
+    ProgramUnderTest();
+    ~ProgramUnderTest();
+
+    QString ConfigHome() const;
+    QString SettingsFolder() const;
+    QString SettingsFile(const QString& name) const;
+    QString AutostartEntry() const;
+    QString ProgramPath() const;
+
+    void WriteSettingsFile(const QString& name, const QByteArray& content) const;
+    QByteArray ReadSettingsFile(const QString& name) const;
+
+    // Starts a copy; several copies may run against the same folders.
+    QProcess& Start();
+    QProcess& Copy(int index) { return *copies.at(index); }
+    QString StandardError(int index) const;
+
+    // Top-level windows of a copy whose title is exactly the product name.
+    QStringList Windows(const QProcess& copy, bool onlyVisible) const;
+    QString XdotoolOutput(const QStringList& arguments) const;
+
+private:
+    QTemporaryDir home;
+    QString display;
+    std::vector<std::unique_ptr<QProcess>> copies;
+};
+
+// Polls the condition until it holds or the deadline passes.
+bool WaitFor(const std::function<bool()>& condition,
+             std::chrono::milliseconds deadline = std::chrono::seconds(20));

@@ -1,0 +1,91 @@
+// Which backend the real-world sessions get.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "platform/linux/DesktopBackendChooser.h"
+
+namespace {
+
+using Variables = std::map<std::string, std::string>;
+
+std::string Describe(const Variables& variables) {
+    std::string described;
+    for (const auto& [name, value] : variables) {
+        described += name + "=" + value + " ";
+    }
+    return described;
+}
+
+TEST(DesktopDetectionTest, EachSessionGetsItsOwnDesktopsBackend) {
+    struct Case {
+        Variables variables;
+        const char* backend;  // nullptr: none fits
+    };
+    const Case cases[] = {
+        // What the display managers of the common distributions set.
+        {{{"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}, {"WAYLAND_DISPLAY", "wayland-0"}}, "GNOME"},
+        {{{"XDG_CURRENT_DESKTOP", "GNOME"}, {"DISPLAY", ":0"}}, "GNOME"},
+        {{{"XDG_CURRENT_DESKTOP", "Budgie:GNOME"}, {"DISPLAY", ":0"}}, "GNOME"},
+        {{{"XDG_CURRENT_DESKTOP", "Pantheon"}, {"DISPLAY", ":0"}}, "GNOME"},
+        {{{"XDG_CURRENT_DESKTOP", "X-Cinnamon"}, {"DISPLAY", ":0"}}, "Cinnamon"},
+        {{{"DESKTOP_SESSION", "cinnamon"}, {"DISPLAY", ":0"}}, "Cinnamon"},
+        {{{"XDG_CURRENT_DESKTOP", "MATE"}, {"DISPLAY", ":0"}}, "MATE"},
+        {{{"XDG_CURRENT_DESKTOP", "XFCE"}, {"DISPLAY", ":0"}}, "XFCE"},
+        {{{"DESKTOP_SESSION", "xfce"}, {"DISPLAY", ":0"}}, "XFCE"},
+        {{{"XDG_CURRENT_DESKTOP", "KDE"}, {"KDE_SESSION_VERSION", "5"}, {"DISPLAY", ":0"}},
+         "KDE Plasma"},
+        {{{"XDG_CURRENT_DESKTOP", "KDE"},
+          {"KDE_SESSION_VERSION", "6"},
+          {"WAYLAND_DISPLAY", "wayland-0"},
+          {"DISPLAY", ":1"}},
+         "KDE Plasma"},
+        {{{"XDG_CURRENT_DESKTOP", "LXQt"}, {"DISPLAY", ":0"}}, "LXQt"},
+        {{{"XDG_CURRENT_DESKTOP", "LXDE"}, {"DISPLAY", ":0"}}, "LXDE"},
+        {{{"XDG_CURRENT_DESKTOP", "sway"},
+          {"SWAYSOCK", "/run/user/1000/sway-ipc.1000.1.sock"},
+          {"WAYLAND_DISPLAY", "wayland-1"}},
+         "sway"},
+        {{{"SWAYSOCK", "/run/user/1000/sway-ipc.1000.1.sock"}, {"WAYLAND_DISPLAY", "wayland-1"}},
+         "sway"},
+        // A Wayland compositor we do not know by name, with and without Xwayland.
+        {{{"XDG_CURRENT_DESKTOP", "river"}, {"WAYLAND_DISPLAY", "wayland-1"}}, "wlroots (swaybg)"},
+        {{{"WAYLAND_DISPLAY", "wayland-0"}}, "wlroots (swaybg)"},
+        {{{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0"}}, "wlroots (swaybg)"},
+        {{{"DISPLAY", ":0"}}, "X11 root window"},
+        {{{"XDG_CURRENT_DESKTOP", "i3"}, {"DISPLAY", ":0"}}, "X11 root window"},
+        // A variable left over from another session does not outrank the desktop that runs.
+        {{{"XDG_CURRENT_DESKTOP", "XFCE"}, {"SWAYSOCK", "/tmp/stale.sock"}, {"DISPLAY", ":0"}},
+         "XFCE"},
+        // Names are whole names, not prefixes.
+        {{{"XDG_CURRENT_DESKTOP", "MATEish"}, {"DISPLAY", ":0"}}, "X11 root window"},
+        {{{"XDG_CURRENT_DESKTOP", "KDE"}}, "KDE Plasma"},
+        {{}, nullptr},
+    };
+    for (const Case& c : cases) {
+        const char* chosen = DesktopBackendChooser::NameFor(SessionEnvironment(c.variables));
+        if (c.backend == nullptr) {
+            EXPECT_EQ(chosen, nullptr) << Describe(c.variables);
+        } else {
+            ASSERT_NE(chosen, nullptr) << Describe(c.variables);
+            EXPECT_STREQ(chosen, c.backend) << Describe(c.variables);
+        }
+    }
+}
+
+TEST(DesktopDetectionTest, EveryRowCreatesTheBackendItNames) {
+    for (const DesktopBackendChooser::Row& row : DesktopBackendChooser::Table()) {
+        EXPECT_STREQ(row.create()->Name(), row.name);
+    }
+}
+
+TEST(DesktopDetectionTest, TheSwaySocketComesFromTheProcessEnvironment) {
+    setenv("SWAYSOCK", "/run/user/1000/sway-ipc.sock", 1);
+    setenv("WAYLAND_DISPLAY", "wayland-1", 1);
+    unsetenv("XDG_CURRENT_DESKTOP");
+    unsetenv("DESKTOP_SESSION");
+    EXPECT_STREQ(DesktopBackendChooser::NameFor(SessionEnvironment::FromProcess()), "sway");
+}
+
+}  // namespace

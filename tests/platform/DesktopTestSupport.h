@@ -1,0 +1,112 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <utility>
+
+#include "PlatformTestSupport.h"
+
+namespace desktop_test {
+
+using platform_test::Capture;
+using platform_test::Quote;
+using platform_test::Shell;
+
+// A folder name that breaks any path spliced into a shell line, a URI, a script or a desktop's
+// command language: quotes, blanks, a backslash, '$', '`', ';', '#', '%', a command
+// substitution, and letters beyond ASCII (two bytes, three bytes and four bytes in UTF-8).
+inline std::string HostileFolderName() {
+    return "it's \"a\" \\b $(touch vornk-injected) `id` ;c #%20 "
+           "\xC3\xA9\xE6\x97\xA5\xF0\x9F\x8E\xA8";
+}
+
+// A picture of one colour (an ImageMagick colour name), as a 24-bit BMP DevIL reads.
+inline void MakeSolidImage(const std::string& path, const std::string& colour, int width,
+                           int height) {
+    Shell("convert -size " + std::to_string(width) + "x" + std::to_string(height) +
+          " xc:" + colour + " BMP3:" + Quote(path));
+}
+
+// The colour of one pixel of a screenshot as ImageMagick's hex (for example "FF0000"), or ""
+// when no screenshot could be taken. `shooter` writes the screenshot to its standard output.
+inline std::string PixelOf(const std::string& shooter, int x, int y) {
+    try {
+        std::string hex = Capture(shooter + " 2>/dev/null | convert - -format '%[hex:p{" +
+                                  std::to_string(x) + "," + std::to_string(y) + "}]' info:");
+        return hex.substr(0, 6);
+    } catch (const std::exception&) {
+        return "";
+    }
+}
+
+// The X root window (DISPLAY) and a wlroots compositor's screen (WAYLAND_DISPLAY).
+inline const char* const kX11Shot = "xwd -root -silent | convert xwd:- ppm:-";
+inline const char* const kWaylandShot = "grim -t ppm -";
+
+// Waits until `holds` is true, for at most `limit`. The desktop draws on its own schedule.
+inline bool WaitUntil(const std::function<bool()>& holds,
+                      std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!holds()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return true;
+}
+
+// Waits until the pixel shows `hex`; the colour last seen otherwise.
+inline std::string WaitForPixel(const std::string& shooter, int x, int y, const std::string& hex) {
+    std::string seen;
+    WaitUntil([&] {
+        seen = PixelOf(shooter, x, y);
+        return seen == hex;
+    });
+    return seen;
+}
+
+inline std::string Trimmed(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+// Takes screenshots of one pixel until told to stop: the colours the screen showed there
+// during a change.
+class PixelWatch final {
+public:
+    PixelWatch(std::string shooter, int x, int y)
+        : thread([this, shooter = std::move(shooter), x, y] {
+              while (!stopped) {
+                  const std::string seen = PixelOf(shooter, x, y);
+                  const std::lock_guard<std::mutex> lock(mutex);
+                  colours.insert(seen);
+              }
+          }) {}
+    ~PixelWatch() { Stop(); }
+    PixelWatch(const PixelWatch&) = delete;
+    PixelWatch& operator=(const PixelWatch&) = delete;
+
+    std::set<std::string> Stop() {
+        stopped = true;
+        if (thread.joinable()) {
+            thread.join();
+        }
+        return colours;
+    }
+
+private:
+    std::atomic<bool> stopped{false};
+    std::mutex mutex;
+    std::set<std::string> colours;
+    std::thread thread;
+};
+
+}  // namespace desktop_test

@@ -1,0 +1,132 @@
+// The GNOME backend against Debian's real org.gnome.desktop.background schema, with a private
+// keyfile GSettings backend in a temporary folder; values are read back by separate processes.
+#include <gtest/gtest.h>
+
+#include <gio/gio.h>
+
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "PlatformTestSupport.h"
+#include "platform/linux/LinuxCore.h"
+
+namespace {
+
+using namespace platform_test;
+
+// GLib reads XDG_CONFIG_HOME once per process, so every test of this process shares one.
+const TemporaryFolder& ConfigHome() {
+    static const TemporaryFolder folder;  // removed at exit
+    static const bool configured = [] {
+        setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
+        setenv("GSETTINGS_BACKEND", "keyfile", 1);
+        return true;
+    }();
+    (void)configured;
+    return folder;
+}
+
+std::string Gsettings(const std::string& key) {
+    std::string value = Capture("gsettings get org.gnome.desktop.background " + key);
+    while (!value.empty() && value.back() == '\n') {
+        value.pop_back();
+    }
+    return value;
+}
+
+std::string UriOf(const std::string& path) {
+    gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+    std::string result(uri);
+    g_free(uri);
+    return result;
+}
+
+std::string Probe(const std::string& environment, const std::string& bitmap) {
+    std::string output = Capture(environment + " " + Quote(VORNK_PLATFORM_PROBE) + " gnome " +
+                                 Quote(bitmap) + " 2>/dev/null");
+    while (!output.empty() && output.back() == '\n') {
+        output.pop_back();
+    }
+    return output;
+}
+
+TEST(GnomeBackendTest, PictureUriNamesTheBitmapForOtherProcesses) {
+    ConfigHome();
+    TemporaryFolder folder;
+    // Blanks and non-ASCII letters must be escaped in the URI.
+    const std::string settings = folder / "my pics \xC3\xA9#%";
+    LinuxCore core{SessionEnvironment(
+        std::map<std::string, std::string>{{"XDG_CURRENT_DESKTOP", "GNOME"}})};
+    core.SetSettingsFolder(FromUtf8(settings));
+    MakeGradient(folder / "a.png", 16, 10, "0,0 red 15,9 blue");
+    MakeGradient(folder / "b.jpg", 16, 10, "0,0 green 15,9 white");
+
+    core.SetWallpaper(FromUtf8(folder / "a.png"));
+    const std::string uri = UriOf(settings + "/wallpaper.bmp");
+    EXPECT_NE(uri.find("my%20pics%20%C3%A9%23%25/wallpaper.bmp"), std::string::npos) << uri;
+    EXPECT_EQ(Gsettings("picture-uri"), "'" + uri + "'");
+    EXPECT_EQ(Gsettings("picture-uri-dark"), "'" + uri + "'");
+    EXPECT_EQ(Gsettings("picture-options"), "'zoom'");
+
+    core.SetWallpaper(FromUtf8(folder / "b.jpg"));
+    EXPECT_EQ(Gsettings("picture-uri"), "'" + uri + "'");
+    EXPECT_EQ(LargestDifference(DecodeWithImageMagick(settings + "/wallpaper.bmp"),
+                                DecodeWithImageMagick(folder / "b.jpg")),
+              0);
+}
+
+TEST(GnomeBackendTest, RelativeBitmapPathBecomesAnAbsoluteUri) {
+    ConfigHome();
+    TemporaryFolder folder;
+    MakeGradient(folder / "wallpaper.bmp", 4, 4, "0,0 red 3,3 blue");
+    const std::string previous = boost::filesystem::current_path().string();
+    boost::filesystem::current_path(folder.Path());
+    EXPECT_EQ(Probe("", "./wallpaper.bmp"), "ok");
+    boost::filesystem::current_path(previous);
+    EXPECT_EQ(Gsettings("picture-uri"), "'" + UriOf(folder / "wallpaper.bmp") + "'");
+}
+
+// dconf without a session bus accepts the write and drops it: that is a failure.
+TEST(GnomeBackendTest, DconfWithoutASessionBusIsAFailureNotASilentSuccess) {
+    TemporaryFolder home;
+    const std::string environment =
+        "env -u DBUS_SESSION_BUS_ADDRESS -u DISPLAY -u WAYLAND_DISPLAY GSETTINGS_BACKEND=dconf"
+        " XDG_RUNTIME_DIR=" +
+        Quote(home.Path().string()) + " XDG_CONFIG_HOME=" + Quote(home / "config") +
+        " HOME=" + Quote(home.Path().string());
+    EXPECT_EQ(Probe(environment, "/tmp/wallpaper.bmp"), "Can't change desktop wallpaper");
+}
+
+TEST(GnomeBackendTest, DconfOnASessionBusStoresTheValue) {
+    if (std::system("command -v dbus-run-session >/dev/null") != 0) {
+        GTEST_SKIP() << "dbus-run-session is not installed";
+    }
+    TemporaryFolder home;
+    const std::string environment =
+        "env -u DISPLAY -u WAYLAND_DISPLAY GSETTINGS_BACKEND=dconf XDG_RUNTIME_DIR=" +
+        Quote(home.Path().string()) + " XDG_CONFIG_HOME=" + Quote(home / "config") +
+        " HOME=" + Quote(home.Path().string());
+    // The environment goes first: the bus starts dconf-service, which must write to our folder.
+    EXPECT_EQ(Probe(environment + " dbus-run-session --", "/tmp/vornk wallpaper.bmp"), "ok");
+    // dconf readers need no bus: the database file holds the value.
+    EXPECT_EQ(Capture(environment + " gsettings get org.gnome.desktop.background picture-uri"),
+              "'file:///tmp/vornk%20wallpaper.bmp'\n");
+}
+
+TEST(GnomeBackendTest, BackendThatKeepsValuesInTheProcessIsAFailure) {
+    EXPECT_EQ(Probe("env GSETTINGS_BACKEND=memory", "/tmp/wallpaper.bmp"),
+              "Can't change desktop wallpaper");
+}
+
+TEST(GnomeBackendTest, MissingSchemaIsAFailureNotAnAbort) {
+    TemporaryFolder empty;
+    EXPECT_EQ(
+        Probe("env GSETTINGS_BACKEND=keyfile GSETTINGS_SCHEMA_DIR=" + Quote(empty.Path().string()) +
+                  " XDG_DATA_DIRS=" + Quote(empty / "none") + " XDG_DATA_HOME=" +
+                  Quote(empty / "none") + " XDG_CONFIG_HOME=" + Quote(empty.Path().string()),
+              "/tmp/wallpaper.bmp"),
+        "Can't change desktop wallpaper");
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <boost/filesystem.hpp>
+
+#include <string>
+#include <vector>
+
+#include "PlatformTestSupport.h"
+#include "model/CoreError.h"
+#include "platform/linux/LinuxCore.h"
+
+namespace {
+
+using namespace platform_test;
+
+TEST(IsSupportedImageTest, JudgesByTheLastDotOfTheWholePath) {
+    struct Case {
+        const char16_t* path;
+        bool supported;
+    };
+    const Case cases[] = {
+        {u"D:\\a\\B.TIFF", true},     {u"D:\\a\\b.Jpe", true}, {u"/p/sea.JPG", true},
+        {u"/p/x.jpeg", true},         {u"/p/x.png", true},     {u"/p/x.tif", true},
+        {u"/p/x.tga", true},          {u"/p/x.bmp", true},     {u"D:\\a\\b.gif", false},
+        {u"D:\\a\\b.jpg.txt", false}, {u"D:\\a\\b", false},    {u"D:\\a.b\\c", false},
+        {u"/my.pics/photo", false},   {u"/p/x.", false},       {u"/p/x.jp\u0120", false},
+    };
+    LinuxCore core{SessionEnvironment()};
+    for (const Case& c : cases) {
+        EXPECT_EQ(core.IsSupportedImage(c.path), c.supported) << ToUtf8(c.path);
+    }
+}
+
+TEST(LinuxCoreTest, ExtensionsAreTheEightInOrder) {
+    LinuxCore core{SessionEnvironment()};
+    EXPECT_EQ(core.GetSupportedExtensions(),
+              (std::vector<WideString>{u"jpg", u"jpeg", u"jpe", u"png", u"tiff", u"tif", u"tga",
+                                       u"bmp"}));
+    EXPECT_EQ(core.Reserved(), u"");
+}
+
+TEST(LinuxCoreTest, SettingsFolderIsTheWorkingDirectoryUntilSet) {
+    LinuxCore core{SessionEnvironment()};
+    EXPECT_EQ(core.GetSettingsFolder(), FromUtf8(boost::filesystem::current_path().string()));
+}
+
+TEST(LinuxCoreTest, SetSettingsFolderCreatesOneLevelAndReportsNothing) {
+    TemporaryFolder folder;
+    LinuxCore core{SessionEnvironment()};
+    const WideString created = FromUtf8(folder / "Vornk \xC3\x9C");
+    core.SetSettingsFolder(created);
+    EXPECT_EQ(core.GetSettingsFolder(), created);
+    EXPECT_TRUE(boost::filesystem::is_directory(ToUtf8(created)));
+
+    core.SetSettingsFolder(created);  // exists already: nothing reported
+    const WideString twoLevels = FromUtf8(folder / "missing/child");
+    EXPECT_NO_THROW(core.SetSettingsFolder(twoLevels));
+    EXPECT_EQ(core.GetSettingsFolder(), twoLevels);
+    EXPECT_FALSE(boost::filesystem::exists(folder / "missing"));
+}
+
+TEST(LinuxCoreTest, SessionWithoutADesktopFailsAfterWritingTheBitmap) {
+    TemporaryFolder folder;
+    MakeGradient(folder / "in.png", 8, 4, "0,0 red 7,3 blue");
+    LinuxCore core{SessionEnvironment()};
+    core.SetSettingsFolder(FromUtf8(folder.Path().string()));
+    try {
+        core.SetWallpaper(FromUtf8(folder / "in.png"));
+        FAIL() << "no exception";
+    } catch (const CoreError& error) {
+        EXPECT_STREQ(error.what(), "Can't change desktop wallpaper");
+    }
+    EXPECT_TRUE(boost::filesystem::exists(folder / "wallpaper.bmp"));
+}
+
+}  // namespace

@@ -1,0 +1,64 @@
+// The LXQt backend against a real pcmanfm-qt drawing the desktop on its own X server (CTest
+// fixture "lxqt_desktop").
+#include <gtest/gtest.h>
+
+#include <boost/filesystem.hpp>
+
+#include <string>
+
+#include "DesktopTestSupport.h"
+#include "model/CoreError.h"
+#include "platform/linux/LinuxCore.h"
+#include "platform/linux/PcmanfmBackend.h"
+#include "tests/support/FixtureEnvironment.h"
+
+namespace {
+
+using namespace desktop_test;
+using platform_test::TemporaryFolder;
+
+TEST(PcmanfmQtBackendTest, EachChangeToTheSameBitmapPathIsDrawn) {
+    ASSERT_TRUE(UseFixtureEnvironment());
+    TemporaryFolder folder;
+    const std::string settings = folder / HostileFolderName();
+    LinuxCore core{SessionEnvironment({{"XDG_CURRENT_DESKTOP", "LXQt"}, {"DISPLAY", ":0"}})};
+    core.SetSettingsFolder(FromUtf8(settings));
+    // Square pictures on a 640x400 screen: "fit" keeps the aspect ratio, with bars at the
+    // sides in the desktop's colour (black).
+    const std::pair<const char*, const char*> changes[] = {
+        {"red", "FF0000"}, {"blue", "0000FF"}, {"red", "FF0000"}, {"lime", "00FF00"}};
+    for (const auto& [colour, hex] : changes) {
+        const std::string image = folder / (std::string(colour) + ".bmp");
+        MakeSolidImage(image, colour, 40, 40);
+        const std::string before = PixelOf(kX11Shot, 320, 200);
+        PixelWatch watch(kX11Shot, 320, 200);
+        core.SetWallpaper(FromUtf8(image));
+        EXPECT_EQ(WaitForPixel(kX11Shot, 320, 200, hex), hex) << colour;
+        for (const std::string& seen : watch.Stop()) {
+            EXPECT_TRUE(seen == before || seen == hex)
+                << seen << " between " << before << " and " << hex;
+        }
+        EXPECT_EQ(PixelOf(kX11Shot, 40, 200), "000000") << colour << " at the side";
+    }
+    // What pcmanfm-qt keeps for the next login is the plain path, not the respelled one
+    // (quoted, as the folder name holds quotes).
+    const std::string config =
+        std::string(std::getenv("XDG_CONFIG_HOME")) + "/pcmanfm-qt/default/settings.conf";
+    std::string saved;
+    EXPECT_TRUE(WaitUntil([&] {
+        saved = platform_test::ReadFile(config);
+        return saved.find("/wallpaper.bmp\"\n") != std::string::npos;
+    })) << saved;
+    EXPECT_EQ(saved.find("/./wallpaper.bmp"), std::string::npos) << saved;
+}
+
+TEST(PcmanfmQtBackendTest, AMissingFileManagerIsAFailure) {
+    try {
+        PcmanfmBackend("LXQt", "vornk-no-such-file-manager", "fit").ShowWallpaper("/tmp/w.bmp");
+        ADD_FAILURE() << "the change was reported as done";
+    } catch (const CoreError& error) {
+        EXPECT_STREQ(error.what(), "Can't change desktop wallpaper");
+    }
+}
+
+}  // namespace

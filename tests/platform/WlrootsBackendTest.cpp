@@ -1,0 +1,44 @@
+// The wlroots backend against a real headless sway that leaves the background to clients, as
+// other wlroots compositors do (CTest fixture "wlroots_desktop"), with Debian's swaybg;
+// screenshots taken with grim.
+#include <gtest/gtest.h>
+
+#include <boost/filesystem.hpp>
+
+#include <string>
+
+#include "WaylandTestSupport.h"
+#include "model/CoreError.h"
+#include "platform/linux/LinuxCore.h"
+#include "platform/linux/WlrootsBackend.h"
+#include "tests/support/FixtureEnvironment.h"
+
+namespace {
+
+using namespace desktop_test;
+using platform_test::TemporaryFolder;
+
+TEST(WlrootsBackendTest, ANewSwaybgReplacesTheOldOne) {
+    ASSERT_TRUE(UseFixtureEnvironment());
+    TemporaryFolder folder;
+    LinuxCore core{SessionEnvironment(Session({"WAYLAND_DISPLAY"}))};
+    core.SetSettingsFolder(FromUtf8(folder / HostileFolderName()));
+    ShowInTurn(core, folder);
+    EXPECT_EQ(SwaybgCount(folder.Path().string()), 1);
+
+    // Where swaybg cannot show a picture (here: no compositor), the one shown stays.
+    const std::string compositor = std::getenv("WAYLAND_DISPLAY");
+    setenv("WAYLAND_DISPLAY", "vornk-no-such-compositor", 1);
+    try {
+        WlrootsBackend().ShowWallpaper(folder / "red.bmp");
+        ADD_FAILURE() << "the change was reported as done";
+    } catch (const CoreError& error) {
+        EXPECT_STREQ(error.what(), "Can't change desktop wallpaper");
+    }
+    setenv("WAYLAND_DISPLAY", compositor.c_str(), 1);
+    EXPECT_EQ(PixelOf(kWaylandShot, 640, 360), "FF0000");
+    EXPECT_EQ(SwaybgCount(folder.Path().string()), 1);
+    // swaybg ends with the compositor when the fixture stops.
+}
+
+}  // namespace

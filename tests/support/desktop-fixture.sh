@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# CTest fixture: runs a real desktop (or a private session bus) for the desktop backend tests.
+#   desktop-fixture.sh start KIND STATE_DIR   KIND: session_bus | xfce | lxqt | lxde | sway | wlroots
+#   desktop-fixture.sh stop STATE_DIR
+# "start" writes STATE_DIR/environment, the NAME=VALUE lines a test sets to reach the desktop
+# (tests/support/FixtureEnvironment.h).
+set -euo pipefail
+
+action=$1
+if [[ "$action" == start ]]; then
+    kind=$2
+    state=$3
+else
+    state=$2
+fi
+
+export NO_AT_BRIDGE=1 GIO_USE_VFS=local
+
+wait_for() {
+    local deadline=$((SECONDS + 20))
+    until eval "$1"; do
+        if ((SECONDS > deadline)); then
+            echo "desktop fixture: timed out waiting for: $1" >&2
+            for log in "$state"/*.log; do
+                [[ -f "$log" ]] && { echo "--- $log" >&2; tail -n 20 "$log" >&2; }
+            done
+            exit 1
+        fi
+        sleep 0.1
+    done
+}
+
+# Runs a daemon in a process group of its own and remembers the group.
+spawn() {
+    local name=$1
+    shift
+    setsid "$@" </dev/null >"$state/$name.log" 2>&1 &
+    echo $! >>"$state/groups"
+}
+
+stop() {
+    if [[ -f "$state/groups" ]]; then
+        while read -r group; do
+            kill -TERM -- "-$group" 2>/dev/null || true
+        done <"$state/groups"
+        rm -f "$state/groups"
+    fi
+    rm -f "$state/environment"
+}
+
+start_xvfb() {
+    rm -f "$state/displayfd"
+    # -noreset keeps root-window properties when the last client leaves.
+    setsid Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 640x400x24 \
+        3>"$state/displayfd" </dev/null >"$state/xvfb.log" 2>&1 &
+    echo $! >>"$state/groups"
+    wait_for "[[ -s '$state/displayfd' ]]"
+    export DISPLAY=":$(head -n 1 "$state/displayfd")"
+    wait_for "xdpyinfo >/dev/null 2>&1"
+}
+
+# A private session bus; daemons it starts on demand (xfconfd) inherit this environment.
+start_bus() {
+    rm -f "$state/bus"
+    spawn bus dbus-daemon --session --nofork --print-address=3 3>"$state/bus"
+    wait_for "[[ -s '$state/bus' ]]"
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$state/bus")
+}
+
+private_folders() {
+    mkdir -p "$state/config" "$state/cache" "$state/runtime"
+    chmod 700 "$state/runtime"
+    export XDG_CONFIG_HOME=$state/config XDG_CACHE_HOME=$state/cache XDG_RUNTIME_DIR=$state/runtime
+}
+
+start_xfce() {
+    private_folders
+    start_xvfb
+    start_bus
+    # Without a window manager xfdesktop draws only once these are set.
+    xprop -root -f _NET_NUMBER_OF_DESKTOPS 32c -set _NET_NUMBER_OF_DESKTOPS 1
+    xprop -root -f _NET_CURRENT_DESKTOP 32c -set _NET_CURRENT_DESKTOP 0
+    spawn xfdesktop xfdesktop --sm-client-disable --disable-wm-check
+    wait_for "xfconf-query -c xfce4-desktop -l 2>/dev/null | grep -q last-image"
+}
+
+start_lxqt() {
+    private_folders
+    start_xvfb
+    start_bus
+    spawn pcmanfm-qt pcmanfm-qt --desktop
+    wait_for "xdotool search --classname pcmanfm-qt >/dev/null 2>&1"
+}
+
+start_lxde() {
+    private_folders
+    start_xvfb
+    start_bus
+    spawn pcmanfm pcmanfm --desktop
+    wait_for "xdotool search --classname pcmanfm >/dev/null 2>&1"
+}
+
+# sway refuses to run as root: it runs as nobody, and root uses its sockets. With "--own-bg"
+# sway draws a background of its own (from its configuration, as sway users have it);
+# without, it stands in for a wlroots compositor that leaves the background to clients.
+start_sway() {
+    mkdir -p "$state/runtime"
+    chown nobody:nogroup "$state/runtime"
+    chmod 700 "$state/runtime"
+    printf 'xwayland disable\n' >"$state/sway.config"
+    if [[ "${1:-}" == --own-bg ]]; then
+        printf 'output * bg #808080 solid_color\n' >>"$state/sway.config"
+    fi
+    chmod 644 "$state/sway.config"
+    # Run from its runtime folder, the one place nobody may write: a path that sway took for
+    # a command would leave its files there.
+    (cd "$state/runtime" && spawn sway env -i PATH=/usr/bin:/bin HOME=/nonexistent \
+        XDG_RUNTIME_DIR="$state/runtime" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+        setpriv --reuid=nobody --regid=nogroup --clear-groups sway -c "$state/sway.config")
+    wait_for "compgen -G '$state/runtime/sway-ipc.*.sock' >/dev/null && [[ -S '$state/runtime/wayland-1' ]]"
+    export XDG_RUNTIME_DIR=$state/runtime WAYLAND_DISPLAY=wayland-1
+    SWAYSOCK=$(compgen -G "$state/runtime/sway-ipc.*.sock" | head -n 1)
+    export SWAYSOCK
+    if [[ "${1:-}" == --own-bg ]]; then
+        wait_for "grim -t ppm - 2>/dev/null | convert ppm:- -crop 1x1+10+10 txt:- 2>/dev/null | grep -q 808080"
+    else
+        wait_for "grim -t ppm - >/dev/null 2>&1"
+    fi
+}
+
+write_environment() {
+    local names=("$@")
+    : >"$state/environment.tmp"
+    for name in "${names[@]}"; do
+        printf '%s=%s\n' "$name" "${!name}" >>"$state/environment.tmp"
+    done
+    mv "$state/environment.tmp" "$state/environment"
+}
+
+start() {
+    stop
+    mkdir -p "$state"
+    state=$(cd "$state" && pwd)
+    case "$kind" in
+        session_bus) start_bus && write_environment DBUS_SESSION_BUS_ADDRESS ;;
+        xfce) start_xfce && write_environment DISPLAY DBUS_SESSION_BUS_ADDRESS ;;
+        lxqt)
+            start_lxqt
+            write_environment DISPLAY DBUS_SESSION_BUS_ADDRESS XDG_CONFIG_HOME XDG_CACHE_HOME \
+                XDG_RUNTIME_DIR
+            ;;
+        lxde)
+            start_lxde
+            write_environment DISPLAY DBUS_SESSION_BUS_ADDRESS XDG_CONFIG_HOME XDG_CACHE_HOME \
+                XDG_RUNTIME_DIR
+            ;;
+        sway) start_sway --own-bg && write_environment XDG_RUNTIME_DIR WAYLAND_DISPLAY SWAYSOCK ;;
+        wlroots) start_sway && write_environment XDG_RUNTIME_DIR WAYLAND_DISPLAY ;;
+        *) echo "unknown desktop: $kind" >&2; exit 2 ;;
+    esac
+}
+
+case "$action" in
+    start) start ;;
+    stop) stop ;;
+    *) echo "usage: $0 start KIND STATE_DIR | stop STATE_DIR" >&2; exit 2 ;;
+esac
