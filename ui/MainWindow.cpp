@@ -81,7 +81,9 @@ QAction* MainWindow::CreateAction(const QString& iconName, const QString& text,
 
 void MainWindow::CreateActions() {
     exitAction = CreateAction(QStringLiteral("exit"), tr("Exit"), QStringLiteral("exitAction"));
-    connect(exitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    // Not quit(): since Qt 6 it first asks every window to close, and this window and the
+    // options dialog refuse (they only hide), which would cancel the exit.
+    connect(exitAction, &QAction::triggered, qApp, [] { QCoreApplication::exit(0); });
     aboutAction = CreateAction(QStringLiteral("help"), tr("About"), QStringLiteral("aboutAction"));
     connect(aboutAction, &QAction::triggered, this, &MainWindow::ShowAboutWindow);
     previousWallpaperAction = CreateAction(QStringLiteral("undo"), tr("Previous Wallpaper"),

@@ -103,6 +103,16 @@ TEST(IconsTest, AllTenAreCompiledInAtTheirSizes) {
     }
 }
 
+// The window and the options dialog refuse to close (they hide); Exit must end the event loop
+// all the same, with code 0.
+TEST_F(MainWindowTest, ExitEndsTheEventLoopWhileWindowsAreShown) {
+    window.show();
+    optionsDialog.ShowDialog();
+    QTimer::singleShot(0, Action("exitAction"), &QAction::trigger);
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(42); });
+    EXPECT_EQ(QApplication::exec(), 0);
+}
+
 TEST_F(MainWindowTest, MenusToolBarAndTrayMenuHoldTheActionsInOrder) {
     EXPECT_EQ(Texts(window.menuBar()->actions()), (QStringList{"&File", "Options", "&Help"}));
     EXPECT_EQ(Texts(window.findChild<QMenu*>("fileMenu")->actions()), QStringList{"Exit"});
