@@ -34,7 +34,7 @@ int RunApplication(int& argc, char** argv) {
     OptionsDialog optionsDialog(GetApplicationSettings(), GetProgramAutorun(Widen(product::kName)),
                                 GetAlgorithmManager());
     MainWindow mainWindow(sourceListUI, optionsDialog, changer, controller);
-    mainWindow.setVisible(firstRun);
+    mainWindow.ShowAtStart(firstRun);
 
     return QApplication::exec();
 }

@@ -162,9 +162,22 @@ void MainWindow::StartTimer() {
 
 void MainWindow::Update(PublisherInterface*) {}
 
+void MainWindow::ShowAtStart(bool firstRun) {
+    setVisible(firstRun || !HasNotificationArea());
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
-    hide();
+    // Without a notification area a hidden window could not be reached again.
+    if (HasNotificationArea()) {
+        hide();
+    } else {
+        showMinimized();
+    }
+}
+
+bool MainWindow::HasNotificationArea() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void MainWindow::ShowSelf() {

@@ -32,11 +32,17 @@ public:
 
     void Update(PublisherInterface* publisher) override;
 
+    // Shown on a first run; on later starts only the tray icon, unless the session has no
+    // notification area to reach the program through.
+    void ShowAtStart(bool firstRun);
+
 public Q_SLOTS:
     void ShowSelf();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Asked at the moment it matters, since a tray host may start after the program.
+    virtual bool HasNotificationArea() const;
     // The balloon at the tray icon, replaceable so that reports can be checked without a tray.
     virtual void ShowTrayMessage(const QString& title, const QString& text,
                                  QSystemTrayIcon::MessageIcon icon, int millisecondsTimeout);

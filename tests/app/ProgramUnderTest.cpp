@@ -9,6 +9,8 @@
 
 #include "tests/support/TestDisplay.h"
 
+#include <X11/Xlib.h>
+
 namespace {
 
 const QString kProductName = QStringLiteral("Vornk Wallpaper Changer");
@@ -114,6 +116,33 @@ QStringList ProgramUnderTest::Windows(const QProcess& copy, bool onlyVisible) co
     arguments << QStringLiteral("--pid") << QString::number(copy.processId())
               << QStringLiteral("--name") << QLatin1Char('^') + kProductName + QLatin1Char('$');
     return XdotoolOutput(arguments).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+void ProgramUnderTest::RequestClose(const QString& window) const {
+    Display* connection = XOpenDisplay(display.toLocal8Bit().constData());
+    if (connection == nullptr) {
+        throw std::runtime_error("cannot open the test display");
+    }
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window.toULong();
+    event.xclient.message_type = XInternAtom(connection, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(connection, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(connection, event.xclient.window, False, NoEventMask, &event);
+    XCloseDisplay(connection);
+}
+
+bool ProgramUnderTest::IsMapped(const QString& window) const {
+    Display* connection = XOpenDisplay(display.toLocal8Bit().constData());
+    if (connection == nullptr) {
+        throw std::runtime_error("cannot open the test display");
+    }
+    XWindowAttributes attributes{};
+    const bool known = XGetWindowAttributes(connection, window.toULong(), &attributes) != 0;
+    XCloseDisplay(connection);
+    return known && attributes.map_state == IsViewable;
 }
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {

@@ -31,6 +31,9 @@ public:
     // Top-level windows of a copy whose title is exactly the product name.
     QStringList Windows(const QProcess& copy, bool onlyVisible) const;
     QString XdotoolOutput(const QStringList& arguments) const;
+    // Asks a window to close the way a window manager's close button does.
+    void RequestClose(const QString& window) const;
+    bool IsMapped(const QString& window) const;
 
 private:
     QTemporaryDir home;

@@ -53,8 +53,11 @@ public:
     using MainWindow::MainWindow;
 
     std::vector<TrayMessage> messages;
+    bool notificationArea = true;
 
 protected:
+    bool HasNotificationArea() const override { return notificationArea; }
+
     void ShowTrayMessage(const QString& title, const QString& text,
                          QSystemTrayIcon::MessageIcon icon, int milliseconds) override {
         messages.push_back({title, text, icon, milliseconds});
@@ -176,6 +179,35 @@ TEST_F(MainWindowTest, ClosingHidesTheWindowAndKeepsTheTrayIcon) {
     EXPECT_FALSE(window.close());
     EXPECT_FALSE(window.isVisible());
     EXPECT_TRUE(TrayIcon()->isVisible());
+}
+
+TEST_F(MainWindowTest, WithoutNotificationAreaClosingMinimisesInsteadOfHiding) {
+    window.notificationArea = false;
+    window.show();
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.isMinimized());
+
+    window.notificationArea = true;
+    window.ShowSelf();
+    EXPECT_FALSE(window.close());
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(MainWindowTest, ShownAtStartOnFirstRunOrWhenThereIsNoNotificationArea) {
+    const std::vector<std::tuple<bool, bool, bool>> cases = {
+        // first run, notification area, shown
+        {true, true, true},
+        {false, true, false},
+        {false, false, true},
+        {true, false, true},
+    };
+    for (const auto& [firstRun, notificationArea, shown] : cases) {
+        window.hide();
+        window.notificationArea = notificationArea;
+        window.ShowAtStart(firstRun);
+        EXPECT_EQ(window.isVisible(), shown) << firstRun << notificationArea;
+    }
 }
 
 TEST_F(MainWindowTest, FailedChangeShowsTheFixedWarningBalloon) {
