@@ -26,6 +26,17 @@ std::string AbsolutePathVariable(const char* name) {
     return value;
 }
 
+// A new account may have no configuration folder yet; the settings folder is created only one
+// level deep below it, so the folder is made here, private to the user as XDG asks.
+void CreateMissingFolders(const std::string& path) {
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        (void)::mkdir(path.substr(0, slash).c_str(), 0700);
+        if (slash == std::string::npos) {
+            return;
+        }
+    }
+}
+
 QString LockFilePath() {
     const QString name = QStringLiteral("%1-%2").arg(QString::fromLatin1(product::kWindowClass),
                                                      QString::fromLatin1(product::kName));
@@ -40,18 +51,21 @@ QString LockFilePath() {
 
 }  // namespace
 
-const char* PlatformName() { return "Linux"; }
+const char* PlatformName() {
+    return "Linux";
+}
 
 std::optional<WideString> GetApplicationDataFolder() {
-    const std::string configHome = AbsolutePathVariable("XDG_CONFIG_HOME");
-    if (!configHome.empty()) {
-        return FromUtf8(configHome);
+    std::string configHome = AbsolutePathVariable("XDG_CONFIG_HOME");
+    if (configHome.empty()) {
+        const std::string home = AbsolutePathVariable("HOME");
+        if (home.empty()) {
+            return std::nullopt;
+        }
+        configHome = home + "/.config";
     }
-    const std::string home = AbsolutePathVariable("HOME");
-    if (!home.empty()) {
-        return FromUtf8(home + "/.config");
-    }
-    return std::nullopt;
+    CreateMissingFolders(configHome);
+    return FromUtf8(configHome);
 }
 
 void CreateFolder(const WideString& path) {

@@ -28,26 +28,43 @@ TEST(LinuxNativeDesktopTest, NamesThePlatform) {
 }
 
 TEST(LinuxNativeDesktopTest, ApplicationDataFolderFollowsTheXdgRules) {
+    TemporaryFolder folder;
+    const std::string configHome = folder / "cfg/h\xC3\xA9";
+    const std::string home = folder / "home";
+    const std::string relativeHome = "home/u";
     struct Case {
         const char* configHome;
         const char* home;
-        std::optional<WideString> expected;
+        std::optional<std::string> expected;
     };
     const Case cases[] = {
-        {"/cfg/h\xC3\xA9", "/home/u", u"/cfg/h\u00E9"},
-        {nullptr, "/home/u", u"/home/u/.config"},
-        {"", "/home/u", u"/home/u/.config"},
-        {"relative/cfg", "/home/u", u"/home/u/.config"},
+        {configHome.c_str(), home.c_str(), configHome},
+        {nullptr, home.c_str(), home + "/.config"},
+        {"", home.c_str(), home + "/.config"},
+        {"relative/cfg", home.c_str(), home + "/.config"},
         {nullptr, nullptr, std::nullopt},
         {"", "", std::nullopt},
-        {nullptr, "home/u", std::nullopt},
+        {nullptr, relativeHome.c_str(), std::nullopt},
     };
     for (const Case& c : cases) {
         SetOrUnset("XDG_CONFIG_HOME", c.configHome);
         SetOrUnset("HOME", c.home);
-        EXPECT_EQ(GetApplicationDataFolder(), c.expected)
+        const auto expected =
+            c.expected ? std::optional<WideString>(FromUtf8(*c.expected)) : std::nullopt;
+        EXPECT_EQ(GetApplicationDataFolder(), expected)
             << (c.configHome ? c.configHome : "(unset)") << " " << (c.home ? c.home : "(unset)");
     }
+}
+
+// The settings folder is created one level below it, so a missing configuration folder of a new
+// account would leave every setting unsaved.
+TEST(LinuxNativeDesktopTest, MissingConfigurationFolderIsCreatedPrivate) {
+    TemporaryFolder folder;
+    setenv("XDG_CONFIG_HOME", (folder / "new/account/.config").c_str(), 1);
+    ASSERT_TRUE(GetApplicationDataFolder().has_value());
+    EXPECT_TRUE(fs::is_directory(folder / "new/account/.config"));
+    EXPECT_EQ(fs::status(folder / "new/account/.config").permissions(), fs::owner_all);
+    unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(LinuxNativeDesktopTest, CreateFolderMakesOneLevelAndReportsNothing) {
