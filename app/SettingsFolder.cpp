@@ -10,6 +10,7 @@ void SetUpSettingsFolder() {
     if (!applicationData) {
         return;
     }
+    CreateUserFolder(*applicationData);
     const WideString makerFolder =
         *applicationData + kNativeSeparator + Widen(product::kMakerFolderName) + kNativeSeparator;
     CreateFolder(makerFolder);

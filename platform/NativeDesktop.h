@@ -14,6 +14,10 @@ const char* PlatformName();
 // The per-user folder for application data, or nothing when the system cannot say.
 std::optional<WideString> GetApplicationDataFolder();
 
+// Creates a per-user folder with its missing parents (a new account may have no configuration
+// folder yet); an existing folder or a failure is not reported.
+void CreateUserFolder(const WideString& path);
+
 // Creates one folder level; an existing folder or a failure is not reported.
 void CreateFolder(const WideString& path);
 

@@ -26,17 +26,6 @@ std::string AbsolutePathVariable(const char* name) {
     return value;
 }
 
-// A new account may have no configuration folder yet; the settings folder is created only one
-// level deep below it, so the folder is made here, private to the user as XDG asks.
-void CreateMissingFolders(const std::string& path) {
-    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        (void)::mkdir(path.substr(0, slash).c_str(), 0700);
-        if (slash == std::string::npos) {
-            return;
-        }
-    }
-}
-
 QString LockFilePath() {
     const QString name = QStringLiteral("%1-%2").arg(QString::fromLatin1(product::kWindowClass),
                                                      QString::fromLatin1(product::kName));
@@ -64,8 +53,18 @@ std::optional<WideString> GetApplicationDataFolder() {
         }
         configHome = home + "/.config";
     }
-    CreateMissingFolders(configHome);
     return FromUtf8(configHome);
+}
+
+void CreateUserFolder(const WideString& path) {
+    // Private to the user, as XDG asks of the folders it names.
+    const std::string native = ToUtf8(path);
+    for (std::size_t slash = native.find('/', 1);; slash = native.find('/', slash + 1)) {
+        (void)::mkdir(native.substr(0, slash).c_str(), 0700);
+        if (slash == std::string::npos) {
+            return;
+        }
+    }
 }
 
 void CreateFolder(const WideString& path) {

@@ -22,6 +22,10 @@ std::optional<WideString> GetApplicationDataFolder() {
     return FromWin32(folder, wcsnlen(folder, MAX_PATH));
 }
 
+void CreateUserFolder(const WideString& path) {
+    SHCreateDirectoryExW(nullptr, AsWin32(path), nullptr);
+}
+
 void CreateFolder(const WideString& path) {
     CreateDirectoryW(AsWin32(path), nullptr);
 }

@@ -21,7 +21,7 @@ ProgramUnderTest::ProgramUnderTest() : display(QString::fromStdString(UseFixture
     if (!home.isValid() || display.isEmpty()) {
         throw std::runtime_error("no temporary home or no fixture display");
     }
-    QDir(home.path()).mkpath(QStringLiteral("config"));
+    // No configuration folder: like a new account's, the program has to create it.
     QDir(home.path()).mkpath(QStringLiteral("runtime"));
     QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

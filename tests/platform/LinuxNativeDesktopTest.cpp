@@ -56,15 +56,15 @@ TEST(LinuxNativeDesktopTest, ApplicationDataFolderFollowsTheXdgRules) {
     }
 }
 
-// The settings folder is created one level below it, so a missing configuration folder of a new
-// account would leave every setting unsaved.
-TEST(LinuxNativeDesktopTest, MissingConfigurationFolderIsCreatedPrivate) {
+// The settings folder is created one level below the configuration folder, so a missing one on
+// a new account would leave every setting unsaved.
+TEST(LinuxNativeDesktopTest, CreateUserFolderMakesTheMissingParentsPrivate) {
     TemporaryFolder folder;
-    setenv("XDG_CONFIG_HOME", (folder / "new/account/.config").c_str(), 1);
-    ASSERT_TRUE(GetApplicationDataFolder().has_value());
+    CreateUserFolder(FromUtf8(folder / "new/account/.config"));
     EXPECT_TRUE(fs::is_directory(folder / "new/account/.config"));
+    EXPECT_EQ(fs::status(folder / "new").permissions(), fs::owner_all);
     EXPECT_EQ(fs::status(folder / "new/account/.config").permissions(), fs::owner_all);
-    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_NO_THROW(CreateUserFolder(FromUtf8(folder / "new/account/.config")));
 }
 
 TEST(LinuxNativeDesktopTest, CreateFolderMakesOneLevelAndReportsNothing) {
