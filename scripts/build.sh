@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
-# Configures and builds the program, the tests and the benchmarks into build/.
+# Configures and builds into build/: everything, or only the targets named.
+#   scripts/build.sh [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build --parallel "$(nproc)"
+targets=()
+for target in "$@"; do
+    targets+=(--target "$target")
+done
+cmake --build build --parallel "$(nproc)" "${targets[@]}"

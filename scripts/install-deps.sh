@@ -26,11 +26,16 @@ for package in "${packages[@]}"; do
 done
 
 if ((${#missing[@]})); then
+    # Only the package installation needs root; the build and the program run as the user.
+    as_root=()
     if [[ $(id -u) -ne 0 ]]; then
-        echo "Missing packages: ${missing[*]} (run as root to install them)" >&2
-        exit 1
+        if ! command -v sudo >/dev/null; then
+            echo "Missing packages: ${missing[*]} (run as root to install them)" >&2
+            exit 1
+        fi
+        as_root=(sudo)
     fi
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -q
-    apt-get install -y -q --no-install-recommends "${missing[@]}"
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi

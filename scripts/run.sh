@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the program on the current desktop.
+# Installs the Debian packages that are missing (through sudo when not root), builds the program
+# and starts it on the current desktop.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh
+scripts/build.sh vornk-wallpaper-changer
 exec build/app/vornk-wallpaper-changer

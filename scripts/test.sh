@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite.
+# Installs the Debian packages that are missing (through sudo when not root), builds everything
+# and runs the whole test suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
