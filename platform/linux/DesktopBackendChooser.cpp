@@ -18,15 +18,6 @@ std::unique_ptr<DesktopBackend> Make() {
     return std::make_unique<Backend>();
 }
 
-bool IsGnomeFamily(const SessionEnvironment& session) {
-    for (const char* desktop : {"GNOME", "Ubuntu", "Unity", "Budgie", "Pantheon"}) {
-        if (session.IsDesktop(desktop)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // XDG_CURRENT_DESKTOP names and the DESKTOP_SESSION names of older display managers.
 auto IsAnyDesktop(std::initializer_list<const char*> desktops) {
     return [names = std::vector<const char*>(desktops)](const SessionEnvironment& session) {
@@ -49,7 +40,8 @@ auto IsAnyDesktop(std::initializer_list<const char*> desktops) {
 //   when it is a wlroots one, 10. the X11 root window, last: it fits any X11 session.
 const std::vector<DesktopBackendChooser::Row>& DesktopBackendChooser::Table() {
     static const std::vector<Row> table{
-        {"GNOME", IsGnomeFamily, Make<GnomeBackend>},
+        {"GNOME", IsAnyDesktop({"GNOME", "Ubuntu", "Unity", "Budgie", "Pantheon"}),
+         Make<GnomeBackend>},
         {"Cinnamon", IsAnyDesktop({"X-Cinnamon", "Cinnamon"}), Make<CinnamonBackend>},
         {"MATE", IsAnyDesktop({"MATE"}), Make<MateBackend>},
         {"XFCE", IsAnyDesktop({"XFCE", "xfce4"}), Make<XfceBackend>},

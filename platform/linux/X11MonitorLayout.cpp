@@ -6,28 +6,12 @@
 
 #include <memory>
 
+#include "platform/linux/X11ErrorTrap.h"
+
 namespace {
 
 // Xlib's default error handler ends the process; queries that fail just find nothing. The
 // handler is process-wide, so it is installed only while we talk to the server.
-int IgnoreXError(Display*, XErrorEvent*) {
-    return 0;
-}
-
-class ErrorHandlerScope final {
-public:
-    ErrorHandlerScope() : previous(XSetErrorHandler(IgnoreXError)) {}
-    ~ErrorHandlerScope() { XSetErrorHandler(previous); }
-    ErrorHandlerScope(const ErrorHandlerScope&) = delete;
-    ErrorHandlerScope& operator=(const ErrorHandlerScope&) = delete;
-
-private:
-    XErrorHandler previous;
-};
-
-struct DisplayCloser {
-    void operator()(Display* display) const { XCloseDisplay(display); }
-};
 struct ResourcesDeleter {
     void operator()(XRRScreenResources* resources) const { XRRFreeScreenResources(resources); }
 };
@@ -90,8 +74,9 @@ int WorkspaceCount(Display* display, Window root) {
 
 X11MonitorLayout X11MonitorLayout::Query() {
     X11MonitorLayout layout;
-    const ErrorHandlerScope errors;
-    const std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
+    // Queries that fail just find nothing.
+    const X11ErrorTrap errors;
+    const X11Connection display(XOpenDisplay(nullptr));
     if (!display) {
         return layout;
     }

@@ -12,37 +12,18 @@
 #include "model/CoreError.h"
 #include "platform/linux/DevilImage.h"
 #include "platform/linux/RgbImage.h"
+#include "platform/linux/X11ErrorTrap.h"
 #include "platform/linux/X11PixelFormat.h"
 
 namespace {
 
-[[noreturn]] void Fail() { throw CoreError("Can't change desktop wallpaper"); }
-
-// Xlib's default handlers end the process; ours record the error and let the call fail.
-// The error handler is process-wide, so it is installed only while we talk to the server.
-bool xErrorOccurred = false;
-
-int RecordXError(Display*, XErrorEvent*) {
-    xErrorOccurred = true;
-    return 0;
+[[noreturn]] void Fail() {
+    throw CoreError("Can't change desktop wallpaper");
 }
 
-void KeepProcessAlive(Display*, void* lost) { *static_cast<bool*>(lost) = true; }
-
-class ErrorHandlerScope final {
-public:
-    ErrorHandlerScope() : previous(XSetErrorHandler(RecordXError)) { xErrorOccurred = false; }
-    ~ErrorHandlerScope() { XSetErrorHandler(previous); }
-    ErrorHandlerScope(const ErrorHandlerScope&) = delete;
-    ErrorHandlerScope& operator=(const ErrorHandlerScope&) = delete;
-
-private:
-    XErrorHandler previous;
-};
-
-struct DisplayCloser {
-    void operator()(Display* display) const { XCloseDisplay(display); }
-};
+void KeepProcessAlive(Display*, void* lost) {
+    *static_cast<bool*>(lost) = true;
+}
 
 struct XFreeDeleter {
     void operator()(unsigned char* data) const { XFree(data); }
@@ -70,7 +51,7 @@ Pixmap ReadPixmapProperty(Display* display, Window root, Atom property) {
 // Frees the pixmap of the previous setter (ours or another Esetroot-style program), which
 // stays on the server with RetainPermanent. The Esetroot convention: only when both properties
 // name the same pixmap.
-void FreePreviousPixmap(Display* display, Window root) {
+void FreePreviousPixmap(Display* display, Window root, X11ErrorTrap& errors) {
     const Atom rootProperty = XInternAtom(display, "_XROOTPMAP_ID", True);
     const Atom esetrootProperty = XInternAtom(display, "ESETROOT_PMAP_ID", True);
     if (rootProperty == None || esetrootProperty == None) {
@@ -80,7 +61,7 @@ void FreePreviousPixmap(Display* display, Window root) {
     if (previous != 0 && previous == ReadPixmapProperty(display, root, esetrootProperty)) {
         XKillClient(display, previous);
         XSync(display, False);
-        xErrorOccurred = false;  // the owner may be gone already (BadValue): nothing to free
+        errors.Clear();  // the owner may be gone already (BadValue): nothing to free
     }
 }
 
@@ -90,8 +71,8 @@ bool IsHostOrder(int byteOrder) {
 
 // A client-side image of the picture in the visual's pixel format.
 XImage* CreatePixels(Display* display, Visual* visual, int depth, const RgbImage& picture) {
-    XImage* image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
-                                 nullptr, static_cast<unsigned>(picture.width),
+    XImage* image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                                 static_cast<unsigned>(picture.width),
                                  static_cast<unsigned>(picture.height), 32, 0);
     if (image == nullptr) {
         return nullptr;
@@ -137,10 +118,10 @@ void X11RootWindowBackend::ShowWallpaper(const std::string& bitmapPath) {
     }
 
     // Installed first so that it outlives the connection (closing it can report errors too).
-    const ErrorHandlerScope errorHandler;
+    X11ErrorTrap errors;
     bool connectionLost = false;
     // A connection of our own: the toolkit's must not end up in RetainPermanent mode.
-    const std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
+    const X11Connection display(XOpenDisplay(nullptr));
     if (!display) {
         Fail();
     }
@@ -159,15 +140,15 @@ void X11RootWindowBackend::ShowWallpaper(const std::string& bitmapPath) {
     const RgbImage scaled = ScaleToFill(picture, width, height);
 
     // Resource ids are reused: free the old pixmap before creating anything of ours.
-    FreePreviousPixmap(d, root);
+    FreePreviousPixmap(d, root, errors);
 
     XImage* const pixels = CreatePixels(d, visual, depth, scaled);
     if (pixels == nullptr) {
         Fail();
     }
-    const Pixmap pixmap = XCreatePixmap(d, root, static_cast<unsigned>(width),
-                                        static_cast<unsigned>(height),
-                                        static_cast<unsigned>(depth));
+    const Pixmap pixmap =
+        XCreatePixmap(d, root, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                      static_cast<unsigned>(depth));
     const GC gc = XCreateGC(d, pixmap, 0, nullptr);
     XPutImage(d, pixmap, gc, pixels, 0, 0, 0, 0, static_cast<unsigned>(width),
               static_cast<unsigned>(height));
@@ -182,13 +163,13 @@ void X11RootWindowBackend::ShowWallpaper(const std::string& bitmapPath) {
     XSetWindowBackgroundPixmap(d, root, pixmap);
     XClearWindow(d, root);
     XSync(d, False);
-    if (xErrorOccurred || connectionLost) {
+    if (errors.ErrorOccurred() || connectionLost) {
         Fail();  // closing the connection frees what was created (close-down mode DestroyAll)
     }
     // Keep the pixmap after our connection closes; the next setter frees it with XKillClient.
     XSetCloseDownMode(d, RetainPermanent);
     XSync(d, False);
-    if (xErrorOccurred || connectionLost) {
+    if (errors.ErrorOccurred() || connectionLost) {
         Fail();
     }
 }
