@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/linux/X11ErrorTrap.h"
+#include "platform/linux/X11Property.h"
 
 namespace {
 
@@ -17,9 +18,6 @@ struct ResourcesDeleter {
 };
 struct OutputDeleter {
     void operator()(XRROutputInfo* output) const { XRRFreeOutputInfo(output); }
-};
-struct XFreeDeleter {
-    void operator()(unsigned char* data) const { XFree(data); }
 };
 
 // Outputs that show something: connected and driven by a CRTC.
@@ -51,21 +49,8 @@ int WorkspaceCount(Display* display, Window root) {
     if (property == None) {
         return 1;
     }
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* raw = nullptr;
-    if (XGetWindowProperty(display, root, property, 0, 1, False, XA_CARDINAL, &type, &format,
-                           &count, &remaining, &raw) != Success) {
-        return 1;
-    }
-    const std::unique_ptr<unsigned char, XFreeDeleter> data(raw);
-    if (type != XA_CARDINAL || format != 32 || count != 1 || !data) {
-        return 1;
-    }
-    // Format-32 data comes back as an array of long.
-    const long workspaces = *reinterpret_cast<const long*>(data.get());
+    const auto workspaces =
+        static_cast<long>(ReadSingleLongProperty(display, root, property, XA_CARDINAL).value_or(1));
     constexpr long kMostWorkspaces = 64;
     return workspaces >= 1 && workspaces <= kMostWorkspaces ? static_cast<int>(workspaces) : 1;
 }

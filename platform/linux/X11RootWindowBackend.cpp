@@ -14,6 +14,7 @@
 #include "platform/linux/RgbImage.h"
 #include "platform/linux/X11ErrorTrap.h"
 #include "platform/linux/X11PixelFormat.h"
+#include "platform/linux/X11Property.h"
 
 namespace {
 
@@ -25,27 +26,10 @@ void KeepProcessAlive(Display*, void* lost) {
     *static_cast<bool*>(lost) = true;
 }
 
-struct XFreeDeleter {
-    void operator()(unsigned char* data) const { XFree(data); }
-};
-
 // The pixmap id a property holds, or 0.
 Pixmap ReadPixmapProperty(Display* display, Window root, Atom property) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* raw = nullptr;
-    if (XGetWindowProperty(display, root, property, 0, 1, False, AnyPropertyType, &type, &format,
-                           &count, &remaining, &raw) != Success) {
-        return 0;
-    }
-    const std::unique_ptr<unsigned char, XFreeDeleter> data(raw);
-    if (type != XA_PIXMAP || format != 32 || count != 1 || !data) {
-        return 0;
-    }
-    // Format-32 data comes back as an array of long.
-    return static_cast<Pixmap>(*reinterpret_cast<const unsigned long*>(data.get()));
+    return static_cast<Pixmap>(
+        ReadSingleLongProperty(display, root, property, XA_PIXMAP).value_or(0));
 }
 
 // Frees the pixmap of the previous setter (ours or another Esetroot-style program), which
