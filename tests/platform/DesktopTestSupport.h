@@ -71,6 +71,22 @@ inline std::string WaitForPixel(const std::string& shooter, int x, int y, const 
     return seen;
 }
 
+// Waits until the pixel has left `old` and kept one colour for a second: a desktop that draws
+// in steps has finished.
+inline bool WaitForSteadyPixel(const std::string& shooter, int x, int y, const std::string& old) {
+    std::string steady = old;
+    auto since = std::chrono::steady_clock::now();
+    return WaitUntil([&] {
+        const std::string seen = PixelOf(shooter, x, y);
+        const auto now = std::chrono::steady_clock::now();
+        if (seen != steady) {
+            steady = seen;
+            since = now;
+        }
+        return steady != old && now - since >= std::chrono::seconds(1);
+    });
+}
+
 inline std::string Trimmed(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
         text.pop_back();

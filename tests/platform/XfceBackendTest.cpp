@@ -65,8 +65,11 @@ TEST_F(XfceBackendTest, EachChangeToTheSameBitmapPathIsDrawn) {
 }
 
 TEST_F(XfceBackendTest, MonitorPropertiesAreCreatedWhenThereAreNone) {
+    Show("red", "FF0000");
     Shell("xfconf-query -c xfce4-desktop -p /backdrop -r -R");
     ASSERT_EQ(BackdropProperties().find("last-image"), std::string::npos);
+    // xfdesktop answers the removal by drawing its own default, colour first and picture later.
+    ASSERT_TRUE(WaitForSteadyPixel(kX11Shot, 320, 200, "FF0000"));
 
     Show("lime", "00FF00");
     EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/last-image"), settings + "/wallpaper.bmp");

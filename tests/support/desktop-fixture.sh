@@ -82,6 +82,14 @@ start_xfce() {
     xprop -root -f _NET_CURRENT_DESKTOP 32c -set _NET_CURRENT_DESKTOP 0
     spawn xfdesktop xfdesktop --sm-client-disable --disable-wm-check
     wait_for "xfconf-query -c xfce4-desktop -l 2>/dev/null | grep -q last-image"
+    # xfdesktop draws its colour first and its picture later: a plain grey picture of our own,
+    # once on the screen, tells that it has finished drawing.
+    convert -size 16x16 xc:'#808080' "$state/ready.png"
+    local property
+    for property in $(xfconf-query -c xfce4-desktop -l | grep '/last-image$'); do
+        xfconf-query -c xfce4-desktop -p "$property" -s "$state/ready.png"
+    done
+    wait_for "xwd -root -silent | convert xwd:- -crop 1x1+320+200 txt:- | grep -q 808080"
 }
 
 start_lxqt() {
