@@ -45,6 +45,9 @@ stop() {
         done <"$state/groups"
         rm -f "$state/groups"
     fi
+    if [[ -f "$state/sway-runtime" ]]; then
+        rm -rf -- "$(cat "$state/sway-runtime")" "$state/sway-runtime"
+    fi
     rm -f "$state/environment"
 }
 
@@ -112,22 +115,25 @@ start_lxde() {
 # sway draws a background of its own (from its configuration, as sway users have it);
 # without, it stands in for a wlroots compositor that leaves the background to clients.
 start_sway() {
-    mkdir -p "$state/runtime"
-    chown nobody:nogroup "$state/runtime"
-    chmod 700 "$state/runtime"
-    printf 'xwayland disable\n' >"$state/sway.config"
+    # Outside the build tree, which nobody may be unable to reach (a checkout in a private
+    # home folder).
+    local runtime
+    runtime=$(mktemp -d /tmp/vornk-sway.XXXXXX)
+    echo "$runtime" >"$state/sway-runtime"
+    chown nobody:nogroup "$runtime"
+    printf 'xwayland disable\n' >"$runtime/sway.config"
     if [[ "${1:-}" == --own-bg ]]; then
-        printf 'output * bg #808080 solid_color\n' >>"$state/sway.config"
+        printf 'output * bg #808080 solid_color\n' >>"$runtime/sway.config"
     fi
-    chmod 644 "$state/sway.config"
+    chmod 644 "$runtime/sway.config"
     # Run from its runtime folder, the one place nobody may write: a path that sway took for
     # a command would leave its files there.
-    (cd "$state/runtime" && spawn sway env -i PATH=/usr/bin:/bin HOME=/nonexistent \
-        XDG_RUNTIME_DIR="$state/runtime" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
-        setpriv --reuid=nobody --regid=nogroup --clear-groups sway -c "$state/sway.config")
-    wait_for "compgen -G '$state/runtime/sway-ipc.*.sock' >/dev/null && [[ -S '$state/runtime/wayland-1' ]]"
-    export XDG_RUNTIME_DIR=$state/runtime WAYLAND_DISPLAY=wayland-1
-    SWAYSOCK=$(compgen -G "$state/runtime/sway-ipc.*.sock" | head -n 1)
+    (cd "$runtime" && spawn sway env -i PATH=/usr/bin:/bin HOME=/nonexistent \
+        XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+        setpriv --reuid=nobody --regid=nogroup --clear-groups sway -c "$runtime/sway.config")
+    wait_for "compgen -G '$runtime/sway-ipc.*.sock' >/dev/null && [[ -S '$runtime/wayland-1' ]]"
+    export XDG_RUNTIME_DIR=$runtime WAYLAND_DISPLAY=wayland-1
+    SWAYSOCK=$(compgen -G "$runtime/sway-ipc.*.sock" | head -n 1)
     export SWAYSOCK
     if [[ "${1:-}" == --own-bg ]]; then
         wait_for "grim -t ppm - 2>/dev/null | convert ppm:- -crop 1x1+10+10 txt:- 2>/dev/null | grep -q 808080"
