@@ -4,8 +4,9 @@
 //                                                   vs  djpeg -bmp
 // Usage: platform_bench [WORK_FOLDER] [RUNS] [walk|convert]
 // The inputs are generated once in WORK_FOLDER (default: vornk-bench in the system's temporary
-// folder) and kept for later runs; the bitmaps written are removed at the end. Each figure is the median of RUNS (default 7) warm runs; the two sides of a
-// comparison alternate so that both see the same machine state.
+// folder) and kept for later runs; the bitmaps written are removed at the end. Each figure is the
+// median of RUNS (default 7) warm runs; the two sides of a comparison alternate so that both see
+// the same machine state.
 #include <IL/il.h>
 #include <boost/filesystem.hpp>
 
@@ -83,8 +84,8 @@ void MakeTree(const fs::path& root) {
     fs::remove_all(root);
     // Ten top folders of a hundred folders each: some depth, 1,000 folders holding files.
     for (int folder = 0; folder < kFolders; ++folder) {
-        const fs::path dir = root / ("group" + std::to_string(folder / 100)) /
-                             ("album" + std::to_string(folder));
+        const fs::path dir =
+            root / ("group" + std::to_string(folder / 100)) / ("album" + std::to_string(folder));
         fs::create_directories(dir);
         for (int file = 0; file < kFilesPerFolder; ++file) {
             // Nine in ten are images; the rest are other files the walk must pass over.
@@ -101,10 +102,12 @@ void MakeJpeg(const fs::path& jpeg) {
     }
     std::printf("generating a 6000x4000 JPEG at %s ...\n", jpeg.c_str());
     // Smooth colour with noise on top: close to a photograph's size and entropy.
-    Shell("convert -size 6000x4000 xc: -sparse-color bilinear "
-          "'0,0 #d04020 5999,0 #e0c060 0,3999 #2050a0 5999,3999 #40a060' "
-          "-attenuate 0.4 +noise Gaussian -quality 90 " + Quote("jpg:" + jpeg.string() + ".part") +
-          " && mv " + Quote(jpeg.string() + ".part") + " " + Quote(jpeg.string()));
+    Shell(
+        "convert -size 6000x4000 xc: -sparse-color bilinear "
+        "'0,0 #d04020 5999,0 #e0c060 0,3999 #2050a0 5999,3999 #40a060' "
+        "-attenuate 0.4 +noise Gaussian -quality 90 " +
+        Quote("jpg:" + jpeg.string() + ".part") + " && mv " + Quote(jpeg.string() + ".part") + " " +
+        Quote(jpeg.string()));
 }
 
 void PrintRow(const char* what, double ours, double theirs, const char* tool, double target) {
@@ -118,26 +121,67 @@ void PrintRow(const char* what, double ours, double theirs, const char* tool, do
 // through a stream with a 1 MiB buffer).
 void ConversionBreakdown(const std::string& jpeg, const fs::path& out, int runs, double djpeg) {
     const std::string bmp = (out / "breakdown.bmp").string();
-    const std::vector<double> times = Compare(runs, {
-        [&] {
-            DevilImage image;
-            image.Load(jpeg);
-        },
-        [&] {
-            DevilImage image;
-            image.Load(jpeg);
-            ilSave(IL_BMP, bmp.c_str());
-        },
-        [&] {
-            DevilImage image;
-            image.Load(jpeg);
-            image.SaveBitmap(bmp);
-        },
-    });
-    std::printf("  breakdown: DevIL JPEG load %.1f ms; save: plain ilSave %.1f ms, ours %.1f ms;"
-                " plain DevIL load + ilSave against djpeg: ratio %.2f\n",
-                times[0] * 1000, (times[1] - times[0]) * 1000, (times[2] - times[0]) * 1000,
-                times[1] / djpeg);
+    const auto load = [&] {
+        DevilImage image;
+        image.Load(jpeg);
+    };
+    const auto loadAndDevilSave = [&] {
+        DevilImage image;
+        image.Load(jpeg);
+        ilSave(IL_BMP, bmp.c_str());
+    };
+    const auto loadAndOurSave = [&] {
+        DevilImage image;
+        image.Load(jpeg);
+        image.SaveBitmap(bmp);
+    };
+    const std::vector<double> times = Compare(runs, {load, loadAndDevilSave, loadAndOurSave});
+    std::printf(
+        "  breakdown: DevIL JPEG load %.1f ms; save: plain ilSave %.1f ms, ours %.1f ms;"
+        " plain DevIL load + ilSave against djpeg: ratio %.2f\n",
+        times[0] * 1000, (times[1] - times[0]) * 1000, (times[2] - times[0]) * 1000,
+        times[1] / djpeg);
+}
+
+void BenchWalk(LinuxCore& core, const fs::path& tree, int runs) {
+    const WideString root = FromUtf8(tree.string());
+    std::size_t found = 0;
+    const auto ours = [&] {
+        WallpaperList list;
+        core.FindImages(root, list, true);
+        found = list.size();
+    };
+    const auto find = [&] { Shell("find " + Quote(tree.string()) + " -type f > /dev/null"); };
+    // For reference: the same walk with Boost.Filesystem 1.74's iterator, which stats every
+    // entry (the reason FindImages reads the directory streams itself).
+    const auto boostWalk = [&] {
+        std::size_t files = 0;
+        for (boost::filesystem::recursive_directory_iterator it(tree.string()), end; it != end;
+             ++it) {
+            boost::system::error_code error;
+            files += boost::filesystem::is_directory(it->status(error)) ? 0 : 1;
+        }
+    };
+    const std::vector<double> walk = Compare(runs, {ours, find, boostWalk});
+    PrintRow("FindImages, 100,000 files in 1,000 folders", walk[0], walk[1], "find DIR -type f",
+             2.0);
+    std::printf(
+        "  (%zu images found; a Boost.Filesystem recursive_directory_iterator walk of the "
+        "same tree: %.1f ms, ratio %.2f)\n",
+        found, walk[2] * 1000, walk[2] / walk[1]);
+}
+
+void BenchConversion(const fs::path& jpeg, const fs::path& out, int runs) {
+    const std::string bitmap = (out / "wallpaper.bmp").string();
+    const auto ours = [&] { WriteWallpaperBitmap(jpeg.string(), bitmap); };
+    const auto djpeg = [&] {
+        Shell("djpeg -bmp -outfile " + Quote((out / "djpeg.bmp").string()) + " " +
+              Quote(jpeg.string()));
+    };
+    const std::vector<double> conversion = Compare(runs, {ours, djpeg});
+    PrintRow("SetWallpaper conversion, 6000x4000 JPEG", conversion[0], conversion[1], "djpeg -bmp",
+             1.5);
+    ConversionBreakdown(jpeg.string(), out, runs, conversion[1]);
 }
 
 }  // namespace
@@ -156,47 +200,11 @@ int main(int argc, char** argv) {
 
     std::printf("platform_bench: medians of %d runs\n", runs);
     LinuxCore core{SessionEnvironment()};
-    const WideString root = FromUtf8(tree.string());
-    std::size_t found = 0;
     if (only.empty() || only == "walk") {
-    const std::vector<double> walk = Compare(runs, {
-        [&] {
-            WallpaperList list;
-            core.FindImages(root, list, true);
-            found = list.size();
-        },
-        [&] { Shell("find " + Quote(tree.string()) + " -type f > /dev/null"); },
-        // For reference: the same walk with Boost.Filesystem 1.74's iterator, which stats every
-        // entry (the reason FindImages reads the directory streams itself).
-        [&] {
-            std::size_t files = 0;
-            for (boost::filesystem::recursive_directory_iterator it(tree.string()), end;
-                 it != end; ++it) {
-                boost::system::error_code error;
-                files += boost::filesystem::is_directory(it->status(error)) ? 0 : 1;
-            }
-        },
-    });
-
-    PrintRow("FindImages, 100,000 files in 1,000 folders", walk[0], walk[1], "find DIR -type f",
-             2.0);
-    std::printf("  (%zu images found; a Boost.Filesystem recursive_directory_iterator walk of the "
-                "same tree: %.1f ms, ratio %.2f)\n",
-                found, walk[2] * 1000, walk[2] / walk[1]);
+        BenchWalk(core, tree, runs);
     }
     if (only.empty() || only == "convert") {
-    const std::string bitmap = (out / "wallpaper.bmp").string();
-    const std::vector<double> conversion = Compare(runs, {
-        [&] { WriteWallpaperBitmap(jpeg.string(), bitmap); },
-        [&] {
-            Shell("djpeg -bmp -outfile " + Quote((out / "djpeg.bmp").string()) + " " +
-                  Quote(jpeg.string()));
-        },
-    });
-
-    PrintRow("SetWallpaper conversion, 6000x4000 JPEG", conversion[0], conversion[1],
-             "djpeg -bmp", 1.5);
-    ConversionBreakdown(jpeg.string(), out, runs, conversion[1]);
+        BenchConversion(jpeg, out, runs);
     }
     fs::remove_all(out);
     return 0;

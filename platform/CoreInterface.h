@@ -11,8 +11,7 @@ class CoreInterface {
 public:
     virtual ~CoreInterface() = default;
     // Appends the supported images of the folder (and below it) in listing order.
-    virtual void FindImages(const WideString& folder, WallpaperList& list,
-                            bool withSubfolders) = 0;
+    virtual void FindImages(const WideString& folder, WallpaperList& list, bool withSubfolders) = 0;
     // Converts the image to "wallpaper.bmp" in the settings folder and shows it on the desktop.
     virtual void SetWallpaper(const WideString& imagePath) = 0;
     virtual WideString Reserved() = 0;

@@ -126,8 +126,8 @@ RgbImage DevilImage::ToRgb() {
     ILint format = ilGetInteger(IL_IMAGE_FORMAT);
     // 8-bit RGB and BGR (what our bitmaps hold) are read as they are; anything else (palette,
     // grey, alpha, 16-bit) is converted by DevIL first.
-    const bool direct = ilGetInteger(IL_IMAGE_TYPE) == IL_UNSIGNED_BYTE &&
-                        (format == IL_RGB || format == IL_BGR);
+    const bool direct =
+        ilGetInteger(IL_IMAGE_TYPE) == IL_UNSIGNED_BYTE && (format == IL_RGB || format == IL_BGR);
     if (!direct) {
         if (ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) != IL_TRUE) {
             ClearErrors();

@@ -40,20 +40,26 @@ void LinuxCore::SetWallpaper(const WideString& imagePath) {
     DesktopBackendChooser::Choose(session)->ShowWallpaper(bitmapPath);
 }
 
-WideString LinuxCore::Reserved() { return {}; }
+WideString LinuxCore::Reserved() {
+    return {};
+}
 
 bool LinuxCore::IsSupportedImage(const WideString& path) {
     return HasSupportedExtension(path, extensions);
 }
 
-WideString LinuxCore::GetSettingsFolder() const { return settingsFolder; }
+WideString LinuxCore::GetSettingsFolder() const {
+    return settingsFolder;
+}
 
 void LinuxCore::SetSettingsFolder(const WideString& folder) {
     settingsFolder = folder;
     CreateFolder(folder);
 }
 
-std::vector<WideString> LinuxCore::GetSupportedExtensions() const { return extensions; }
+std::vector<WideString> LinuxCore::GetSupportedExtensions() const {
+    return extensions;
+}
 
 std::unique_ptr<CoreInterface> CreateCore() {
     return std::make_unique<LinuxCore>(SessionEnvironment::FromProcess());

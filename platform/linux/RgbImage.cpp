@@ -36,8 +36,8 @@ std::vector<Taps> AxisTaps(int sourceSize, int destinationSize, double scale, do
                 weight = static_cast<float>(weight / total);
             }
         } else {
-            const double centre = std::clamp((i + offset + 0.5) / scale - 0.5, 0.0,
-                                             double(sourceSize - 1));
+            const double centre =
+                std::clamp((i + offset + 0.5) / scale - 0.5, 0.0, double(sourceSize - 1));
             taps.first = static_cast<int>(centre);
             const double fraction = centre - taps.first;
             taps.weights.push_back(static_cast<float>(1.0 - fraction));

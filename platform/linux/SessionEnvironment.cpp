@@ -7,8 +7,8 @@
 namespace {
 
 constexpr const char* kSessionVariables[] = {
-    "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "WAYLAND_DISPLAY", "DISPLAY", "XDG_SESSION_TYPE",
-    "SWAYSOCK",
+    "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "WAYLAND_DISPLAY", "DISPLAY",
+    "XDG_SESSION_TYPE",    "SWAYSOCK",
 };
 
 std::string FoldCase(std::string text) {
@@ -51,7 +51,9 @@ std::string SessionEnvironment::Get(const std::string& name) const {
     return found == variables.end() ? std::string() : found->second;
 }
 
-bool SessionEnvironment::Has(const std::string& name) const { return !Get(name).empty(); }
+bool SessionEnvironment::Has(const std::string& name) const {
+    return !Get(name).empty();
+}
 
 bool SessionEnvironment::IsDesktop(const std::string& desktop) const {
     const std::string folded = FoldCase(desktop);

@@ -5,23 +5,33 @@
 #include "model/CoreError.h"
 #include "platform/ImageExtensions.h"
 
-std::unique_ptr<CoreInterface> CreateCore() { return std::make_unique<FakeCore>(); }
+std::unique_ptr<CoreInterface> CreateCore() {
+    return std::make_unique<FakeCore>();
+}
 
-FakeCore& FakeCore::Instance() { return static_cast<FakeCore&>(GetCore()); }
+FakeCore& FakeCore::Instance() {
+    return static_cast<FakeCore&>(GetCore());
+}
 
-void FakeCore::Reset() { *this = FakeCore(); }
+void FakeCore::Reset() {
+    *this = FakeCore();
+}
 
 void FakeCore::AddFolder(const WideString& path, Folder folder) {
     folders[path] = std::move(folder);
 }
 
-void FakeCore::RemoveFolder(const WideString& path) { folders.erase(path); }
+void FakeCore::RemoveFolder(const WideString& path) {
+    folders.erase(path);
+}
 
 void FakeCore::FailListingAfter(const WideString& path, std::size_t count) {
     listingFailures[path] = count;
 }
 
-void FakeCore::MakeUnreadable(const WideString& imagePath) { unreadable.insert(imagePath); }
+void FakeCore::MakeUnreadable(const WideString& imagePath) {
+    unreadable.insert(imagePath);
+}
 
 void FakeCore::FailNextSetWallpaper(const std::string& message) {
     nextSetWallpaperFailure = message;
@@ -68,4 +78,6 @@ bool FakeCore::IsSupportedImage(const WideString& path) {
     return HasSupportedExtension(path, SupportedExtensions());
 }
 
-std::vector<WideString> FakeCore::GetSupportedExtensions() const { return SupportedExtensions(); }
+std::vector<WideString> FakeCore::GetSupportedExtensions() const {
+    return SupportedExtensions();
+}

@@ -28,9 +28,8 @@ class PublisherTest : public ::testing::Test {
 protected:
     Publisher publisher;
     std::vector<RecordingSubscriber*> log;
-    std::array<RecordingSubscriber, 3> subscribers{RecordingSubscriber(&log),
-                                                   RecordingSubscriber(&log),
-                                                   RecordingSubscriber(&log)};
+    std::array<RecordingSubscriber, 3> subscribers{
+        RecordingSubscriber(&log), RecordingSubscriber(&log), RecordingSubscriber(&log)};
 };
 
 TEST_F(PublisherTest, SubscriberAttachedTwiceIsCalledOnceAndOneDetachRemovesIt) {

@@ -13,7 +13,8 @@ TEST(JoinPathTest, AddsOneSeparatorOnlyWhereNeeded) {
     EXPECT_EQ(JoinPath(u"", u"settings.info"), u"settings.info");
     EXPECT_EQ(JoinPath(u"C:\\conf\\", u"settings.info"), u"C:\\conf\\settings.info");
     EXPECT_EQ(JoinPath(u"/home/u/conf/", u"settings.info"), u"/home/u/conf/settings.info");
-    EXPECT_EQ(JoinPath(u"/home/u/conf", u"settings.info"), u"/home/u/conf" + kSep + u"settings.info");
+    EXPECT_EQ(JoinPath(u"/home/u/conf", u"settings.info"),
+              u"/home/u/conf" + kSep + u"settings.info");
 }
 
 TEST(WidenTest, EachByteBecomesOneCodeUnit) {
@@ -35,8 +36,8 @@ TEST(ToUtf8Test, EncodesEveryRuleOfTheConversion) {
         {"surrogate pair", u"\U0001F600", "\xF0\x9F\x98\x80"},
         {"lone low surrogate", WideString{u'a', char16_t(0xDC00), u'b'}, "a?b"},
         {"high surrogate before non-low", WideString{char16_t(0xD83D), u'x'}, "?x"},
-        {"two high surrogates then low", WideString{char16_t(0xD83D), char16_t(0xD83D), char16_t(0xDE00)},
-         "?\xF0\x9F\x98\x80"},
+        {"two high surrogates then low",
+         WideString{char16_t(0xD83D), char16_t(0xD83D), char16_t(0xDE00)}, "?\xF0\x9F\x98\x80"},
         {"trailing high surrogate dropped", WideString{u'a', char16_t(0xD83D)}, "a"},
         {"empty", u"", ""},
     };
@@ -50,14 +51,18 @@ TEST(FromUtf8Test, DecodesEveryRuleOfTheConversion) {
         {"ascii", u"D:\\Pics", "D:\\Pics"},
         {"two and three bytes", u"\u00E9\u20AC", "\xC3\xA9\xE2\x82\xAC"},
         {"above U+FFFF becomes a pair", u"\U0001F600", "\xF0\x9F\x98\x80"},
-        {"stray continuation byte", u"a?b", "a\x80" "b"},
+        {"stray continuation byte", u"a?b",
+         "a\x80"
+         "b"},
         {"byte that cannot begin", u"?", "\xFF"},
         {"overlong two bytes", u"?", "\xC0\xAF"},
         {"overlong three bytes", u"?", "\xE0\x80\xAF"},
         {"overlong four bytes", u"?", "\xF0\x80\x80\xAF"},
         {"encoded surrogate", u"?", "\xED\xA0\x80"},
         {"above U+10FFFF", u"?", "\xF4\x90\x80\x80"},
-        {"broken by ascii", u"?A", "\xE2\x82" "A"},
+        {"broken by ascii", u"?A",
+         "\xE2\x82"
+         "A"},
         {"broken by new lead", u"?\u00E9", "\xE2\xC3\xA9"},
         {"cut off by the end", u"ab", "ab\xE2\x82"},
         {"lead alone at the end", u"a", "a\xF0"},

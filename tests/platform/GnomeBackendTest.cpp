@@ -56,8 +56,8 @@ TEST(GnomeBackendTest, PictureUriNamesTheBitmapForOtherProcesses) {
     TemporaryFolder folder;
     // Blanks and non-ASCII letters must be escaped in the URI.
     const std::string settings = folder / "my pics \xC3\xA9#%";
-    LinuxCore core{SessionEnvironment(
-        std::map<std::string, std::string>{{"XDG_CURRENT_DESKTOP", "GNOME"}})};
+    LinuxCore core{
+        SessionEnvironment(std::map<std::string, std::string>{{"XDG_CURRENT_DESKTOP", "GNOME"}})};
     core.SetSettingsFolder(FromUtf8(settings));
     MakeGradient(folder / "a.png", 16, 10, "0,0 red 15,9 blue");
     MakeGradient(folder / "b.jpg", 16, 10, "0,0 green 15,9 white");

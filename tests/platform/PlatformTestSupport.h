@@ -111,7 +111,7 @@ inline RgbImage DecodeWithImageMagick(const std::string& path) {
 inline void MakeGradient(const std::string& path, int width, int height,
                          const std::string& corners) {
     Shell("convert -size " + std::to_string(width) + "x" + std::to_string(height) +
-        " xc: -sparse-color bilinear " + Quote(corners) + " -depth 8 " + Quote(path));
+          " xc: -sparse-color bilinear " + Quote(corners) + " -depth 8 " + Quote(path));
 }
 
 // The largest difference of any channel over the pixels of two same-sized pictures.

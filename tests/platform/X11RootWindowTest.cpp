@@ -13,9 +13,9 @@
 #include <memory>
 #include <string>
 
-#include "PlatformTestSupport.h"
 #include <sys/wait.h>
 #include <unistd.h>
+#include "PlatformTestSupport.h"
 
 #include "model/CoreError.h"
 #include "platform/linux/LinuxCore.h"
@@ -239,12 +239,14 @@ TEST(X11RootWindow16BitTest, PacksPixelsByTheVisualsColourMasks) {
     ASSERT_FALSE(server.Name().empty()) << "Xvfb did not start";
     setenv("DISPLAY", server.Name().c_str(), 1);
     TemporaryFolder folder;
-    LinuxCore core{SessionEnvironment(std::map<std::string, std::string>{{"DISPLAY", server.Name()}})};
+    LinuxCore core{
+        SessionEnvironment(std::map<std::string, std::string>{{"DISPLAY", server.Name()}})};
     core.SetSettingsFolder(FromUtf8(folder.Path().string()));
     // Colours that 5-6-5 holds exactly: red, green, blue, white in four quadrants.
-    Shell("convert -size 320x200 xc:red -size 320x200 xc:lime +append "
-          "\\( -size 320x200 xc:blue -size 320x200 xc:white +append \\) -append -depth 8 " +
-          Quote(folder / "quadrants.png"));
+    Shell(
+        "convert -size 320x200 xc:red -size 320x200 xc:lime +append "
+        "\\( -size 320x200 xc:blue -size 320x200 xc:white +append \\) -append -depth 8 " +
+        Quote(folder / "quadrants.png"));
     core.SetWallpaper(FromUtf8(folder / "quadrants.png"));
 
     const std::unique_ptr<Display, DisplayCloser> connection(XOpenDisplay(server.Name().c_str()));
