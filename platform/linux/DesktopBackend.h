@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "model/CoreError.h"
+
 // One way of handing the bitmap to a running desktop. A backend is asked only when the session
 // environment says its desktop runs, and must make the desktop show the new content although
 // the bitmap path is the same on every change.
@@ -13,3 +15,7 @@ public:
     // "Can't change desktop wallpaper" when the desktop did not take it.
     virtual void ShowWallpaper(const std::string& bitmapPath) = 0;
 };
+
+[[noreturn]] inline void FailToShowWallpaper() {
+    throw CoreError("Can't change desktop wallpaper");
+}

@@ -1,6 +1,5 @@
 #include "platform/linux/DesktopBackendChooser.h"
 
-#include "model/CoreError.h"
 #include "platform/linux/CinnamonBackend.h"
 #include "platform/linux/GnomeBackend.h"
 #include "platform/linux/KdeBackend.h"
@@ -59,20 +58,24 @@ const std::vector<DesktopBackendChooser::Row>& DesktopBackendChooser::Table() {
     return table;
 }
 
-const char* DesktopBackendChooser::NameFor(const SessionEnvironment& session) {
+const DesktopBackendChooser::Row* DesktopBackendChooser::Find(const SessionEnvironment& session) {
     for (const Row& row : Table()) {
         if (row.fits(session)) {
-            return row.name;
+            return &row;
         }
     }
     return nullptr;
 }
 
+const char* DesktopBackendChooser::NameFor(const SessionEnvironment& session) {
+    const Row* row = Find(session);
+    return row != nullptr ? row->name : nullptr;
+}
+
 std::unique_ptr<DesktopBackend> DesktopBackendChooser::Choose(const SessionEnvironment& session) {
-    for (const Row& row : Table()) {
-        if (row.fits(session)) {
-            return row.create();
-        }
+    const Row* row = Find(session);
+    if (row == nullptr) {
+        FailToShowWallpaper();
     }
-    throw CoreError("Can't change desktop wallpaper");
+    return row->create();
 }

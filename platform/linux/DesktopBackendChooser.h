@@ -25,4 +25,7 @@ public:
     static const char* NameFor(const SessionEnvironment& session);
     // Throws CoreError "Can't change desktop wallpaper" when no row fits.
     static std::unique_ptr<DesktopBackend> Choose(const SessionEnvironment& session);
+
+private:
+    static const Row* Find(const SessionEnvironment& session);
 };

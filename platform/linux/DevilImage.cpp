@@ -63,9 +63,8 @@ void MakeBitmapOrder() {
     }
 }
 
-}  // namespace
-
-void DevilImage::InitialiseLibrary() {
+// ilInit and IL_FILE_OVERWRITE, once per process.
+void InitialiseLibrary() {
     static const bool initialised = [] {
         ilInit();
         ilEnable(IL_FILE_OVERWRITE);
@@ -73,6 +72,8 @@ void DevilImage::InitialiseLibrary() {
     }();
     (void)initialised;
 }
+
+}  // namespace
 
 DevilImage::DevilImage() {
     InitialiseLibrary();

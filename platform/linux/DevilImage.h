@@ -14,9 +14,6 @@ public:
     DevilImage(const DevilImage&) = delete;
     DevilImage& operator=(const DevilImage&) = delete;
 
-    // ilInit and IL_FILE_OVERWRITE, once per process.
-    static void InitialiseLibrary();
-
     // Loads by the path's extension; when that fails, by the detected content, limited to the
     // formats of the supported extensions (a PNG named ".jpg" loads, a GIF named ".jpg" does not).
     bool Load(const std::string& path);

@@ -5,7 +5,6 @@
 #include <boost/system/error_code.hpp>
 
 #include <cerrno>
-#include <cstring>
 #include <memory>
 
 #include <dirent.h>

@@ -6,17 +6,13 @@
 #include <memory>
 #include <utility>
 
-#include "model/CoreError.h"
+#include "platform/linux/DesktopBackend.h"
 
 namespace {
 
 // Fills the screen keeping the aspect ratio; every schema we write has this value.
 constexpr char kOptionsKey[] = "picture-options";
 constexpr char kFillKeepingAspect[] = "zoom";
-
-[[noreturn]] void Fail() {
-    throw CoreError("Can't change desktop wallpaper");
-}
 
 struct GFreeDeleter {
     void operator()(gchar* text) const { g_free(text); }
@@ -59,14 +55,14 @@ std::string AbsolutePath(const std::string& path) {
 std::string FileUri(const std::string& absolutePath) {
     const GText uri(g_filename_to_uri(absolutePath.c_str(), nullptr, nullptr));
     if (!uri) {
-        Fail();
+        FailToShowWallpaper();
     }
     return uri.get();
 }
 
 void SetString(GSettings* settings, const char* key, const std::string& value) {
     if (!g_settings_set_string(settings, key, value.c_str())) {
-        Fail();
+        FailToShowWallpaper();
     }
 }
 
@@ -80,12 +76,12 @@ void GSettingsPictureWriter::Show(const std::string& bitmapPath) const {
     // g_settings_new aborts the process for a schema that is not installed: look it up first.
     GSettingsSchemaSource* source = g_settings_schema_source_get_default();
     if (source == nullptr || pictureKeys.empty()) {
-        Fail();
+        FailToShowWallpaper();
     }
     const std::unique_ptr<GSettingsSchema, SchemaDeleter> found(
         g_settings_schema_source_lookup(source, schema.c_str(), TRUE));
     if (!found || !g_settings_schema_has_key(found.get(), pictureKeys.front().c_str())) {
-        Fail();
+        FailToShowWallpaper();
     }
     const std::string absolute = AbsolutePath(bitmapPath);
     const std::string value = form == Form::FileUri ? FileUri(absolute) : absolute;
@@ -93,7 +89,7 @@ void GSettingsPictureWriter::Show(const std::string& bitmapPath) const {
     const std::unique_ptr<GSettings, ObjectDeleter> settings(
         g_settings_new_full(found.get(), nullptr, nullptr));
     if (IsPrivateBackend(settings.get())) {
-        Fail();
+        FailToShowWallpaper();
     }
     std::vector<const char*> keys;
     for (const std::string& key : pictureKeys) {
@@ -119,7 +115,7 @@ void GSettingsPictureWriter::Show(const std::string& bitmapPath) const {
     g_settings_sync();
     for (const char* key : keys) {
         if (ReadString(settings.get(), key) != value) {
-            Fail();
+            FailToShowWallpaper();
         }
     }
 }

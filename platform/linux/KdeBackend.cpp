@@ -1,20 +1,14 @@
 #include "platform/linux/KdeBackend.h"
 
-#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDir>
 #include <QRegularExpression>
 #include <QUrl>
 
-#include "model/CoreError.h"
 #include "platform/linux/JavaScriptString.h"
 #include "platform/linux/SessionBus.h"
 
 namespace {
-
-[[noreturn]] void Fail() {
-    throw CoreError("Can't change desktop wallpaper");
-}
 
 // Plasma's image wallpaper ignores an Image value equal to the one it shows, so each change
 // empties it first. FillMode 2 fills the screen keeping the aspect ratio.
@@ -56,14 +50,12 @@ QString KdeBackend::Script(const QString& fileUrl) {
 
 void KdeBackend::ShowWallpaper(const std::string& bitmapPath) {
     const SessionBus session;
-    QDBusMessage request = QDBusMessage::createMethodCall("org.kde.plasmashell", "/PlasmaShell",
-                                                          "org.kde.PlasmaShell", "evaluateScript");
-    request.setArguments({Script(FileUrl(bitmapPath))});
     const QDBusMessage reply =
-        session.Connection().call(request, QDBus::Block, SessionBus::kTimeoutMs);
+        session.Call("org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell", "evaluateScript",
+                     {Script(FileUrl(bitmapPath))});
     // No desktop with the image plugin means nothing was shown: that is a failure too.
     if (reply.type() != QDBusMessage::ReplyMessage ||
         ChangedDesktops(reply.arguments().value(0).toString()) < 1) {
-        Fail();
+        FailToShowWallpaper();
     }
 }

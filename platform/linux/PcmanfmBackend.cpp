@@ -5,7 +5,6 @@
 
 #include <utility>
 
-#include "model/CoreError.h"
 #include "platform/linux/HelperProcess.h"
 
 namespace fs = boost::filesystem;
@@ -33,7 +32,7 @@ void PcmanfmBackend::ShowWallpaper(const std::string& bitmapPath) {
     for (const fs::path& path : {respelled, plain}) {
         if (!HelperProcess::Run(
                 {program, "--set-wallpaper", path.string(), "--wallpaper-mode", mode})) {
-            throw CoreError("Can't change desktop wallpaper");
+            FailToShowWallpaper();
         }
     }
 }

@@ -27,3 +27,10 @@ SessionBus::SessionBus() : name(UniqueConnectionName()), connection(Connect(name
 SessionBus::~SessionBus() {
     QDBusConnection::disconnectFromBus(name);
 }
+
+QDBusMessage SessionBus::Call(const QString& service, const QString& path, const QString& interface,
+                              const QString& method, const QVariantList& arguments) const {
+    QDBusMessage request = QDBusMessage::createMethodCall(service, path, interface, method);
+    request.setArguments(arguments);
+    return connection.call(request, QDBus::Block, kTimeoutMs);
+}

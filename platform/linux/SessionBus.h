@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QString>
+#include <QVariantList>
 
 // A private connection to the user's session bus for one exchange with a desktop, closed when
 // this object goes. The bus address is read at each connection, so a change of the session's
@@ -18,6 +20,9 @@ public:
     SessionBus& operator=(const SessionBus&) = delete;
 
     const QDBusConnection& Connection() const { return connection; }
+    // A blocking method call, given up after kTimeoutMs; the reply or the error message.
+    QDBusMessage Call(const QString& service, const QString& path, const QString& interface,
+                      const QString& method, const QVariantList& arguments) const;
 
 private:
     QString name;

@@ -6,17 +6,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "model/CoreError.h"
 #include "platform/linux/HelperProcess.h"
 #include "platform/linux/SwaybgReplacement.h"
 
 namespace fs = boost::filesystem;
 
 namespace {
-
-[[noreturn]] void Fail() {
-    throw CoreError("Can't change desktop wallpaper");
-}
 
 // sway puts the file name of a background through shell-style word expansion, command
 // substitution included, so no path of ours may reach it as it is. It gets a link of a fixed
@@ -36,11 +31,11 @@ bool IsInertForSway(const std::string& path) {
 fs::path LinkInRuntimeFolder(const std::string& bitmapPath) {
     const char* runtimeFolder = std::getenv("XDG_RUNTIME_DIR");
     if (runtimeFolder == nullptr || *runtimeFolder != '/') {
-        Fail();
+        FailToShowWallpaper();
     }
     const fs::path link = fs::path(runtimeFolder) / "vornk-wallpaper.bmp";
     if (!IsInertForSway(link.string())) {
-        Fail();
+        FailToShowWallpaper();
     }
     const fs::path temporary =
         fs::path(runtimeFolder) / fs::unique_path("vornk-wallpaper-%%%%%%%%.bmp");
@@ -51,7 +46,7 @@ fs::path LinkInRuntimeFolder(const std::string& bitmapPath) {
     }
     if (error) {
         fs::remove(temporary, error);
-        Fail();
+        FailToShowWallpaper();
     }
     return link;
 }
@@ -60,7 +55,7 @@ fs::path LinkInRuntimeFolder(const std::string& bitmapPath) {
 
 void SwayBackend::ShowWallpaper(const std::string& bitmapPath) {
     if (!fs::exists(fs::path(bitmapPath))) {
-        Fail();  // sway reports success for a file it cannot open
+        FailToShowWallpaper();  // sway reports success for a file it cannot open
     }
     const fs::path link = LinkInRuntimeFolder(bitmapPath);
     // sway stops its own swaybg before it starts the next, which leaves the screen blank for a
@@ -69,7 +64,7 @@ void SwayBackend::ShowWallpaper(const std::string& bitmapPath) {
     SwaybgReplacement ours(bitmapPath);
     if (!HelperProcess::Run({"swaymsg", "output", "*", "bg", link.string(), "fill"})) {
         ours.Abandon();
-        Fail();
+        FailToShowWallpaper();
     }
     ours.StopEarlier();
 }

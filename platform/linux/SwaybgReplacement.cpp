@@ -10,7 +10,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "model/CoreError.h"
+#include "platform/linux/DesktopBackend.h"
 #include "platform/linux/HelperProcess.h"
 
 namespace fs = boost::filesystem;
@@ -71,7 +71,7 @@ SwaybgReplacement::SwaybgReplacement(const std::string& bitmapPath)
       earlier(RunningCopies(argv)),
       started(HelperProcess::StartDetached(argv)) {
     if (started < 0 || HelperProcess::WaitForExit(started, kSettleTime)) {
-        throw CoreError("Can't change desktop wallpaper");
+        FailToShowWallpaper();
     }
 }
 

@@ -11,8 +11,6 @@
 
 namespace {
 
-// Xlib's default error handler ends the process; queries that fail just find nothing. The
-// handler is process-wide, so it is installed only while we talk to the server.
 struct ResourcesDeleter {
     void operator()(XRRScreenResources* resources) const { XRRFreeScreenResources(resources); }
 };

@@ -6,10 +6,7 @@
 
 #include <bit>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 
-#include "model/CoreError.h"
 #include "platform/linux/DevilImage.h"
 #include "platform/linux/RgbImage.h"
 #include "platform/linux/X11ErrorTrap.h"
@@ -17,10 +14,6 @@
 #include "platform/linux/X11Property.h"
 
 namespace {
-
-[[noreturn]] void Fail() {
-    throw CoreError("Can't change desktop wallpaper");
-}
 
 void KeepProcessAlive(Display*, void* lost) {
     *static_cast<bool*>(lost) = true;
@@ -88,7 +81,7 @@ XImage* CreatePixels(Display* display, Visual* visual, int depth, const RgbImage
 RgbImage LoadBitmap(const std::string& bitmapPath) {
     DevilImage bitmap;
     if (!bitmap.Load(bitmapPath)) {
-        Fail();
+        FailToShowWallpaper();
     }
     return bitmap.ToRgb();
 }
@@ -98,7 +91,7 @@ RgbImage LoadBitmap(const std::string& bitmapPath) {
 void X11RootWindowBackend::ShowWallpaper(const std::string& bitmapPath) {
     const RgbImage picture = LoadBitmap(bitmapPath);
     if (picture.pixels.empty()) {
-        Fail();
+        FailToShowWallpaper();
     }
 
     // Installed first so that it outlives the connection (closing it can report errors too).
@@ -107,7 +100,7 @@ void X11RootWindowBackend::ShowWallpaper(const std::string& bitmapPath) {
     // A connection of our own: the toolkit's must not end up in RetainPermanent mode.
     const X11Connection display(XOpenDisplay(nullptr));
     if (!display) {
-        Fail();
+        FailToShowWallpaper();
     }
     Display* const d = display.get();
     XSetIOErrorExitHandler(d, KeepProcessAlive, &connectionLost);
@@ -117,7 +110,7 @@ void X11RootWindowBackend::ShowWallpaper(const std::string& bitmapPath) {
     const int depth = DefaultDepth(d, screen);
     Visual* const visual = DefaultVisual(d, screen);
     if (visual->c_class != TrueColor && visual->c_class != DirectColor) {
-        Fail();  // palette visuals are long gone from real desktops
+        FailToShowWallpaper();  // palette visuals are long gone from real desktops
     }
     const int width = DisplayWidth(d, screen);
     const int height = DisplayHeight(d, screen);
@@ -128,7 +121,7 @@ void X11RootWindowBackend::ShowWallpaper(const std::string& bitmapPath) {
 
     XImage* const pixels = CreatePixels(d, visual, depth, scaled);
     if (pixels == nullptr) {
-        Fail();
+        FailToShowWallpaper();
     }
     const Pixmap pixmap =
         XCreatePixmap(d, root, static_cast<unsigned>(width), static_cast<unsigned>(height),
@@ -148,12 +141,13 @@ void X11RootWindowBackend::ShowWallpaper(const std::string& bitmapPath) {
     XClearWindow(d, root);
     XSync(d, False);
     if (errors.ErrorOccurred() || connectionLost) {
-        Fail();  // closing the connection frees what was created (close-down mode DestroyAll)
+        FailToShowWallpaper();  // closing the connection frees what was created (close-down mode
+                                // DestroyAll)
     }
     // Keep the pixmap after our connection closes; the next setter frees it with XKillClient.
     XSetCloseDownMode(d, RetainPermanent);
     XSync(d, False);
     if (errors.ErrorOccurred() || connectionLost) {
-        Fail();
+        FailToShowWallpaper();
     }
 }

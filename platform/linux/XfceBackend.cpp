@@ -8,10 +8,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
-#include <QStringList>
 #include <QVariantMap>
 
-#include "model/CoreError.h"
 #include "platform/linux/SessionBus.h"
 #include "platform/linux/X11MonitorLayout.h"
 
@@ -25,33 +23,29 @@ constexpr char kImageKey[] = "/last-image";
 constexpr char kStyleKey[] = "/image-style";
 constexpr int kZoom = 5;  // fills the monitor, keeping the aspect ratio
 
-[[noreturn]] void Fail() {
-    throw CoreError("Can't change desktop wallpaper");
+QDBusMessage Send(const SessionBus& bus, const QString& method, const QVariantList& arguments) {
+    return bus.Call(kService, kObject, kInterface, method, arguments);
 }
 
-QDBusMessage Call(const QDBusConnection& bus, const QString& method,
-                  const QVariantList& arguments) {
-    QDBusMessage request = QDBusMessage::createMethodCall(kService, kObject, kInterface, method);
-    request.setArguments(arguments);
-    const QDBusMessage reply = bus.call(request, QDBus::Block, SessionBus::kTimeoutMs);
+// A call whose error reply means the change failed.
+QDBusMessage Call(const SessionBus& bus, const QString& method, const QVariantList& arguments) {
+    const QDBusMessage reply = Send(bus, method, arguments);
     if (reply.type() != QDBusMessage::ReplyMessage) {
-        Fail();
+        FailToShowWallpaper();
     }
     return reply;
 }
 
 // The folders (/backdrop/screenS/monitorM/workspaceW) that already have a last-image. xfconf
 // answers with an error when there is no property under /backdrop at all.
-QSet<QString> ExistingWorkspaceFolders(const QDBusConnection& bus) {
-    QDBusMessage request =
-        QDBusMessage::createMethodCall(kService, kObject, kInterface, "GetAllProperties");
-    request.setArguments({QString(kChannel), QStringLiteral("/backdrop")});
-    const QDBusMessage reply = bus.call(request, QDBus::Block, SessionBus::kTimeoutMs);
+QSet<QString> ExistingWorkspaceFolders(const SessionBus& bus) {
+    const QDBusMessage reply =
+        Send(bus, "GetAllProperties", {QString(kChannel), QStringLiteral("/backdrop")});
     if (reply.type() != QDBusMessage::ReplyMessage) {
         if (reply.errorName().startsWith(QLatin1String("org.xfce.Xfconf.Error"))) {
             return {};
         }
-        Fail();  // no xfconfd, or one that does not answer
+        FailToShowWallpaper();  // no xfconfd, or one that does not answer
     }
     const QVariantMap properties =
         qdbus_cast<QVariantMap>(reply.arguments().value(0).value<QDBusArgument>());
@@ -83,12 +77,12 @@ QSet<QString> ConnectedWorkspaceFolders() {
     return folders;
 }
 
-void SetProperty(const QDBusConnection& bus, const QString& property, const QVariant& value) {
+void SetProperty(const SessionBus& bus, const QString& property, const QVariant& value) {
     Call(bus, "SetProperty",
          {QString(kChannel), property, QVariant::fromValue(QDBusVariant(value))});
 }
 
-QString GetString(const QDBusConnection& bus, const QString& property) {
+QString GetString(const SessionBus& bus, const QString& property) {
     const QDBusMessage reply = Call(bus, "GetProperty", {QString(kChannel), property});
     return reply.arguments().value(0).value<QDBusVariant>().variant().toString();
 }
@@ -96,15 +90,14 @@ QString GetString(const QDBusConnection& bus, const QString& property) {
 }  // namespace
 
 void XfceBackend::ShowWallpaper(const std::string& bitmapPath) {
-    const SessionBus session;
-    const QDBusConnection& bus = session.Connection();
-    if (!bus.isConnected()) {
-        Fail();
+    const SessionBus bus;
+    if (!bus.Connection().isConnected()) {
+        FailToShowWallpaper();
     }
     QSet<QString> folders = ExistingWorkspaceFolders(bus);
     folders.unite(ConnectedWorkspaceFolders());
     if (folders.isEmpty()) {
-        Fail();
+        FailToShowWallpaper();
     }
     // xfdesktop watches the file of a plain path and ignores a value set to what it holds.
     const QString path =
@@ -123,7 +116,7 @@ void XfceBackend::ShowWallpaper(const std::string& bitmapPath) {
     }
     for (const QString& folder : folders) {
         if (GetString(bus, folder + kImageKey) != path) {
-            Fail();
+            FailToShowWallpaper();
         }
     }
 }
