@@ -1,7 +1,6 @@
 #include "model/WideString.h"
 
 #include <cstddef>
-#include <cstdint>
 
 namespace {
 

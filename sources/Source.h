@@ -17,3 +17,11 @@ struct Source {
 
     bool operator==(const Source&) const = default;
 };
+
+inline bool IsFolderType(SourceType type) {
+    return type == SourceType::Folder || type == SourceType::FolderWithSubfolders;
+}
+
+inline bool IsFileType(SourceType type) {
+    return type == SourceType::File;
+}

@@ -4,22 +4,11 @@
 
 #include "platform/CoreInterface.h"
 
-namespace {
-
-bool IsFolderType(SourceType type) {
-    return type == SourceType::Folder || type == SourceType::FolderWithSubfolders;
-}
-
-bool IsFileType(SourceType type) {
-    return type == SourceType::File;
-}
-
-}  // namespace
-
 void SourceManager::AddFolderSource(const WideString& path, bool withSubfolders) {
-    GetCore().FindImages(path, wallpapers, withSubfolders);
-    sources.push_back(
-        {path, withSubfolders ? SourceType::FolderWithSubfolders : SourceType::Folder});
+    const Source source{path,
+                        withSubfolders ? SourceType::FolderWithSubfolders : SourceType::Folder};
+    AppendWallpapersOf(source);
+    sources.push_back(source);
     Notify();
 }
 
@@ -27,8 +16,9 @@ void SourceManager::AddFileSource(const WideString& path) {
     if (!GetCore().IsSupportedImage(path)) {
         return;
     }
-    sources.push_back({path, SourceType::File});
-    wallpapers.push_back({path, path});
+    const Source source{path, SourceType::File};
+    sources.push_back(source);
+    AppendWallpapersOf(source);
     Notify();
 }
 
@@ -90,11 +80,15 @@ void SourceManager::SkipPastWallpaper(const WideString& file) {
 void SourceManager::Refill() {
     // A failing source stops the refill; what was appended before it stays for this pass.
     for (const Source& source : sources) {
-        if (source.type == SourceType::File) {
-            wallpapers.push_back({source.path, source.path});
-        } else {
-            GetCore().FindImages(source.path, wallpapers,
-                                 source.type == SourceType::FolderWithSubfolders);
-        }
+        AppendWallpapersOf(source);
+    }
+}
+
+void SourceManager::AppendWallpapersOf(const Source& source) {
+    if (IsFileType(source.type)) {
+        wallpapers.push_back({source.path, source.path});
+    } else {
+        GetCore().FindImages(source.path, wallpapers,
+                             source.type == SourceType::FolderWithSubfolders);
     }
 }

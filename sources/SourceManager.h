@@ -30,6 +30,8 @@ public:
 private:
     void RemoveFirstSource(const WideString& path, bool (*inFamily)(SourceType));
     void Refill();
+    // A file source is its own entry; a folder is listed by the platform core.
+    void AppendWallpapersOf(const Source& source);
 
     std::vector<Source> sources;
     WallpaperList wallpapers;

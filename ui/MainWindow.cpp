@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,6 +20,7 @@
 #include "platform/NativeDesktop.h"
 #include "ui/ErrorReason.h"
 #include "ui/OptionsDialog.h"
+#include "ui/ProductResources.h"
 #include "ui/SourceListUI.h"
 
 namespace {
@@ -31,14 +31,6 @@ constexpr int kCentralMargin = 10;
 constexpr int kCentralSpacing = 5;
 constexpr int kMinimumSizeAllowance = 200;
 constexpr char kMakerSite[] = "https://vornk.software/";
-
-QString ProductName() {
-    return QString::fromUtf8(product::kName);
-}
-
-QIcon ResourceIcon(const QString& name) {
-    return QIcon(QStringLiteral(":/MainWindow/icons/%1.png").arg(name));
-}
 
 }  // namespace
 

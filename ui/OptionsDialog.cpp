@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -14,10 +13,10 @@
 #include <vector>
 
 #include "model/ApplicationSettings.h"
-#include "model/ProductInfo.h"
 #include "platform/NativeDesktop.h"
 #include "platform/ProgramAutorun.h"
 #include "sources/AlgorithmManager.h"
+#include "ui/ProductResources.h"
 
 namespace {
 
@@ -34,7 +33,7 @@ OptionsDialog::OptionsDialog(ApplicationSettings& settings, ProgramAutorun& auto
     setWindowTitle(tr("Options"));
     // Taken before the lists are filled, so long entries never widen the dialog.
     setFixedSize(sizeHint());
-    setWindowIcon(QIcon(QStringLiteral(":/MainWindow/icons/options.png")));
+    setWindowIcon(ResourceIcon(QStringLiteral("options")));
     intervals = {{60, tr("1 minute")},   {600, tr("10 minutes")}, {1800, tr("30 minutes")},
                  {3600, tr("1 hour")},   {10800, tr("3 hours")},  {18000, tr("5 hours")},
                  {43200, tr("12 hours")}};
@@ -104,7 +103,7 @@ void OptionsDialog::ShowDialog() {
     autostartCheckBox->setChecked(autorun.IsEnabled());
     onloadChangeCheckBox->setChecked(settings.GetOnloadChange());
     changeEveryCheckBox->setChecked(settings.GetTimerChange());
-    intervalComboBox->setEnabled(changeEveryCheckBox->isChecked());
+    ChangeEveryChanged();
     SelectCurrentInterval();
     SelectCurrentAlgorithm();
     show();
@@ -156,7 +155,7 @@ void OptionsDialog::Accept() {
 }
 
 void OptionsDialog::ShowSavingError() {
-    QMessageBox::warning(this, QString::fromUtf8(product::kName),
+    QMessageBox::warning(this, ProductName(),
                          QStringLiteral("An error occurred during saving settings. Check whether "
                                         "the configuration files are available for writing and "
                                         "try again."));

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QMenu>
 #include <QMessageBox>
 #include <QShortcut>
@@ -14,9 +13,9 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "model/ProductInfo.h"
 #include "sources/SourceManager.h"
 #include "ui/ErrorReason.h"
+#include "ui/ProductResources.h"
 
 namespace {
 
@@ -25,9 +24,7 @@ enum Column { kNameColumn = 0, kTypeColumn = 1, kSubfoldersColumn = 2, kColumnCo
 const QString kFileType = QStringLiteral("File");
 
 QString TypeText(SourceType type) {
-    return type == SourceType::Folder || type == SourceType::FolderWithSubfolders
-               ? QStringLiteral("Folder")
-               : kFileType;
+    return IsFolderType(type) ? QStringLiteral("Folder") : kFileType;
 }
 
 QString SubfoldersText(SourceType type) {
@@ -126,7 +123,7 @@ QToolButton* SourceListUI::CreateButton(const QString& iconName, const QString& 
                                         const QString& objectName) {
     auto* button = new QToolButton(parentWidget);
     button->setObjectName(objectName);
-    button->setIcon(QIcon(QStringLiteral(":/MainWindow/icons/%1.png").arg(iconName)));
+    button->setIcon(ResourceIcon(iconName));
     button->setIconSize(QSize(32, 32));
     button->setAutoRaise(true);
     button->setFixedSize(32, 32);
@@ -167,7 +164,7 @@ QString SourceListUI::ChooseFolder(const QString& caption) {
 }
 
 void SourceListUI::ShowError(const QString& text) {
-    QMessageBox::warning(DialogParent(), QString::fromUtf8(product::kName), text);
+    QMessageBox::warning(DialogParent(), ProductName(), text);
 }
 
 void SourceListUI::ReportError(const QString& text) {
