@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QThread>
 
 #include "tests/app/ProgramUnderTest.h"
@@ -11,13 +10,11 @@ namespace {
 const QByteArray kLaterRunSettings =
     "onload_change false\ntimer_change true\nchange_interval 1800\n";
 
-// A tray host of the test's own, started on the fixture's display once the program runs.
+// A tray host of the test's own, started on the fixture's display once the program runs. It
+// inherits DISPLAY, which ProgramUnderTest has already pointed at that display.
 class TrayHost {
 public:
     explicit TrayHost(const ProgramUnderTest& program) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), qEnvironmentVariable("DISPLAY"));
-        trayer.setProcessEnvironment(environment);
         trayer.start(QStringLiteral("trayer"),
                      {QStringLiteral("--edge"), QStringLiteral("bottom"),
                       QStringLiteral("--SetDockType"), QStringLiteral("true")});

@@ -13,26 +13,17 @@
 #include <tuple>
 #include <vector>
 
-#include "model/ApplicationSettings.h"
-#include "model/WallpaperChanger.h"
-#include "model/WallpaperChangerController.h"
-#include "sources/AlgorithmManager.h"
-#include "sources/SourceManager.h"
 #include "tests/fakes/FakeCore.h"
-#include "tests/fakes/FakeProgramAutorun.h"
 #include "tests/ui/FakeNativeDesktop.h"
+#include "tests/ui/MainWindowParts.h"
+#include "tests/ui/NextMessageBox.h"
 #include "tests/ui/TestWait.h"
 #include "tests/ui/ThrowingSubscriber.h"
 #include "ui/MainWindow.h"
-#include "ui/OptionsDialog.h"
-#include "ui/SourceListUI.h"
 
 namespace {
 
 const QString kProductName = QStringLiteral("Vornk Wallpaper Changer");
-const QString kChangeErrorText = QStringLiteral(
-    "An error has occurred during the image change. The source list is empty or the images have "
-    "the unsupported format");
 
 struct TrayMessage {
     QString title;
@@ -64,7 +55,7 @@ protected:
     }
 };
 
-class MainWindowTest : public testing::Test {
+class MainWindowTest : public testing::Test, protected MainWindowParts<RecordingMainWindow> {
 protected:
     void SetUp() override {
         FakeCore::Instance().Reset();
@@ -74,16 +65,6 @@ protected:
 
     QAction* Action(const char* name) const { return window.findChild<QAction*>(name); }
     QSystemTrayIcon* TrayIcon() const { return window.findChild<QSystemTrayIcon*>("trayIcon"); }
-
-    SourceManager manager;
-    WallpaperChanger changer{manager};
-    ApplicationSettings settings;
-    WallpaperChangerController controller{changer, settings};
-    AlgorithmManager algorithms;
-    FakeProgramAutorun autorun;
-    SourceListUI sourceList{manager};
-    OptionsDialog optionsDialog{settings, autorun, algorithms};
-    RecordingMainWindow window{sourceList, optionsDialog, changer, controller};
 };
 
 QStringList Texts(const QList<QAction*>& actions) {
@@ -281,13 +262,9 @@ TEST_F(MainWindowTest, EveryTrayActivationButTheContextMenuShowsTheWindow) {
 TEST_F(MainWindowTest, AboutBoxNamesProductAndVersion) {
     QString title;
     QString text;
-    QTimer::singleShot(0, [&] {
-        ASSERT_TRUE(WaitUntil([] { return QApplication::activeModalWidget() != nullptr; }));
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        title = box->windowTitle();
-        text = box->text();
-        box->accept();
+    OnNextMessageBox([&](QMessageBox& box) {
+        title = box.windowTitle();
+        text = box.text();
     });
 
     Action("aboutAction")->trigger();

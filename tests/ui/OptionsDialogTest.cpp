@@ -1,19 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include "model/ApplicationSettings.h"
 #include "sources/AlgorithmManager.h"
 #include "tests/fakes/FakeProgramAutorun.h"
 #include "tests/model/RecordingSubscriber.h"
-#include "tests/ui/TestWait.h"
+#include "tests/ui/NextMessageBox.h"
 #include "tests/ui/ThrowingSubscriber.h"
 #include "ui/OptionsDialog.h"
 
@@ -225,14 +223,10 @@ TEST_F(OptionsDialogTest, WarningBoxHasTheFixedTitleTextAndOneButton) {
     QString title;
     QString text;
     int buttons = 0;
-    QTimer::singleShot(0, [&] {
-        ASSERT_TRUE(WaitUntil([] { return QApplication::activeModalWidget() != nullptr; }));
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        title = box->windowTitle();
-        text = box->text();
-        buttons = box->buttons().size();
-        box->accept();
+    OnNextMessageBox([&](QMessageBox& box) {
+        title = box.windowTitle();
+        text = box.text();
+        buttons = box.buttons().size();
     });
 
     ClickOk();

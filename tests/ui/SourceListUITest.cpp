@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -18,6 +16,7 @@
 #include "sources/SourceManager.h"
 #include "tests/fakes/FakeCore.h"
 #include "tests/model/RecordingSubscriber.h"
+#include "tests/ui/NextMessageBox.h"
 #include "tests/ui/TestWait.h"
 #include "tests/ui/ThrowingSubscriber.h"
 #include "ui/SourceListUI.h"
@@ -311,13 +310,9 @@ TEST_F(SourceListUITest, ErrorBoxBelongsToTheWindowShowingTheList) {
     manager.Attach(&unwritable);
     const QWidget* parent = nullptr;
     QString title;
-    QTimer::singleShot(0, [&] {
-        ASSERT_TRUE(WaitUntil([] { return QApplication::activeModalWidget() != nullptr; }));
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        parent = box->parentWidget();
-        title = box->windowTitle();
-        box->accept();
+    OnNextMessageBox([&](QMessageBox& box) {
+        parent = box.parentWidget();
+        title = box.windowTitle();
     });
 
     window.findChild<QToolButton*>("removeAllButton")->click();

@@ -12,26 +12,15 @@
 #include <QSystemTrayIcon>
 #include <QWindow>
 
-#include "model/ApplicationSettings.h"
-#include "model/WallpaperChanger.h"
-#include "model/WallpaperChangerController.h"
-#include "sources/AlgorithmManager.h"
-#include "sources/SourceManager.h"
 #include "tests/fakes/FakeCore.h"
-#include "tests/fakes/FakeProgramAutorun.h"
+#include "tests/ui/MainWindowParts.h"
 #include "tests/ui/TestWait.h"
 #include "ui/MainWindow.h"
-#include "ui/OptionsDialog.h"
-#include "ui/SourceListUI.h"
 
 namespace {
 
-const QString kChangeErrorText = QStringLiteral(
-    "An error has occurred during the image change. The source list is empty or the images have "
-    "the unsupported format");
-
 // Runs on the fixture's X server with a real tray host, so the icon is embedded for real.
-class TrayTest : public testing::Test {
+class TrayTest : public testing::Test, protected MainWindowParts<MainWindow> {
 protected:
     void SetUp() override {
         FakeCore::Instance().Reset();
@@ -105,16 +94,6 @@ protected:
         ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));
         EXPECT_TRUE(screen.save(folder.filePath(name + ".png")));
     }
-
-    SourceManager manager;
-    WallpaperChanger changer{manager};
-    ApplicationSettings settings;
-    WallpaperChangerController controller{changer, settings};
-    AlgorithmManager algorithms;
-    FakeProgramAutorun autorun;
-    SourceListUI sourceList{manager};
-    OptionsDialog optionsDialog{settings, autorun, algorithms};
-    MainWindow window{sourceList, optionsDialog, changer, controller};
 };
 
 TEST_F(TrayTest, IconIsEmbeddedInTheTrayWhileTheWindowIsHidden) {
