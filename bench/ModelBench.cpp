@@ -40,15 +40,23 @@ void ChangeRepeatedly(WallpaperChanger& changer, benchmark::IterationCount count
     }
 }
 
-void NextPick(benchmark::State& state, const char16_t* algorithm) {
-    GetAlgorithmManager().SetCurrentAlgorithm(algorithm);
-    SourceManager sources;
-    sources.AddFolderSource(u"/library", false);
-    WallpaperChanger changer(sources);
-    for (auto _ : state) {
-        changer.ChangeWallpaper();
+// The generated library as one folder source, changed through the named algorithm.
+struct Library {
+    explicit Library(const char16_t* algorithm) {
+        GetAlgorithmManager().SetCurrentAlgorithm(algorithm);
+        sources.AddFolderSource(u"/library", false);
     }
-    state.counters["entries_left"] = static_cast<double>(sources.GetWallpaperList().size());
+
+    SourceManager sources;
+    WallpaperChanger changer{sources};
+};
+
+void NextPick(benchmark::State& state, const char16_t* algorithm) {
+    Library library(algorithm);
+    for (auto _ : state) {
+        library.changer.ChangeWallpaper();
+    }
+    state.counters["entries_left"] = static_cast<double>(library.sources.GetWallpaperList().size());
 }
 
 void BM_NextPickNormal(benchmark::State& state) {
@@ -59,27 +67,21 @@ void BM_NextPickRandom(benchmark::State& state) {
 }
 
 void BM_Undo(benchmark::State& state) {
-    GetAlgorithmManager().SetCurrentAlgorithm(u"Random");
-    SourceManager sources;
-    sources.AddFolderSource(u"/library", false);
-    WallpaperChanger changer(sources);
-    ChangeRepeatedly(changer, state.max_iterations);
+    Library library(u"Random");
+    ChangeRepeatedly(library.changer, state.max_iterations);
     for (auto _ : state) {
-        changer.Undo();
+        library.changer.Undo();
     }
 }
 
 void BM_Redo(benchmark::State& state) {
-    GetAlgorithmManager().SetCurrentAlgorithm(u"Random");
-    SourceManager sources;
-    sources.AddFolderSource(u"/library", false);
-    WallpaperChanger changer(sources);
-    ChangeRepeatedly(changer, state.max_iterations);
+    Library library(u"Random");
+    ChangeRepeatedly(library.changer, state.max_iterations);
     for (benchmark::IterationCount i = 0; i < state.max_iterations; ++i) {
-        changer.Undo();
+        library.changer.Undo();
     }
     for (auto _ : state) {
-        changer.Redo();
+        library.changer.Redo();
     }
 }
 

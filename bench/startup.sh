@@ -7,8 +7,9 @@ set -euo pipefail
 build=${1:-build}
 idle_seconds=${2:-60}
 program=$(realpath "$build/app/vornk-wallpaper-changer")
+display_fixture=$(dirname "$0")/../tests/support/display-fixture.sh
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+trap '"$display_fixture" stop "$work/x"; kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 
 echo "Generating 100,000 files in 1,000 folders..."
 library="$work/library"
@@ -24,12 +25,9 @@ printf 'sources\n{\n    module\n    {\n        path %s\n        type 1\n    }\n}
     >"$settings/sources.info"
 printf 'onload_change false\ntimer_change true\nchange_interval 1800\n' >"$settings/settings.info"
 
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x800x24 3>"$work/displayfd" \
-    </dev/null >/dev/null 2>&1 &
-until [[ -s "$work/displayfd" ]]; do sleep 0.05; done
-export DISPLAY=":$(head -n 1 "$work/displayfd")"
-trayer --edge bottom --SetDockType true >/dev/null 2>&1 &
-until xdotool search --class trayer >/dev/null 2>&1; do sleep 0.05; done
+"$display_fixture" start "$work/x" --tray
+DISPLAY=$(cat "$work/x/display")
+export DISPLAY
 
 milliseconds() { date +%s%3N; }
 

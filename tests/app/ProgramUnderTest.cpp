@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcessEnvironment>
-#include <QThread>
 #include <memory>
 #include <stdexcept>
 
@@ -143,15 +142,4 @@ bool ProgramUnderTest::IsMapped(const QString& window) const {
     const bool known = XGetWindowAttributes(connection, window.toULong(), &attributes) != 0;
     XCloseDisplay(connection);
     return known && attributes.map_state == IsViewable;
-}
-
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) {
-            return true;
-        }
-        QThread::msleep(50);
-    }
-    return condition();
 }

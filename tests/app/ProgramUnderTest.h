@@ -7,6 +7,8 @@
 #include <chrono>
 #include <functional>
 
+#include "tests/support/WaitUntil.h"
+
 // The real program started as a separate process with a private home, configuration and
 // runtime folder, on the display of the CTest tray fixture.
 class ProgramUnderTest {
@@ -41,6 +43,8 @@ private:
     std::vector<std::unique_ptr<QProcess>> copies;
 };
 
-// Polls the condition until it holds or the deadline passes.
-bool WaitFor(const std::function<bool()>& condition,
-             std::chrono::milliseconds deadline = std::chrono::seconds(20));
+// WaitUntil with a longer limit: the program under test starts and draws windows slowly.
+inline bool WaitFor(const std::function<bool()>& condition,
+                    std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    return WaitUntil(condition, limit);
+}

@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "model/CoreError.h"
+#include "DesktopTestSupport.h"
 #include "platform/linux/DesktopBackendChooser.h"
 
 namespace {
@@ -33,19 +33,13 @@ TEST(DesktopBackendChooserTest, PicksTheFirstBackendThatFitsTheSession) {
     };
     for (const Case& c : cases) {
         const SessionEnvironment session(c.variables);
-        std::string described;
-        for (const auto& [name, value] : c.variables) {
-            described += name + "=" + value + " ";
-        }
+        const std::string described = platform_test::Describe(c.variables);
         const char* chosen = DesktopBackendChooser::NameFor(session);
         if (c.backend == nullptr) {
             EXPECT_EQ(chosen, nullptr) << described << (chosen ? chosen : "");
-            try {
-                DesktopBackendChooser::Choose(session);
-                ADD_FAILURE() << "no exception for " << described;
-            } catch (const CoreError& error) {
-                EXPECT_STREQ(error.what(), "Can't change desktop wallpaper");
-            }
+            SCOPED_TRACE(described);
+            desktop_test::ExpectCantChangeWallpaper(
+                [&] { DesktopBackendChooser::Choose(session); });
         } else {
             ASSERT_NE(chosen, nullptr) << described;
             EXPECT_STREQ(chosen, c.backend) << described;

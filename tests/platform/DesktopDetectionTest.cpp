@@ -4,19 +4,14 @@
 #include <map>
 #include <string>
 
+#include "PlatformTestSupport.h"
 #include "platform/linux/DesktopBackendChooser.h"
 
 namespace {
 
-using Variables = std::map<std::string, std::string>;
+using platform_test::Describe;
 
-std::string Describe(const Variables& variables) {
-    std::string described;
-    for (const auto& [name, value] : variables) {
-        described += name + "=" + value + " ";
-    }
-    return described;
-}
+using Variables = std::map<std::string, std::string>;
 
 TEST(DesktopDetectionTest, EachSessionGetsItsOwnDesktopsBackend) {
     struct Case {

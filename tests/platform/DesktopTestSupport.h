@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -10,12 +12,16 @@
 #include <utility>
 
 #include "PlatformTestSupport.h"
+#include "model/CoreError.h"
+#include "platform/CoreInterface.h"
+#include "tests/support/WaitUntil.h"
 
 namespace desktop_test {
 
 using platform_test::Capture;
 using platform_test::Quote;
 using platform_test::Shell;
+using platform_test::Trimmed;
 
 // A folder name that breaks any path spliced into a shell line, a URI, a script or a desktop's
 // command language: quotes, blanks, a backslash, '$', '`', ';', '#', '%', a command
@@ -48,19 +54,6 @@ inline std::string PixelOf(const std::string& shooter, int x, int y) {
 inline const char* const kX11Shot = "xwd -root -silent | convert xwd:- ppm:-";
 inline const char* const kWaylandShot = "grim -t ppm -";
 
-// Waits until `holds` is true, for at most `limit`. The desktop draws on its own schedule.
-inline bool WaitUntil(const std::function<bool()>& holds,
-                      std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!holds()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return true;
-}
-
 // Waits until the pixel shows `hex`; the colour last seen otherwise.
 inline std::string WaitForPixel(const std::string& shooter, int x, int y, const std::string& hex) {
     std::string seen;
@@ -87,21 +80,18 @@ inline bool WaitForSteadyPixel(const std::string& shooter, int x, int y, const s
     });
 }
 
-inline std::string Trimmed(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
-        text.pop_back();
-    }
-    return text;
-}
-
 // Takes screenshots of one pixel until told to stop: the colours the screen showed there
-// during a change.
+// during a change. A screenshot that failed (xwd loses a window that closed while it looked)
+// saw no colour at all.
 class PixelWatch final {
 public:
     PixelWatch(std::string shooter, int x, int y)
         : thread([this, shooter = std::move(shooter), x, y] {
               while (!stopped) {
                   const std::string seen = PixelOf(shooter, x, y);
+                  if (seen.empty()) {
+                      continue;
+                  }
                   const std::lock_guard<std::mutex> lock(mutex);
                   colours.insert(seen);
               }
@@ -124,5 +114,30 @@ private:
     std::set<std::string> colours;
     std::thread thread;
 };
+
+// Changes the picture to `image`, of one colour, and watches one pixel: it ends up `hex`, and
+// meanwhile the screen shows the old picture or the new one, never a blank background.
+inline void ExpectShownWithoutGap(CoreInterface& core, const std::string& shooter, int x, int y,
+                                  const std::string& image, const std::string& colour,
+                                  const std::string& hex) {
+    const std::string before = PixelOf(shooter, x, y);
+    PixelWatch watch(shooter, x, y);
+    core.SetWallpaper(FromUtf8(image));
+    EXPECT_EQ(WaitForPixel(shooter, x, y, hex), hex) << colour;
+    for (const std::string& seen : watch.Stop()) {
+        EXPECT_TRUE(seen == before || seen == hex)
+            << seen << " between " << before << " and " << hex;
+    }
+}
+
+// A backend that cannot show the picture says so with the one message the program shows.
+inline void ExpectCantChangeWallpaper(const std::function<void()>& change) {
+    try {
+        change();
+        ADD_FAILURE() << "the change was reported as done";
+    } catch (const CoreError& error) {
+        EXPECT_STREQ(error.what(), "Can't change desktop wallpaper");
+    }
+}
 
 }  // namespace desktop_test

@@ -2,57 +2,29 @@
 // keyfile GSettings backend in a temporary folder; values are read back by separate processes.
 #include <gtest/gtest.h>
 
-#include <gio/gio.h>
-
 #include <cstdlib>
 #include <map>
 #include <string>
 
-#include "PlatformTestSupport.h"
+#include "GSettingsTestSupport.h"
 #include "platform/linux/LinuxCore.h"
 
 namespace {
 
 using namespace platform_test;
-
-// GLib reads XDG_CONFIG_HOME once per process, so every test of this process shares one.
-const TemporaryFolder& ConfigHome() {
-    static const TemporaryFolder folder;  // removed at exit
-    static const bool configured = [] {
-        setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
-        setenv("GSETTINGS_BACKEND", "keyfile", 1);
-        return true;
-    }();
-    (void)configured;
-    return folder;
-}
+using namespace gsettings_test;
 
 std::string Gsettings(const std::string& key) {
-    std::string value = Capture("gsettings get org.gnome.desktop.background " + key);
-    while (!value.empty() && value.back() == '\n') {
-        value.pop_back();
-    }
-    return value;
-}
-
-std::string UriOf(const std::string& path) {
-    gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
-    std::string result(uri);
-    g_free(uri);
-    return result;
+    return Trimmed(Capture("gsettings get org.gnome.desktop.background " + key));
 }
 
 std::string Probe(const std::string& environment, const std::string& bitmap) {
-    std::string output = Capture(environment + " " + Quote(VORNK_PLATFORM_PROBE) + " gnome " +
-                                 Quote(bitmap) + " 2>/dev/null");
-    while (!output.empty() && output.back() == '\n') {
-        output.pop_back();
-    }
-    return output;
+    return Trimmed(Capture(environment + " " + Quote(VORNK_PLATFORM_PROBE) + " gnome " +
+                           Quote(bitmap) + " 2>/dev/null"));
 }
 
 TEST(GnomeBackendTest, PictureUriNamesTheBitmapForOtherProcesses) {
-    ConfigHome();
+    UsePrivateSettings();
     TemporaryFolder folder;
     // Blanks and non-ASCII letters must be escaped in the URI.
     const std::string settings = folder / "my pics \xC3\xA9#%";
@@ -77,7 +49,7 @@ TEST(GnomeBackendTest, PictureUriNamesTheBitmapForOtherProcesses) {
 }
 
 TEST(GnomeBackendTest, RelativeBitmapPathBecomesAnAbsoluteUri) {
-    ConfigHome();
+    UsePrivateSettings();
     TemporaryFolder folder;
     MakeGradient(folder / "wallpaper.bmp", 4, 4, "0,0 red 3,3 blue");
     const std::string previous = boost::filesystem::current_path().string();

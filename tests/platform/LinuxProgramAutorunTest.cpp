@@ -8,10 +8,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <optional>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,9 +17,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "PlatformTestSupport.h"
+#include "tests/support/WaitUntil.h"
+
 namespace fs = std::filesystem;
 
 namespace {
+
+using platform_test::ReadFile;
+using platform_test::TemporaryFolder;
+using platform_test::WriteFile;
 
 const WideString kName = u"Vornk Wallpaper Changer";
 const std::string kProgram = "/opt/vornk/bin/vornk-wallpaper-changer";
@@ -32,16 +37,6 @@ const std::string kOurEntry =
     "Exec=\"/opt/vornk/bin/vornk-wallpaper-changer\"\n"
     "Terminal=false\n"
     "X-GNOME-Autostart-enabled=true\n";
-
-std::string ReadText(const fs::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
-
-void WriteText(const fs::path& file, const std::string& text) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << text;
-}
 
 // The arguments a desktop runs for the entry, as GLib reads them: the key file's Exec, "%%"
 // expanded to '%' (no other field code may occur), then split by the shell rules.
@@ -111,9 +106,6 @@ FileIdentity IdentityOf(const fs::path& file) {
 class LinuxProgramAutorunTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root =
-            fs::temp_directory_path() / ("vornk-autorun-" + std::to_string(std::random_device{}()));
-        fs::create_directories(root);
         SaveVariable("XDG_CONFIG_HOME");
         SaveVariable("HOME");
         setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
@@ -128,7 +120,6 @@ protected:
                 unsetenv(name.c_str());
             }
         }
-        fs::remove_all(root);
     }
 
     void SaveVariable(const std::string& name) {
@@ -139,7 +130,8 @@ protected:
     fs::path Autostart() const { return root / "config" / "autostart"; }
     fs::path OurEntry() const { return Autostart() / "Vornk Wallpaper Changer.desktop"; }
 
-    fs::path root;
+    const TemporaryFolder folder;
+    const fs::path root{folder.Path().string()};
     std::vector<std::pair<std::string, std::optional<std::string>>> savedVariables;
     LinuxProgramAutorun autorun{kName, kProgram};
 };
@@ -156,7 +148,7 @@ TEST_F(LinuxProgramAutorunTest, EnablingWritesAValidEntryThatRunsTheQuotedProgra
     autorun.SetEnabled(true);
 
     EXPECT_TRUE(autorun.IsEnabled());
-    EXPECT_EQ(ReadText(OurEntry()), kOurEntry);
+    EXPECT_EQ(ReadFile(OurEntry()), kOurEntry);
     EXPECT_EQ(DesktopCommandLine(OurEntry()), std::vector<std::string>{kProgram});
     EXPECT_EQ(ValidatorComplaints(OurEntry()), "");
     EXPECT_EQ(fs::status(OurEntry()).permissions() & fs::perms::all,
@@ -208,25 +200,27 @@ TEST_F(LinuxProgramAutorunTest, OnlyAnEntryThatRunsExactlyOurProgramIsOurs) {
         {"switched off", header + "Exec=\"" + kProgram + "\"\nX-GNOME-Autostart-enabled=false\n",
          false},
     };
+    fs::create_directories(Autostart());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteText(OurEntry(), c.text);
+        WriteFile(OurEntry(), c.text);
 
         EXPECT_EQ(autorun.IsEnabled(), c.ours);
         autorun.SetEnabled(false);
         EXPECT_EQ(fs::exists(OurEntry()), !c.ours);
         if (!c.ours) {
-            EXPECT_EQ(ReadText(OurEntry()), c.text);
+            EXPECT_EQ(ReadFile(OurEntry()), c.text);
             autorun.SetEnabled(true);
             EXPECT_TRUE(autorun.IsEnabled());
-            EXPECT_EQ(ReadText(OurEntry()), kOurEntry);
+            EXPECT_EQ(ReadFile(OurEntry()), kOurEntry);
         }
     }
 }
 
 TEST_F(LinuxProgramAutorunTest, EntryOfAnotherNameIsNeverOurs) {
     const fs::path other = Autostart() / "Other.desktop";
-    WriteText(other, kOurEntry);
+    fs::create_directories(Autostart());
+    WriteFile(other, kOurEntry);
 
     EXPECT_FALSE(autorun.IsEnabled());
     autorun.SetEnabled(true);
@@ -234,7 +228,7 @@ TEST_F(LinuxProgramAutorunTest, EntryOfAnotherNameIsNeverOurs) {
     autorun.SetEnabled(false);
 
     EXPECT_FALSE(fs::exists(OurEntry()));
-    EXPECT_EQ(ReadText(other), kOurEntry);
+    EXPECT_EQ(ReadFile(other), kOurEntry);
 }
 
 TEST_F(LinuxProgramAutorunTest, EntryFolderFollowsTheUsersConfigurationFolder) {
@@ -268,7 +262,7 @@ TEST_F(LinuxProgramAutorunTest, EntryFolderFollowsTheUsersConfigurationFolder) {
 
         EXPECT_EQ(autorun.IsEnabled(), c.folder.has_value());
         if (c.folder) {
-            EXPECT_EQ(ReadText(root / *c.folder / "Vornk Wallpaper Changer.desktop"), kOurEntry);
+            EXPECT_EQ(ReadFile(root / *c.folder / "Vornk Wallpaper Changer.desktop"), kOurEntry);
         } else {
             EXPECT_FALSE(fs::exists(root / "relative"));
         }
@@ -323,25 +317,23 @@ TEST_F(LinuxProgramAutorunTest, DesktopLaunchesTheProgramAtAnOddPath) {
     // entry although the format allows it (the parser test above covers '%').
     const fs::path program = root / "my \"bin\" $HOME `x` \xC3\xA9\\" / "vornk run";
     const fs::path marker = root / "started";
-    WriteText(program, "#!/bin/sh\nprintf '%s' \"$0\" > \"$VORNK_TEST_MARKER\"\n");
+    fs::create_directories(program.parent_path());
+    WriteFile(program, "#!/bin/sh\nprintf '%s' \"$0\" > \"$VORNK_TEST_MARKER\"\n");
     fs::permissions(program, fs::perms::owner_all);
     setenv("VORNK_TEST_MARKER", marker.c_str(), 1);
     LinuxProgramAutorun odd(kName, program.string());
     odd.SetEnabled(true);
 
     GDesktopAppInfo* entry = g_desktop_app_info_new_from_filename(OurEntry().c_str());
-    ASSERT_NE(entry, nullptr) << ReadText(OurEntry());
+    ASSERT_NE(entry, nullptr) << ReadFile(OurEntry());
     GError* error = nullptr;
     const bool launched = g_app_info_launch(G_APP_INFO(entry), nullptr, nullptr, &error);
     EXPECT_TRUE(launched) << (error ? error->message : "");
     g_clear_error(&error);
     g_object_unref(entry);
 
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (ReadText(marker).empty() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    EXPECT_EQ(ReadText(marker), program.string());
+    WaitUntil([&] { return !ReadFile(marker).empty(); });
+    EXPECT_EQ(ReadFile(marker), program.string());
 }
 
 TEST_F(LinuxProgramAutorunTest, EntryRunsTheRunningProgram) {

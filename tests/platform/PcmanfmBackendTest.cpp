@@ -26,14 +26,7 @@ TEST(PcmanfmBackendTest, EachChangeToTheSameBitmapPathFillsTheScreen) {
         const std::string image = folder / (std::string(colour) + ".bmp");
         Shell(std::string("convert -size 40x40 xc:") + colour +
               " -fill lime -draw 'rectangle 0,0 39,5' BMP3:" + Quote(image));
-        const std::string before = PixelOf(kX11Shot, 320, 200);
-        PixelWatch watch(kX11Shot, 320, 200);
-        core.SetWallpaper(FromUtf8(image));
-        EXPECT_EQ(WaitForPixel(kX11Shot, 320, 200, hex), hex) << colour;
-        for (const std::string& seen : watch.Stop()) {
-            EXPECT_TRUE(seen == before || seen == hex)
-                << seen << " between " << before << " and " << hex;
-        }
+        ExpectShownWithoutGap(core, kX11Shot, 320, 200, image, colour, hex);
         EXPECT_EQ(PixelOf(kX11Shot, 40, 200), hex) << colour << " at the side";
         EXPECT_EQ(PixelOf(kX11Shot, 320, 5), hex) << colour << " at the top";
     }

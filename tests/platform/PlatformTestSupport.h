@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -80,6 +81,14 @@ inline std::string Capture(const std::string& command) {
     return output;
 }
 
+// The text without the line ends a command's output closes with.
+inline std::string Trimmed(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    return text;
+}
+
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -87,6 +96,15 @@ inline std::string ReadFile(const std::string& path) {
 
 inline void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
+}
+
+// Session variables as NAME=VALUE words, to tell the cases of a table apart in messages.
+inline std::string Describe(const std::map<std::string, std::string>& variables) {
+    std::string described;
+    for (const auto& [name, value] : variables) {
+        described += name + "=" + value + " ";
+    }
+    return described;
 }
 
 // Decodes any image ImageMagick reads into RGB pixels (through a binary PPM).

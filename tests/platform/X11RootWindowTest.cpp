@@ -1,5 +1,5 @@
-// SetWallpaper end to end on a private Xvfb (the CTest "display" fixture): the root window
-// shows the picture after the call returns, read back by a connection of the test's own.
+// SetWallpaper end to end on a private Xvfb (the CTest "root_window_display" fixture): the root
+// window shows the picture after the call returns, read back by a connection of the test's own.
 #include <gtest/gtest.h>
 
 #include <X11/Xatom.h>
@@ -19,6 +19,7 @@
 
 #include "model/CoreError.h"
 #include "platform/linux/LinuxCore.h"
+#include "platform/linux/X11Property.h"
 #include "tests/support/TestDisplay.h"
 
 namespace {
@@ -32,7 +33,6 @@ struct DisplayCloser {
 class X11RootWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        display = UseFixtureDisplay();
         ASSERT_FALSE(display.empty()) << "no display from the fixture";
         core.SetSettingsFolder(FromUtf8(folder.Path().string()));
     }
@@ -69,27 +69,17 @@ protected:
     std::pair<unsigned long, unsigned long> Properties() const {
         const std::unique_ptr<Display, DisplayCloser> connection(XOpenDisplay(display.c_str()));
         Display* d = connection.get();
-        const auto read = [&](const char* name) -> unsigned long {
-            Atom type = None;
-            int format = 0;
-            unsigned long count = 0, remaining = 0;
-            unsigned char* data = nullptr;
-            XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, name, False), 0, 1, False,
-                               XA_PIXMAP, &type, &format, &count, &remaining, &data);
-            unsigned long id = 0;
-            if (data != nullptr && count == 1 && format == 32) {
-                id = *reinterpret_cast<unsigned long*>(data);
-            }
-            XFree(data);
-            return id;
+        const auto read = [d](const char* name) {
+            return ReadSingleLongProperty(d, DefaultRootWindow(d), XInternAtom(d, name, False),
+                                          XA_PIXMAP)
+                .value_or(0);
         };
         return {read("_XROOTPMAP_ID"), read("ESETROOT_PMAP_ID")};
     }
 
-    std::string display;
+    const std::string display = UseFixtureDisplay();
     TemporaryFolder folder;
-    LinuxCore core{
-        SessionEnvironment(std::map<std::string, std::string>{{"DISPLAY", UseFixtureDisplay()}})};
+    LinuxCore core{SessionEnvironment(std::map<std::string, std::string>{{"DISPLAY", display}})};
 };
 
 TEST_F(X11RootWindowTest, ShowsAPngThenAJpegInItsPlace) {

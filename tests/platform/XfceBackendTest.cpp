@@ -37,17 +37,9 @@ protected:
         }
     }
 
-    // The same bitmap path each time, with new content. While the change is made the screen
-    // shows the old picture or the new one, never xfdesktop's bare background.
+    // The same bitmap path each time, with new content; never xfdesktop's bare background.
     void Show(const std::string& colour, const std::string& hex) {
-        const std::string before = PixelOf(kX11Shot, 320, 200);
-        PixelWatch watch(kX11Shot, 320, 200);
-        core.SetWallpaper(FromUtf8(folder / (colour + ".bmp")));
-        EXPECT_EQ(WaitForPixel(kX11Shot, 320, 200, hex), hex) << colour;
-        for (const std::string& seen : watch.Stop()) {
-            EXPECT_TRUE(seen == before || seen == hex)
-                << seen << " between " << before << " and " << hex;
-        }
+        ExpectShownWithoutGap(core, kX11Shot, 320, 200, folder / (colour + ".bmp"), colour, hex);
         EXPECT_EQ(PixelOf(kX11Shot, 2, 2), hex) << colour << " in the corner";
     }
 

@@ -95,20 +95,14 @@ start_xfce() {
     wait_for "xwd -root -silent | convert xwd:- -crop 1x1+320+200 txt:- | grep -q 808080"
 }
 
-start_lxqt() {
+# LXQt's file manager is pcmanfm-qt, LXDE's is pcmanfm.
+start_pcmanfm() {
+    local program=$1
     private_folders
     start_xvfb
     start_bus
-    spawn pcmanfm-qt pcmanfm-qt --desktop
-    wait_for "xdotool search --classname pcmanfm-qt >/dev/null 2>&1"
-}
-
-start_lxde() {
-    private_folders
-    start_xvfb
-    start_bus
-    spawn pcmanfm pcmanfm --desktop
-    wait_for "xdotool search --classname pcmanfm >/dev/null 2>&1"
+    spawn "$program" "$program" --desktop
+    wait_for "xdotool search --classname $program >/dev/null 2>&1"
 }
 
 # sway refuses to run as root: it runs as nobody, and root uses its sockets. With "--own-bg"
@@ -158,13 +152,8 @@ start() {
     case "$kind" in
         session_bus) start_bus && write_environment DBUS_SESSION_BUS_ADDRESS ;;
         xfce) start_xfce && write_environment DISPLAY DBUS_SESSION_BUS_ADDRESS ;;
-        lxqt)
-            start_lxqt
-            write_environment DISPLAY DBUS_SESSION_BUS_ADDRESS XDG_CONFIG_HOME XDG_CACHE_HOME \
-                XDG_RUNTIME_DIR
-            ;;
-        lxde)
-            start_lxde
+        lxqt | lxde)
+            start_pcmanfm "$([[ "$kind" == lxqt ]] && echo pcmanfm-qt || echo pcmanfm)"
             write_environment DISPLAY DBUS_SESSION_BUS_ADDRESS XDG_CONFIG_HOME XDG_CACHE_HOME \
                 XDG_RUNTIME_DIR
             ;;
