@@ -3,7 +3,7 @@
 #   scripts/build.sh [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNK_WERROR=ON
 targets=()
 for target in "$@"; do
     targets+=(--target "$target")
