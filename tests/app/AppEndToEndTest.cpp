@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QThread>
 #include <chrono>
 #include <filesystem>
@@ -200,6 +201,49 @@ TEST(AppEndToEndTest, ExitFromTheFileMenuEndsWithCodeZero) {
     ASSERT_TRUE(exited);
     EXPECT_EQ(copy.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(copy.exitCode(), 0);
+}
+
+// The program's own converter behind a script that crashes on pictures named "crash.png" (as a
+// damaged file brings a decoder down), leaving `marker` behind when it does.
+QString ConverterCrashingOnCrashPng(const ProgramUnderTest& program, const QString& marker) {
+    const QString path = QDir::cleanPath(program.ConfigHome() + QStringLiteral("/../converter.sh"));
+    QFile script(path);
+    script.open(QIODevice::WriteOnly);
+    script.write(QStringLiteral("#!/bin/sh\n"
+                                "case \"$1\" in *crash.png) touch '%1'; kill -SEGV $$;; esac\n"
+                                "exec '%2' \"$@\"\n")
+                     .arg(marker, program.OwnImageConverter())
+                     .toUtf8());
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+TEST(AppEndToEndTest, PictureThatCrashesTheConverterFailsAndTheChangesGoOn) {
+    ProgramUnderTest program;
+    const auto images = MakeColourFolder(program.ConfigHome() + QStringLiteral("/../pictures"));
+    const QString folder = QFileInfo(images[0].first).absolutePath();
+    QFile::copy(images[0].first, folder + QStringLiteral("/crash.png"));
+    const QString crashed = QDir::cleanPath(program.ConfigHome() + QStringLiteral("/../crashed"));
+    program.UseImageConverter(ConverterCrashingOnCrashPng(program, crashed));
+    program.WriteSettingsFile(QStringLiteral("settings.info"), SettingsInfo(false, true, 0));
+    program.WriteSettingsFile(QStringLiteral("sources.info"), SourcesInfoWithFolder(folder));
+    program.WriteSettingsFile(QStringLiteral("current_algorithm.txt"), "Normal");
+    program.Start();
+
+    // Every picture but the damaged one is shown in turn, the damaged one never.
+    QSet<QByteArray> shown;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            shown.insert(program.ReadSettingsFile(QStringLiteral("current_wallpaper.txt")));
+            return QFile::exists(crashed) && shown.contains(images[0].first.toUtf8()) &&
+                   shown.contains(images[1].first.toUtf8()) &&
+                   shown.contains(images[2].first.toUtf8());
+        },
+        30s))
+        << "crashed: " << QFile::exists(crashed) << ", pictures shown: " << shown.size();
+    EXPECT_FALSE(shown.contains((folder + QStringLiteral("/crash.png")).toUtf8()));
+    EXPECT_EQ(program.Copy(0).state(), QProcess::Running);
 }
 
 // Every settings file present after a kill holds complete content: the files are replaced, never

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcessEnvironment>
 #include <memory>
 #include <stdexcept>
@@ -55,6 +56,10 @@ QString ProgramUnderTest::ProgramPath() const {
     return QStringLiteral(VORNK_PROGRAM_PATH);
 }
 
+QString ProgramUnderTest::OwnImageConverter() const {
+    return QFileInfo(ProgramPath()).absolutePath() + QStringLiteral("/vornk-image-converter");
+}
+
 void ProgramUnderTest::WriteSettingsFile(const QString& name, const QByteArray& content) const {
     QDir().mkpath(SettingsFolder());
     QFile file(SettingsFile(name));
@@ -77,6 +82,9 @@ QProcess& ProgramUnderTest::Start() {
     environment.insert(QStringLiteral("DISPLAY"), display);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+    if (!imageConverter.isEmpty()) {
+        environment.insert(QStringLiteral("VORNK_IMAGE_CONVERTER"), imageConverter);
+    }
 
     auto copy = std::make_unique<QProcess>();
     copy->setProcessEnvironment(environment);

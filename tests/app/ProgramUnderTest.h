@@ -25,6 +25,10 @@ public:
     void WriteSettingsFile(const QString& name, const QByteArray& content) const;
     QByteArray ReadSettingsFile(const QString& name) const;
 
+    // Copies started from now on convert images with this program instead of their own.
+    void UseImageConverter(const QString& path) { imageConverter = path; }
+    QString OwnImageConverter() const;
+
     // Starts a copy; several copies may run against the same folders.
     QProcess& Start();
     QProcess& Copy(int index) { return *copies.at(index); }
@@ -40,6 +44,7 @@ public:
 private:
     QTemporaryDir home;
     QString display;
+    QString imageConverter;
     std::vector<std::unique_ptr<QProcess>> copies;
 };
 

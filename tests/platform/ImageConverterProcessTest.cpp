@@ -2,16 +2,19 @@
 // stand-in converters; the real converter's failures are in WallpaperBitmapTest.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <sys/stat.h>
 
 #include <chrono>
-#include <future>
+#include <memory>
 #include <string>
-#include <thread>
 
 #include "PlatformTestSupport.h"
 #include "model/CoreError.h"
+#include "platform/linux/LinuxCore.h"
 #include "platform/linux/WallpaperBitmap.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 
@@ -58,17 +61,30 @@ TEST(ImageConverterProcessTest, CrashOrTimeOutIsAFailedChangeThatLeavesTheBitmap
               static_cast<long>(1 + std::size(cases)));
 }
 
-TEST(ImageConverterProcessTest, EndingTheProgramEndsAConversionInFlight) {
+// File > Exit ends the event loop, and the application object goes with the objects of the
+// program: the change in flight must end with it, leave no file behind and report nothing.
+TEST(ImageConverterProcessTest, EndingTheProgramEndsTheChangeInFlight) {
     TemporaryFolder folder;
-    const ImageConverterProcess converter(StandIn(folder, "slow", "exec sleep 30"), 30s);
-    auto conversion = std::async(std::launch::async, [&] {
-        return converter.Run({"in.png", folder / "out.bmp"});
-    });
-    std::this_thread::sleep_for(200ms);
-    ImageConverterProcess::StopAll();
-    ASSERT_EQ(conversion.wait_for(2s), std::future_status::ready);
-    EXPECT_FALSE(conversion.get().exited);
-    EXPECT_FALSE(converter.Run({"in.png", folder / "out.bmp"}).exited);  // none starts after it
+    const std::string pidFile = folder / "converter.pid";
+    setenv("VORNK_IMAGE_CONVERTER",
+           StandIn(folder, "slow", "echo $$ > '" + pidFile + "'; exec sleep 30").c_str(), 1);
+    int argc = 1;
+    char name[] = "test";
+    char* argv[] = {name, nullptr};
+    auto application = std::make_unique<QCoreApplication>(argc, argv);
+    LinuxCore core{SessionEnvironment()};
+    core.SetSettingsFolder(FromUtf8(folder.Path().string()));
+    bool reported = false;
+    core.StartSetWallpaper(FromUtf8(folder / "in.png"),
+                           [&](std::exception_ptr) { reported = true; });
+    ASSERT_TRUE(WaitUntil([&] { return !ReadFile(pidFile).empty(); }, 10s));
+
+    const auto start = std::chrono::steady_clock::now();
+    application.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_FALSE(fs::exists("/proc/" + std::to_string(std::stoi(ReadFile(pidFile)))));
+    EXPECT_FALSE(reported);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 2);
 }
 
 }  // namespace
