@@ -39,6 +39,27 @@ QStringList Arguments(int argc, const char* const* argv) {
     return arguments;
 }
 
+std::string HelpText() {
+    std::string text = std::string("Usage: ") + kCommandName + " [OPTION]\n" + product::kName +
+                       ": changes the desktop wallpaper. With an option, it acts on the copy "
+                       "that runs.\n\n";
+    for (const OptionEntry& entry : kOptions) {
+        std::string name = std::string("  --") + entry.name;
+        name.resize(14, ' ');
+        text += name + entry.description + '\n';
+    }
+    return text;
+}
+
+std::string VersionText() {
+    return std::string(kCommandName) + ' ' + product::kVersion + '\n';
+}
+
+std::string UsageText() {
+    return std::string("Usage: ") + kCommandName +
+           " [--next | --previous | --show | --exit | --current | --help | --version]\n";
+}
+
 }  // namespace
 
 CommandLine::CommandLine(int argc, const char* const* argv) {
@@ -109,25 +130,4 @@ std::optional<RemoteRequest> CommandLine::StartRequest() const {
 
 bool CommandLine::StartsTheProgram() const {
     return action == CommandLineAction::Run || StartRequest().has_value();
-}
-
-std::string CommandLine::HelpText() {
-    std::string text = std::string("Usage: ") + kCommandName + " [OPTION]\n" + product::kName +
-                       ": changes the desktop wallpaper. With an option, it acts on the copy "
-                       "that runs.\n\n";
-    for (const OptionEntry& entry : kOptions) {
-        std::string name = std::string("  --") + entry.name;
-        name.resize(14, ' ');
-        text += name + entry.description + '\n';
-    }
-    return text;
-}
-
-std::string CommandLine::VersionText() {
-    return std::string(kCommandName) + ' ' + product::kVersion + '\n';
-}
-
-std::string CommandLine::UsageText() {
-    return std::string("Usage: ") + kCommandName +
-           " [--next | --previous | --show | --exit | --current | --help | --version]\n";
 }

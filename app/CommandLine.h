@@ -34,10 +34,6 @@ public:
     // False for the options that only ask about or end a copy that runs.
     bool StartsTheProgram() const;
 
-    static std::string HelpText();
-    static std::string VersionText();
-    static std::string UsageText();
-
 private:
     CommandLineAction action = CommandLineAction::Run;
     std::string misuse;
