@@ -1,19 +1,18 @@
 #pragma once
 
 #include <QDBusConnection>
-#include <QObject>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QString>
 
 #include "platform/RemoteControlServer.h"
 
 class RemoteRequestHandler;
 
-// The running copy's object on the session bus. Its slots and property are exported as they
-// are named here, with introspection data from QtDBus.
-class DBusRemoteControl final : public QObject, public RemoteControlServer {
+// The running copy's object on the session bus. It answers every call itself, so that a call it
+// does not know is ignored with a line on standard error as well as an error reply.
+class DBusRemoteControl final : public QDBusVirtualObject, public RemoteControlServer {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "software.vornk.WallpaperChanger")
-    Q_PROPERTY(QString CurrentWallpaper READ CurrentWallpaper)
 
 public:
     // Registered on the connection when IsRegistered() says so.
@@ -23,17 +22,17 @@ public:
     DBusRemoteControl& operator=(const DBusRemoteControl&) = delete;
 
     bool IsRegistered() const { return registered; }
-    QString CurrentWallpaper() const;
     void CurrentWallpaperChanged() override;
 
-public Q_SLOTS:
-    void Next();
-    void Previous();
-    void ShowWindow();
-    void Exit();
+    QString introspect(const QString& path) const override;
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
 
 private:
     bool Register();
+    QString CurrentWallpaper() const;
+    QDBusMessage Answer(const QDBusMessage& message);
+    QDBusMessage AnswerRequest(const QDBusMessage& message);
+    QDBusMessage AnswerProperties(const QDBusMessage& message) const;
 
     QDBusConnection connection;
     RemoteRequestHandler& handler;

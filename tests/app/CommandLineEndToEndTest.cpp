@@ -129,6 +129,40 @@ TEST(CommandLineEndToEndTest, PropertiesChangedArrivesForATimedChange) {
     monitor.waitForFinished(5000);
 }
 
+TEST(CommandLineEndToEndTest, MalformedBusCallsAreRefusedWithALineAndChangeNothing) {
+    ProgramUnderTest program;
+    program.StartSessionBus();
+    const auto images = SetUpColours(program, false);
+    const QProcess& running = program.Start();
+    ASSERT_TRUE(WaitFor([&] { return IsReachable(program); }));
+    const QString object = QStringLiteral("software.vornk.WallpaperChanger");
+    const QStringList calls[] = {
+        {object + QStringLiteral(".Next"), QStringLiteral("42")},
+        {object + QStringLiteral(".Format")},
+        {QStringLiteral("org.freedesktop.DBus.Properties.Set"), object,
+         QStringLiteral("CurrentWallpaper"), QStringLiteral("<'/etc/passwd'>")},
+        {QStringLiteral("org.freedesktop.DBus.Properties.Get"), object, QStringLiteral("Secret")},
+    };
+    for (const QStringList& call : calls) {
+        SCOPED_TRACE(call.join(QLatin1Char(' ')).toStdString());
+        QProcess gdbus;
+        gdbus.start(QStringLiteral("gdbus"),
+                    QStringList{QStringLiteral("call"), QStringLiteral("--address"),
+                                program.SessionBusAddress(), QStringLiteral("--dest"), object,
+                                QStringLiteral("--object-path"),
+                                QStringLiteral("/software/vornk/WallpaperChanger"),
+                                QStringLiteral("--method")} +
+                        call);
+        ASSERT_TRUE(gdbus.waitForFinished(10000));
+        EXPECT_NE(gdbus.exitCode(), 0);
+    }
+    EXPECT_TRUE(WaitFor([&] {
+        return program.StandardError(0).count(QStringLiteral("Ignored a malformed request")) == 4;
+    })) << program.StandardError(0).toStdString();
+    EXPECT_EQ(running.state(), QProcess::Running);
+    EXPECT_EQ(program.Run({QStringLiteral("--current")}).output, images[0].first.toUtf8() + '\n');
+}
+
 TEST(CommandLineEndToEndTest, WithoutARunningCopyNextStartsTheProgramAndCarriesItOut) {
     ProgramUnderTest program;
     const auto images = SetUpColours(program, false);
