@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/FirstRun.h"
+#include "app/RemoteControl.h"
 #include "model/ApplicationSettings.h"
 #include "model/ProductInfo.h"
 #include "model/WallpaperChanger.h"
@@ -15,7 +16,7 @@
 #include "ui/OptionsDialog.h"
 #include "ui/SourceListUI.h"
 
-int RunApplication(int& argc, char** argv) {
+int RunApplication(int& argc, char** argv, std::optional<RemoteRequest> startRequest) {
     SourceManager sourceManager;
     WallpaperChanger changer(sourceManager);
     XmlMemento memento(sourceManager, changer, GetApplicationSettings());
@@ -35,6 +36,10 @@ int RunApplication(int& argc, char** argv) {
                                 GetAlgorithmManager());
     MainWindow mainWindow(sourceListUI, optionsDialog, changer, controller);
     mainWindow.ShowAtStart(firstRun);
+    RemoteControl remoteControl(mainWindow, changer, memento.LoadedWallpaper());
+    if (startRequest) {
+        remoteControl.Accept(*startRequest);
+    }
 
     return QApplication::exec();
 }

@@ -196,7 +196,8 @@ void XmlMemento::LoadSources() {
 void XmlMemento::LoadCurrentWallpaper() {
     if (const auto line = ReadFirstLine(currentWallpaperFile)) {
         // The sequence continues after the saved wallpaper; the changer's own stays empty.
-        sourceManager.SkipPastWallpaper(DecodeTextLine(*line));
+        loadedWallpaper = DecodeTextLine(*line);
+        sourceManager.SkipPastWallpaper(loadedWallpaper);
     }
 }
 

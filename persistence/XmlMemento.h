@@ -21,6 +21,9 @@ public:
     void Update(PublisherInterface* publisher) override;
     // Failures are reported on the standard error stream, one message per file.
     void Load();
+    // The wallpaper that "current_wallpaper.txt" named at start-up: the desktop still shows it,
+    // but the changer's own current wallpaper stays empty until a change.
+    const WideString& LoadedWallpaper() const { return loadedWallpaper; }
 
 private:
     void AttachToPublishers();
@@ -38,6 +41,7 @@ private:
     WideString currentWallpaperFile;
     WideString currentAlgorithmFile;
     WideString settingsFile;
+    WideString loadedWallpaper;
     SourceManager& sourceManager;
     AlgorithmManager& algorithmManager;
     WallpaperChanger& changer;

@@ -86,7 +86,7 @@ program=$build/windows-wine-checks.exe
 echo "link $(basename "$program")"
 # Static, or Wine cannot start it for want of the MinGW runtime DLLs.
 "$cxx" -static -o "$program" "${objects[@]}" "$gtest_object" \
-    -ladvapi32 -lshell32 -lshlwapi -luser32
+    -ladvapi32 -lcomctl32 -lshell32 -lshlwapi -luser32
 
 if [[ -n ${VORNK_DISPLAY_FILE:-} && -s $VORNK_DISPLAY_FILE ]]; then
     DISPLAY=$(cat "$VORNK_DISPLAY_FILE")

@@ -169,6 +169,18 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
 }
 
+void MainWindow::TriggerNextWallpaper() {
+    nextWallpaperAction->trigger();
+}
+
+void MainWindow::TriggerPreviousWallpaper() {
+    previousWallpaperAction->trigger();
+}
+
+void MainWindow::TriggerExit() {
+    exitAction->trigger();
+}
+
 bool MainWindow::HasNotificationArea() const {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }

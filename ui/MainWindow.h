@@ -37,6 +37,11 @@ public:
     // notification area to reach the program through.
     void ShowAtStart(bool firstRun);
 
+    // For requests from outside the program: the same way as the menu items.
+    void TriggerNextWallpaper();
+    void TriggerPreviousWallpaper();
+    void TriggerExit();
+
 public Q_SLOTS:
     void ShowSelf();
 

@@ -12,7 +12,6 @@
 #include <QSet>
 #include <QThread>
 #include <chrono>
-#include <filesystem>
 #include <vector>
 
 #include "tests/app/ProgramUnderTest.h"
@@ -24,43 +23,6 @@ using namespace std::chrono_literals;
 const QByteArray kFirstRunSettings =
     "onload_change false\ntimer_change true\nchange_interval 1800\n";
 
-QByteArray SettingsInfo(bool onloadChange, bool timerChange, int interval) {
-    return QByteArray("onload_change ") + (onloadChange ? "true" : "false") + "\ntimer_change " +
-           (timerChange ? "true" : "false") + "\nchange_interval " + QByteArray::number(interval) +
-           "\n";
-}
-
-QByteArray SourcesInfoWithFolder(const QString& folder) {
-    return "sources\n{\n    module\n    {\n        path " + folder.toUtf8() +
-           "\n        type 0\n    }\n}\n";
-}
-
-// Three solid-colour images; returned in the order the file system lists them, which is the
-// order the program walks them.
-std::vector<std::pair<QString, QColor>> MakeColourFolder(const QString& location) {
-    const QString folder = QDir::cleanPath(location);
-    QDir().mkpath(folder);
-    const std::vector<std::pair<QString, QColor>> images{
-        {QStringLiteral("red.png"), QColor(220, 30, 30)},
-        {QStringLiteral("green.png"), QColor(30, 200, 40)},
-        {QStringLiteral("blue.png"), QColor(20, 40, 210)}};
-    for (const auto& [name, colour] : images) {
-        QImage image(64, 48, QImage::Format_RGB32);
-        image.fill(colour);
-        image.save(folder + QLatin1Char('/') + name);
-    }
-    std::vector<std::pair<QString, QColor>> listed;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.toStdString())) {
-        const QString path = QString::fromStdString(entry.path().string());
-        for (const auto& [name, colour] : images) {
-            if (path.endsWith(QLatin1Char('/') + name)) {
-                listed.emplace_back(path, colour);
-            }
-        }
-    }
-    return listed;
-}
-
 QColor RootWindowPixel(const ProgramUnderTest& program, int x, int y) {
     const QString shot = program.ConfigHome() + QStringLiteral("/../root.png");
     QProcess::execute(
@@ -68,11 +30,6 @@ QColor RootWindowPixel(const ProgramUnderTest& program, int x, int y) {
         {QStringLiteral("-c"),
          QStringLiteral("xwd -root -silent -display \"$DISPLAY\" | convert xwd:- '%1'").arg(shot)});
     return QImage(shot).pixelColor(x, y);
-}
-
-bool Near(const QColor& a, const QColor& b) {
-    return std::abs(a.red() - b.red()) < 8 && std::abs(a.green() - b.green()) < 8 &&
-           std::abs(a.blue() - b.blue()) < 8;
 }
 
 bool HasVisibleWindow(const ProgramUnderTest& program, const QProcess& copy) {

@@ -1,19 +1,31 @@
 #include "tests/app/ProgramUnderTest.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcessEnvironment>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 
 #include "tests/support/TestDisplay.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 
 const QString kProductName = QStringLiteral("Vornk Wallpaper Changer");
+
+void Stop(QProcess& process) {
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
 
 }  // namespace
 
@@ -29,10 +41,10 @@ ProgramUnderTest::ProgramUnderTest() : display(QString::fromStdString(UseFixture
 
 ProgramUnderTest::~ProgramUnderTest() {
     for (auto& copy : copies) {
-        if (copy->state() != QProcess::NotRunning) {
-            copy->kill();
-            copy->waitForFinished(5000);
-        }
+        Stop(*copy);
+    }
+    if (sessionBus) {
+        Stop(*sessionBus);
     }
 }
 
@@ -73,7 +85,23 @@ QByteArray ProgramUnderTest::ReadSettingsFile(const QString& name) const {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QProcess& ProgramUnderTest::Start() {
+void ProgramUnderTest::StartSessionBus() {
+    sessionBus = std::make_unique<QProcess>();
+    sessionBus->start(
+        QStringLiteral("dbus-daemon"),
+        {QStringLiteral("--session"), QStringLiteral("--address=") + SessionBusAddress(),
+         QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+         QStringLiteral("--print-address")});
+    if (!sessionBus->waitForReadyRead(10000)) {
+        throw std::runtime_error("the session bus did not start");
+    }
+}
+
+QString ProgramUnderTest::SessionBusAddress() const {
+    return QStringLiteral("unix:path=") + home.filePath(QStringLiteral("runtime/bus"));
+}
+
+QProcessEnvironment ProgramUnderTest::Environment() const {
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
     environment.insert(QStringLiteral("HOME"), home.path());
@@ -85,18 +113,40 @@ QProcess& ProgramUnderTest::Start() {
     if (!imageConverter.isEmpty()) {
         environment.insert(QStringLiteral("VORNK_IMAGE_CONVERTER"), imageConverter);
     }
+    return environment;
+}
 
+QProcess& ProgramUnderTest::Start(const QStringList& arguments) {
     auto copy = std::make_unique<QProcess>();
-    copy->setProcessEnvironment(environment);
+    copy->setProcessEnvironment(Environment());
     copy->setWorkingDirectory(home.path());
     copy->setStandardErrorFile(home.filePath(QStringLiteral("stderr-%1").arg(copies.size())));
     copy->setStandardOutputFile(QProcess::nullDevice());
-    copy->start(ProgramPath(), {});
+    copy->start(ProgramPath(), arguments);
     if (!copy->waitForStarted(10000)) {
         throw std::runtime_error("the program did not start");
     }
     copies.push_back(std::move(copy));
     return *copies.back();
+}
+
+CommandResult ProgramUnderTest::Run(const QStringList& arguments) const {
+    QProcess copy;
+    copy.setProcessEnvironment(Environment());
+    copy.setWorkingDirectory(home.path());
+    QElapsedTimer clock;
+    clock.start();
+    copy.start(ProgramPath(), arguments);
+    CommandResult result;
+    if (!copy.waitForFinished(30000)) {
+        Stop(copy);
+        return result;
+    }
+    result.took = std::chrono::milliseconds(clock.elapsed());
+    result.exitCode = copy.exitStatus() == QProcess::NormalExit ? copy.exitCode() : -1;
+    result.output = copy.readAllStandardOutput();
+    result.errors = copy.readAllStandardError();
+    return result;
 }
 
 QString ProgramUnderTest::StandardError(int index) const {
@@ -150,4 +200,64 @@ bool ProgramUnderTest::IsMapped(const QString& window) const {
     const bool known = XGetWindowAttributes(connection, window.toULong(), &attributes) != 0;
     XCloseDisplay(connection);
     return known && attributes.map_state == IsViewable;
+}
+
+QColor ProgramUnderTest::RootWindowPixel(int x, int y) const {
+    Display* connection = XOpenDisplay(display.toLocal8Bit().constData());
+    if (connection == nullptr) {
+        throw std::runtime_error("cannot open the test display");
+    }
+    XImage* image =
+        XGetImage(connection, DefaultRootWindow(connection), x, y, 1, 1, AllPlanes, ZPixmap);
+    QColor colour;
+    if (image != nullptr) {
+        // The fixture runs Xvfb at depth 24: 8 bits per channel, red highest.
+        const unsigned long pixel = XGetPixel(image, 0, 0);
+        colour = QColor(static_cast<int>((pixel & image->red_mask) >> 16),
+                        static_cast<int>((pixel & image->green_mask) >> 8),
+                        static_cast<int>(pixel & image->blue_mask));
+        XDestroyImage(image);
+    }
+    XCloseDisplay(connection);
+    return colour;
+}
+
+QByteArray SettingsInfo(bool onloadChange, bool timerChange, int interval) {
+    return QByteArray("onload_change ") + (onloadChange ? "true" : "false") + "\ntimer_change " +
+           (timerChange ? "true" : "false") + "\nchange_interval " + QByteArray::number(interval) +
+           "\n";
+}
+
+QByteArray SourcesInfoWithFolder(const QString& folder) {
+    return "sources\n{\n    module\n    {\n        path " + folder.toUtf8() +
+           "\n        type 0\n    }\n}\n";
+}
+
+std::vector<std::pair<QString, QColor>> MakeColourFolder(const QString& location) {
+    const QString folder = QDir::cleanPath(location);
+    QDir().mkpath(folder);
+    const std::vector<std::pair<QString, QColor>> images{
+        {QStringLiteral("red.png"), QColor(220, 30, 30)},
+        {QStringLiteral("green.png"), QColor(30, 200, 40)},
+        {QStringLiteral("blue.png"), QColor(20, 40, 210)}};
+    for (const auto& [name, colour] : images) {
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(colour);
+        image.save(folder + QLatin1Char('/') + name);
+    }
+    std::vector<std::pair<QString, QColor>> listed;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.toStdString())) {
+        const QString path = QString::fromStdString(entry.path().string());
+        for (const auto& [name, colour] : images) {
+            if (path.endsWith(QLatin1Char('/') + name)) {
+                listed.emplace_back(path, colour);
+            }
+        }
+    }
+    return listed;
+}
+
+bool Near(const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) < 8 && std::abs(a.green() - b.green()) < 8 &&
+           std::abs(a.blue() - b.blue()) < 8;
 }

@@ -1,13 +1,27 @@
 #pragma once
 
+#include <QByteArray>
+#include <QColor>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "tests/support/WaitUntil.h"
+
+// A command-line copy run to its end.
+struct CommandResult {
+    int exitCode = -1;
+    QByteArray output;
+    QByteArray errors;
+    std::chrono::milliseconds took{};
+};
 
 // The real program started as a separate process with a private home, configuration and
 // runtime folder, on the display of the CTest tray fixture.
@@ -29,8 +43,14 @@ public:
     void UseImageConverter(const QString& path) { imageConverter = path; }
     QString OwnImageConverter() const;
 
+    // A private session bus for the copies started after this call, in the runtime folder where
+    // the program looks for one.
+    void StartSessionBus();
+    QString SessionBusAddress() const;
+
     // Starts a copy; several copies may run against the same folders.
-    QProcess& Start();
+    QProcess& Start(const QStringList& arguments = {});
+    CommandResult Run(const QStringList& arguments) const;
     QProcess& Copy(int index) { return *copies.at(index); }
     QString StandardError(int index) const;
 
@@ -40,12 +60,17 @@ public:
     // Asks a window to close the way a window manager's close button does.
     void RequestClose(const QString& window) const;
     bool IsMapped(const QString& window) const;
+    // One pixel of the root window, read straight from the X server.
+    QColor RootWindowPixel(int x, int y) const;
 
 private:
+    QProcessEnvironment Environment() const;
+
     QTemporaryDir home;
     QString display;
     QString imageConverter;
     std::vector<std::unique_ptr<QProcess>> copies;
+    std::unique_ptr<QProcess> sessionBus;
 };
 
 // WaitUntil with a longer limit: the program under test starts and draws windows slowly.
@@ -53,3 +78,10 @@ inline bool WaitFor(const std::function<bool()>& condition,
                     std::chrono::milliseconds limit = std::chrono::seconds(20)) {
     return WaitUntil(condition, limit);
 }
+
+QByteArray SettingsInfo(bool onloadChange, bool timerChange, int interval);
+QByteArray SourcesInfoWithFolder(const QString& folder);
+// Three solid-colour images; returned in the order the file system lists them, which is the
+// order the program walks them.
+std::vector<std::pair<QString, QColor>> MakeColourFolder(const QString& location);
+bool Near(const QColor& a, const QColor& b);

@@ -1,6 +1,11 @@
 #include "tests/windows/WindowOwnerProcess.h"
 
+#include <memory>
 #include <vector>
+
+#include "platform/RemoteControlServer.h"
+#include "platform/RemoteRequestHandler.h"
+#include "platform/windows/CopyDataProtocol.h"
 
 namespace {
 
@@ -27,14 +32,31 @@ std::string UniqueEventName() {
            std::to_string(++counter);
 }
 
+// Records the requests it takes in what it reports as the current wallpaper.
+class RecordingHandler final : public RemoteRequestHandler {
+public:
+    void Accept(RemoteRequest request) override {
+        const std::string_view word = copy_data_protocol::WordOf(request);
+        taken += WideString(word.begin(), word.end()) + u" ";
+    }
+    WideString CurrentWallpaper() const override {
+        return WindowOwnerProcess::kServedWallpaper + taken;
+    }
+
+private:
+    WideString taken;
+};
+
 }  // namespace
 
-WindowOwnerProcess::WindowOwnerProcess(const std::string& windowClass, const std::string& title) {
+WindowOwnerProcess::WindowOwnerProcess(const std::string& windowClass, const std::string& title,
+                                       bool takeRequests) {
     const std::string eventName = UniqueEventName();
     const HANDLE readyEvent = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
     std::wstring commandLine = Quoted(ProgramPath()) + L' ' + Quoted(kOption) + L' ' +
                                Quoted(windowClass) + L' ' + Quoted(title) + L' ' +
-                               Quoted(eventName);
+                               Quoted(eventName) + L' ' +
+                               Quoted(std::string(takeRequests ? "serve" : "plain"));
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
@@ -56,7 +78,7 @@ WindowOwnerProcess::~WindowOwnerProcess() {
 }
 
 int WindowOwnerProcess::Run(int argc, char** argv) {
-    if (argc != 5) {
+    if (argc != 6) {
         return 2;
     }
     WNDCLASSA windowClass{};
@@ -67,9 +89,17 @@ int WindowOwnerProcess::Run(int argc, char** argv) {
         return 3;
     }
     // Not shown: a copy that sits in the tray must be found all the same.
-    if (CreateWindowExA(0, argv[2], argv[3], WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 400,
-                        300, nullptr, nullptr, windowClass.hInstance, nullptr) == nullptr) {
+    const HWND window =
+        CreateWindowExA(0, argv[2], argv[3], WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 400,
+                        300, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (window == nullptr) {
         return 4;
+    }
+    RecordingHandler handler;
+    std::unique_ptr<RemoteControlServer> server;
+    if (std::string(argv[5]) == "serve" &&
+        !(server = CreateRemoteControlServer(reinterpret_cast<std::uintptr_t>(window), handler))) {
+        return 6;
     }
     const HANDLE readyEvent = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[4]);
     if (readyEvent == nullptr) {

@@ -1,0 +1,48 @@
+#include "app/RemoteCommand.h"
+
+#include <QCoreApplication>
+
+#include <iostream>
+
+#include "app/CommandLine.h"
+#include "model/ProductInfo.h"
+#include "platform/NativeDesktop.h"
+#include "platform/RemoteControlClient.h"
+
+namespace {
+
+int ReportFailure(RemoteOutcome outcome) {
+    // Without a way in, only the single-instance lock can tell whether a copy runs.
+    if (outcome == RemoteOutcome::NoCopyRuns || !IsAnotherCopyRunning()) {
+        std::cerr << product::kName << " is not running\n";
+    } else {
+        std::cerr << "Cannot reach the running copy of " << product::kName << '\n';
+    }
+    return 1;
+}
+
+int PrintCurrentWallpaper() {
+    WideString current;
+    const RemoteOutcome outcome = QueryCurrentWallpaper(current);
+    if (outcome != RemoteOutcome::Taken) {
+        return ReportFailure(outcome);
+    }
+    if (current.empty()) {
+        return 1;
+    }
+    std::cout << ToUtf8(current) << '\n';
+    return 0;
+}
+
+}  // namespace
+
+int CarryOutInRunningCopy(const CommandLine& commandLine, bool copyRuns, int& argc, char** argv) {
+    // The bus connection wants an application object; a core one opens no window.
+    const QCoreApplication application(argc, argv);
+    const std::optional<RemoteRequest> request = commandLine.Request();
+    if (!request) {
+        return PrintCurrentWallpaper();
+    }
+    const RemoteOutcome outcome = SendRemoteRequest(*request, copyRuns);
+    return outcome == RemoteOutcome::Taken ? 0 : ReportFailure(outcome);
+}

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QProcess>
+#include <chrono>
+#include <iostream>
+#include <thread>
+
+#include "tests/app/ProgramUnderTest.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// A program with a folder of three colours in "Normal" order, the first one current.
+std::vector<std::pair<QString, QColor>> SetUpColours(const ProgramUnderTest& program,
+                                                     bool timerChange) {
+    auto images = MakeColourFolder(program.ConfigHome() + QStringLiteral("/../pictures"));
+    program.WriteSettingsFile(QStringLiteral("settings.info"), SettingsInfo(false, timerChange, 2));
+    program.WriteSettingsFile(QStringLiteral("sources.info"),
+                              SourcesInfoWithFolder(QFileInfo(images[0].first).absolutePath()));
+    program.WriteSettingsFile(QStringLiteral("current_algorithm.txt"), "Normal");
+    program.WriteSettingsFile(QStringLiteral("current_wallpaper.txt"), images[0].first.toUtf8());
+    return images;
+}
+
+bool IsReachable(const ProgramUnderTest& program) {
+    const CommandResult current = program.Run({QStringLiteral("--current")});
+    return current.exitCode >= 0 && current.errors.isEmpty();
+}
+
+// Polls faster than WaitFor: the time until the screen changes is measured.
+std::chrono::milliseconds TimeUntilScreenShows(const ProgramUnderTest& program,
+                                               const QColor& colour, Clock::time_point since) {
+    while (!Near(program.RootWindowPixel(300, 300), colour)) {
+        if (Clock::now() - since > 20s) {
+            return 1h;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since);
+}
+
+TEST(CommandLineEndToEndTest, NextChangesTheScreenWhileTheCallerEndsAtOnceWithoutABox) {
+    ProgramUnderTest program;
+    program.StartSessionBus();
+    const auto images = SetUpColours(program, false);
+    const QProcess& running = program.Start();
+    ASSERT_TRUE(WaitFor([&] { return IsReachable(program); }));
+
+    // The first request moves the screen away from whatever an earlier test left on it.
+    for (std::size_t shown = 1; shown < images.size(); ++shown) {
+        const auto asked = Clock::now();
+        const CommandResult next = program.Run({QStringLiteral("--next")});
+        EXPECT_EQ(next.exitCode, 0);
+        EXPECT_EQ(next.output + next.errors, QByteArray());
+        EXPECT_LT(next.took, 1500ms);
+        const auto onScreen = TimeUntilScreenShows(program, images[shown].second, asked);
+        EXPECT_LT(onScreen, 20s);
+        EXPECT_TRUE(WaitFor([&] {
+            return program.ReadSettingsFile(QStringLiteral("current_wallpaper.txt")) ==
+                   images[shown].first.toUtf8();
+        }));
+        std::cout << "--next: the caller took " << next.took.count() << " ms, the screen changed "
+                  << onScreen.count() << " ms after the call\n";
+    }
+    EXPECT_EQ(running.state(), QProcess::Running);
+}
+
+TEST(CommandLineEndToEndTest, OptionsAnswerWithTheirTextsAndExitCodes) {
+    ProgramUnderTest program;
+    program.StartSessionBus();
+    // ISO 8859-1 in the file, UTF-8 on the command line.
+    program.WriteSettingsFile(QStringLiteral("current_wallpaper.txt"), "/tmp/Z\xFCrich.png");
+    const struct {
+        bool withRunningCopy;
+        QString option;
+        int exitCode;
+        QByteArray output;
+        QByteArray errorPart;
+    } cases[] = {
+        {false, QStringLiteral("--version"), 0, "vornk-wallpaper-changer 1.0\n", ""},
+        {false, QStringLiteral("--bogus"), 2, "", "Usage: vornk-wallpaper-changer"},
+        {false, QStringLiteral("--current"), 1, "", "is not running"},
+        {false, QStringLiteral("--exit"), 1, "", "is not running"},
+        {true, QStringLiteral("--current"), 0, "/tmp/Z\xC3\xBCrich.png\n", ""},
+        {true, QStringLiteral("--bogus"), 2, "", "Unknown option 'bogus'"},
+        {true, QStringLiteral("--exit"), 0, "", ""},
+    };
+    bool started = false;
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.option.toStdString() + (row.withRunningCopy ? " with a copy" : ""));
+        if (row.withRunningCopy && !started) {
+            started = true;
+            program.Start();
+            ASSERT_TRUE(WaitFor([&] { return IsReachable(program); }));
+        }
+        const CommandResult result = program.Run({row.option});
+        EXPECT_EQ(result.exitCode, row.exitCode);
+        EXPECT_EQ(result.output, row.output);
+        EXPECT_TRUE(result.errors.contains(row.errorPart)) << result.errors.toStdString();
+        EXPECT_EQ(result.errors.isEmpty(), row.errorPart.isEmpty());
+    }
+    ASSERT_TRUE(program.Copy(0).waitForFinished(10000));
+    EXPECT_EQ(program.Copy(0).exitCode(), 0);
+}
+
+TEST(CommandLineEndToEndTest, PropertiesChangedArrivesForATimedChange) {
+    ProgramUnderTest program;
+    program.StartSessionBus();
+    const auto images = SetUpColours(program, true);
+    program.WriteSettingsFile(QStringLiteral("current_wallpaper.txt"), images[2].first.toUtf8());
+    program.Start();
+    ASSERT_TRUE(WaitFor([&] { return IsReachable(program); }));
+
+    QProcess monitor;
+    monitor.start(QStringLiteral("gdbus"), {QStringLiteral("monitor"), QStringLiteral("--address"),
+                                            program.SessionBusAddress(), QStringLiteral("--dest"),
+                                            QStringLiteral("software.vornk.WallpaperChanger")});
+    QByteArray seen;
+    EXPECT_TRUE(WaitFor([&] {
+        monitor.waitForReadyRead(100);
+        seen += monitor.readAll();
+        return seen.contains("PropertiesChanged") &&
+               seen.contains("'CurrentWallpaper': <'" + images[0].first.toUtf8() + "'>");
+    })) << seen.toStdString();
+    monitor.kill();
+    monitor.waitForFinished(5000);
+}
+
+TEST(CommandLineEndToEndTest, MalformedBusCallsAreRefusedWithALineAndChangeNothing) {
+    ProgramUnderTest program;
+    program.StartSessionBus();
+    const auto images = SetUpColours(program, false);
+    const QProcess& running = program.Start();
+    ASSERT_TRUE(WaitFor([&] { return IsReachable(program); }));
+    const QString object = QStringLiteral("software.vornk.WallpaperChanger");
+    const QStringList calls[] = {
+        {object + QStringLiteral(".Next"), QStringLiteral("42")},
+        {object + QStringLiteral(".Format")},
+        {QStringLiteral("org.freedesktop.DBus.Properties.Set"), object,
+         QStringLiteral("CurrentWallpaper"), QStringLiteral("<'/etc/passwd'>")},
+        {QStringLiteral("org.freedesktop.DBus.Properties.Get"), object, QStringLiteral("Secret")},
+    };
+    for (const QStringList& call : calls) {
+        SCOPED_TRACE(call.join(QLatin1Char(' ')).toStdString());
+        QProcess gdbus;
+        gdbus.start(QStringLiteral("gdbus"),
+                    QStringList{QStringLiteral("call"), QStringLiteral("--address"),
+                                program.SessionBusAddress(), QStringLiteral("--dest"), object,
+                                QStringLiteral("--object-path"),
+                                QStringLiteral("/software/vornk/WallpaperChanger"),
+                                QStringLiteral("--method")} +
+                        call);
+        ASSERT_TRUE(gdbus.waitForFinished(10000));
+        EXPECT_NE(gdbus.exitCode(), 0);
+    }
+    EXPECT_TRUE(WaitFor([&] {
+        return program.StandardError(0).count(QStringLiteral("Ignored a malformed request")) == 4;
+    })) << program.StandardError(0).toStdString();
+    EXPECT_EQ(running.state(), QProcess::Running);
+    EXPECT_EQ(program.Run({QStringLiteral("--current")}).output, images[0].first.toUtf8() + '\n');
+}
+
+TEST(CommandLineEndToEndTest, WithoutARunningCopyNextStartsTheProgramAndCarriesItOut) {
+    ProgramUnderTest program;
+    const auto images = SetUpColours(program, false);
+    const QProcess& started = program.Start({QStringLiteral("--next")});
+    EXPECT_TRUE(WaitFor([&] {
+        return program.ReadSettingsFile(QStringLiteral("current_wallpaper.txt")) ==
+               images[1].first.toUtf8();
+    }));
+    EXPECT_EQ(started.state(), QProcess::Running);
+}
+
+TEST(CommandLineEndToEndTest, WithoutASessionBusTheRunningCopyCannotBeReached) {
+    ProgramUnderTest program;
+    const QProcess& running = program.Start();
+    ASSERT_TRUE(WaitFor([&] { return !program.Windows(running, false).isEmpty(); }));
+    const CommandResult next = program.Run({QStringLiteral("--next")});
+    EXPECT_EQ(next.exitCode, 1);
+    EXPECT_TRUE(next.errors.contains("Cannot reach the running copy")) << next.errors.toStdString();
+    EXPECT_EQ(running.state(), QProcess::Running);
+}
+
+}  // namespace
