@@ -160,29 +160,16 @@ TEST(AppEndToEndTest, ExitFromTheFileMenuEndsWithCodeZero) {
     EXPECT_EQ(copy.exitCode(), 0);
 }
 
-// The program's own converter behind a script that crashes on pictures named "crash.png" (as a
-// damaged file brings a decoder down), leaving `marker` behind when it does.
-QString ConverterCrashingOnCrashPng(const ProgramUnderTest& program, const QString& marker) {
-    const QString path = QDir::cleanPath(program.ConfigHome() + QStringLiteral("/../converter.sh"));
-    QFile script(path);
-    script.open(QIODevice::WriteOnly);
-    script.write(QStringLiteral("#!/bin/sh\n"
-                                "case \"$1\" in *crash.png) touch '%1'; kill -SEGV $$;; esac\n"
-                                "exec '%2' \"$@\"\n")
-                     .arg(marker, program.OwnImageConverter())
-                     .toUtf8());
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
-}
-
 TEST(AppEndToEndTest, PictureThatCrashesTheConverterFailsAndTheChangesGoOn) {
     ProgramUnderTest program;
     const auto images = MakeColourFolder(program.ConfigHome() + QStringLiteral("/../pictures"));
     const QString folder = QFileInfo(images[0].first).absolutePath();
     QFile::copy(images[0].first, folder + QStringLiteral("/crash.png"));
     const QString crashed = QDir::cleanPath(program.ConfigHome() + QStringLiteral("/../crashed"));
-    program.UseImageConverter(ConverterCrashingOnCrashPng(program, crashed));
+    // As a damaged file brings a decoder down.
+    program.UseImageConverter(program.StandInConverter(
+        QStringLiteral("case \"$1\" in *crash.png) touch '%1'; kill -SEGV $$;; esac")
+            .arg(crashed)));
     program.WriteSettingsFile(QStringLiteral("settings.info"), SettingsInfo(false, true, 0));
     program.WriteSettingsFile(QStringLiteral("sources.info"), SourcesInfoWithFolder(folder));
     program.WriteSettingsFile(QStringLiteral("current_algorithm.txt"), "Normal");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <chrono>
@@ -66,6 +68,32 @@ TEST(CommandLineEndToEndTest, NextChangesTheScreenWhileTheCallerEndsAtOnceWithou
                   << onScreen.count() << " ms after the call\n";
     }
     EXPECT_EQ(running.state(), QProcess::Running);
+}
+
+TEST(CommandLineEndToEndTest, SecondNextDuringASlowChangeIsCarriedOutAfterIt) {
+    ProgramUnderTest program;
+    program.StartSessionBus();
+    const auto images = SetUpColours(program, false);
+    const QString log = QDir::cleanPath(program.ConfigHome() + QStringLiteral("/../converted"));
+    program.UseImageConverter(
+        program.StandInConverter(QStringLiteral("echo \"$1\" >> '%1'; sleep 2").arg(log)));
+    program.Start();
+    ASSERT_TRUE(WaitFor([&] { return IsReachable(program); }));
+
+    for (int request = 0; request < 2; ++request) {
+        const CommandResult next = program.Run({QStringLiteral("--next")});
+        EXPECT_EQ(next.exitCode, 0);
+        EXPECT_LT(next.took, 1500ms);  // the first change is still converting
+    }
+    ASSERT_TRUE(WaitFor([&] {
+        return program.ReadSettingsFile(QStringLiteral("current_wallpaper.txt")) ==
+               images[2].first.toUtf8();
+    }));
+    QFile converted(log);
+    ASSERT_TRUE(converted.open(QIODevice::ReadOnly));
+    EXPECT_EQ(converted.readAll(),
+              images[1].first.toUtf8() + "\n" + images[2].first.toUtf8() + "\n");
+    EXPECT_TRUE(Near(program.RootWindowPixel(300, 300), images[2].second));
 }
 
 TEST(CommandLineEndToEndTest, OptionsAnswerWithTheirTextsAndExitCodes) {

@@ -68,8 +68,20 @@ QString ProgramUnderTest::ProgramPath() const {
     return QStringLiteral(VORNK_PROGRAM_PATH);
 }
 
-QString ProgramUnderTest::OwnImageConverter() const {
-    return QFileInfo(ProgramPath()).absolutePath() + QStringLiteral("/vornk-image-converter");
+QString ProgramUnderTest::StandInConverter(const QString& shellLines) const {
+    const QString path = home.filePath(QStringLiteral("converter.sh"));
+    const QString converter =
+        QFileInfo(ProgramPath()).absolutePath() + QStringLiteral("/vornk-image-converter");
+    QFile script(path);
+    if (!script.open(QIODevice::WriteOnly) ||
+        script.write(QStringLiteral("#!/bin/sh\n%1\nexec '%2' \"$@\"\n")
+                         .arg(shellLines, converter)
+                         .toUtf8()) < 0) {
+        throw std::runtime_error("cannot write the stand-in converter");
+    }
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
 }
 
 void ProgramUnderTest::WriteSettingsFile(const QString& name, const QByteArray& content) const {

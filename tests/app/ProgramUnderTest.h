@@ -41,7 +41,9 @@ public:
 
     // Copies started from now on convert images with this program instead of their own.
     void UseImageConverter(const QString& path) { imageConverter = path; }
-    QString OwnImageConverter() const;
+    // A converter for UseImageConverter: a script that runs these shell lines (with the image
+    // in $1), then the program's own converter.
+    QString StandInConverter(const QString& shellLines) const;
 
     // A private session bus for the copies started after this call, in the runtime folder where
     // the program looks for one.
