@@ -12,7 +12,8 @@ work=/tmp/vornk-shot
 display_pid=
 program_pid=
 cleanup() {
-    [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null
+    # The program runs in a process group of its own, with its private bus.
+    [[ -n $program_pid ]] && kill -- "-$program_pid" 2>/dev/null
     [[ -n $display_pid ]] && kill "$display_pid" 2>/dev/null
     rm -rf "$work"
 }
@@ -46,7 +47,7 @@ display_pid=$!
 timeout 10 bash -c "until [[ -s '$work/display' ]]; do sleep 0.1; done"
 export DISPLAY=":$(head -n 1 "$work/display")"
 
-XDG_CONFIG_HOME="$work/config" dbus-run-session -- "$program" 2>/dev/null &
+XDG_CONFIG_HOME="$work/config" setsid dbus-run-session -- "$program" 2>/dev/null &
 program_pid=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Vornk Wallpaper Changer$' | head -1)
 xdotool windowsize "$window" 640 440
