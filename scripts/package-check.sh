@@ -16,15 +16,8 @@ fi
 scripts/install-deps.sh
 
 work=$(mktemp -d)
-display_pid=
-program_pid=
-cleanup() {
-    # The program runs in a process group of its own, with its private bus.
-    [[ -n $program_pid ]] && kill -- "-$program_pid" 2>/dev/null
-    [[ -n $display_pid ]] && kill "$display_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source scripts/private-session.sh
+trap 'stop_private_session; rm -rf "$work"' EXIT
 
 fail() {
     echo "package check: $*" >&2
@@ -74,20 +67,15 @@ check_program_changes_wallpaper() {
     printf 'sources\n{\n    module\n    {\n        path %s\n        type 2\n    }\n}\n' \
         "$work/picture.jpg" >"$settings/sources.info"
 
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$work/display" 2>/dev/null &
-    display_pid=$!
-    timeout 10 bash -c "until [[ -s '$work/display' ]]; do sleep 0.1; done"
+    start_private_display "$work"
     # No desktop named, so the program paints the X root window.
-    env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u WAYLAND_DISPLAY \
-        DISPLAY=":$(head -n 1 "$work/display")" XDG_CONFIG_HOME="$work/config" \
-        setsid dbus-run-session -- $package >"$work/program.log" 2>&1 &
-    program_pid=$!
+    start_program -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u WAYLAND_DISPLAY \
+        XDG_CONFIG_HOME="$work/config" dbus-run-session -- $package >"$work/program.log" 2>&1
     timeout 30 bash -c "until [[ \$(cat '$settings/current_wallpaper.txt' 2>/dev/null) == \
         '$work/picture.jpg' ]]; do sleep 0.2; done" ||
         fail "the installed program did not change the wallpaper: $(cat "$work/program.log")"
     kill -0 "$program_pid" || fail "the installed program ended: $(cat "$work/program.log")"
-    kill -- "-$program_pid"
-    program_pid=
+    stop_private_session
 }
 
 check_nothing_left() {

@@ -9,15 +9,8 @@ output=$(realpath -m "${2:-data/screenshots/main-window.png}")
 
 # A fixed folder, so that the paths in the picture stay the same from one run to the next.
 work=/tmp/vornk-shot
-display_pid=
-program_pid=
-cleanup() {
-    # The program runs in a process group of its own, with its private bus.
-    [[ -n $program_pid ]] && kill -- "-$program_pid" 2>/dev/null
-    [[ -n $display_pid ]] && kill "$display_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source scripts/private-session.sh
+trap 'stop_private_session; rm -rf "$work"' EXIT
 rm -rf "$work"
 
 pictures="$work/Pictures"
@@ -41,14 +34,9 @@ printf 'Normal' >"$settings/current_algorithm.txt"
     echo '}'
 } >"$settings/sources.info"
 
-# -noreset keeps the display alive between clients; no tray host, so the window stays on screen.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$work/display" 2>/dev/null &
-display_pid=$!
-timeout 10 bash -c "until [[ -s '$work/display' ]]; do sleep 0.1; done"
-export DISPLAY=":$(head -n 1 "$work/display")"
-
-XDG_CONFIG_HOME="$work/config" setsid dbus-run-session -- "$program" 2>/dev/null &
-program_pid=$!
+# No tray host, so the window stays on screen.
+start_private_display "$work"
+start_program XDG_CONFIG_HOME="$work/config" dbus-run-session -- "$program" 2>/dev/null
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Vornk Wallpaper Changer$' | head -1)
 xdotool windowsize "$window" 640 440
 sleep 1
