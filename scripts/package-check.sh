@@ -16,8 +16,20 @@ fi
 scripts/install-deps.sh
 
 work=$(mktemp -d)
+installed=
 source scripts/private-session.sh
-trap 'stop_private_session; rm -rf "$work"' EXIT
+cleanup() {
+    stop_private_session
+    # A failed check must not leave the package on the machine: the next check needs it gone.
+    [[ -z $installed ]] || remove_package >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+remove_package() {
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q $package
+    installed=
+}
 
 fail() {
     echo "package check: $*" >&2
@@ -32,6 +44,9 @@ build_package() {
         tail -n 40 "$work/build.log" >&2
         fail "dpkg-buildpackage failed"
     fi
+    # Every compiler and linker call got the hardening flags (the binary alone cannot show
+    # _FORTIFY_SOURCE where the compiler had nothing to fortify).
+    blhc --all "$work/build.log" || fail "the build lacks hardening flags"
     lintian --fail-on error --info "$work"/"${package}"_*.changes
     deb=$(realpath "$work"/"${package}"_*.deb)
 }
@@ -39,7 +54,8 @@ build_package() {
 check_installed_files() {
     local program=/usr/bin/$package
     test -x "$program" || fail "$program is missing"
-    hardening-check --quiet "$program" || fail "$program lacks hardening"
+    hardening-check --quiet --nofortify --nocfprotection "$program" ||
+        fail "$program lacks hardening"
     local path
     while read -r path; do
         if [[ -f $path && -x $path ]] && ldd "$path" | grep "not found"; then
@@ -94,10 +110,11 @@ if (($#)); then
 else
     build_package
 fi
+installed=yes
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb"
 dpkg-query -L $package >"$work/files"
 check_installed_files
 check_program_changes_wallpaper
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q $package
+remove_package
 check_nothing_left
 echo "package check: $(basename "$deb") builds, installs, changes the wallpaper and leaves nothing behind"
