@@ -97,7 +97,9 @@ check_program_changes_wallpaper() {
 check_nothing_left() {
     local path
     while read -r path; do
-        if [[ -d $path ]]; then
+        if [[ $path == /. ]]; then
+            continue
+        elif [[ -d $path ]]; then
             dpkg-query -S "$path" >/dev/null 2>&1 || fail "folder $path is left behind"
         elif [[ -e $path || -L $path ]]; then
             fail "$path is left behind"
