@@ -11,12 +11,13 @@ packages=(
     xvfb x11-utils x11-apps xdotool imagemagick trayer
     gsettings-desktop-schemas libglib2.0-bin dbus dbus-x11
     libjpeg-turbo-progs hyperfine desktop-file-utils
-    librsvg2-bin debhelper devscripts lintian blhc appstream man-db git
+    librsvg2-bin
     g++-mingw-w64-x86-64 wine wine64 googletest
     libxrandr-dev
     xfdesktop4 xfconf libxfconf-0-3 pcmanfm-qt pcmanfm sway swaybg grim
     cinnamon-desktop-data mate-desktop-common
     dconf-gsettings-backend dconf-service
+    debhelper devscripts lintian blhc appstream man-db git
 )
 
 missing=()
