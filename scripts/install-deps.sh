@@ -17,6 +17,7 @@ packages=(
     xfdesktop4 xfconf libxfconf-0-3 pcmanfm-qt pcmanfm sway swaybg grim
     cinnamon-desktop-data mate-desktop-common
     dconf-gsettings-backend dconf-service
+    debhelper devscripts lintian blhc appstream man-db git
 )
 
 missing=()

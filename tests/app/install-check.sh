@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the build into a scratch prefix and checks that a desktop finds the program: the
-# executable, a valid application-menu entry, and the icon that entry names.
+# Installs the build into a scratch prefix and checks that a desktop and its software centre find
+# the program: the executable, a valid application-menu entry, the icon it names at every size,
+# valid AppStream metainfo that launches that entry, and the manual page.
 #   install-check.sh BUILD_DIR
 set -euo pipefail
 
@@ -13,6 +14,18 @@ test -x "$prefix/bin/vornk-wallpaper-changer"
 desktop-file-validate "$entry"
 grep -qx 'Exec=vornk-wallpaper-changer' "$entry"
 icon=$(sed -n 's/^Icon=//p' "$entry")
-test -s "$prefix/share/icons/hicolor/48x48/apps/$icon.png"
+for size in 16 22 24 32 48 64 128 256; do
+    png="$prefix/share/icons/hicolor/${size}x${size}/apps/$icon.png"
+    [[ $(identify -format '%wx%h' "$png") == "${size}x${size}" ]]
+done
 test -s "$prefix/share/icons/hicolor/scalable/apps/$icon.svg"
-echo "installed program, menu entry and icon '$icon' are in place"
+
+metainfo="$prefix/share/metainfo/software.vornk.WallpaperChanger.metainfo.xml"
+appstreamcli validate --no-net "$metainfo" >/dev/null
+grep -q "<launchable type=\"desktop-id\">$(basename "$entry")</launchable>" "$metainfo"
+grep -q '<binary>vornk-wallpaper-changer</binary>' "$metainfo"
+test -s "$prefix/share/vornk-wallpaper-changer/screenshots/main-window.png"
+
+page="$prefix/share/man/man1/vornk-wallpaper-changer.1"
+[[ -z $(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) ]]
+echo "installed program, menu entry, icon '$icon' at every size, metainfo and manual page are in place"
