@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks that a desktop and its software centre find
-# the program: the executable, a valid application-menu entry, the icon it names at every size,
-# valid AppStream metainfo that launches that entry, and the manual page.
+# the program: the executable and its image converter, a valid application-menu entry, the icon
+# it names at every size, valid AppStream metainfo that launches that entry, and the manual page.
 #   install-check.sh BUILD_DIR
 set -euo pipefail
 
@@ -11,6 +11,11 @@ cmake --install "$1" --prefix "$prefix" >/dev/null
 
 entry="$prefix/share/applications/vornk-wallpaper-changer.desktop"
 test -x "$prefix/bin/vornk-wallpaper-changer"
+# The converter where the installed program looks for it, and able to run from there.
+converter="$prefix/libexec/vornk-wallpaper-changer/vornk-image-converter"
+convert -size 4x3 xc:red "$prefix/red.png"
+"$converter" "$prefix/red.png" "$prefix/red.bmp" >/dev/null
+[[ $(identify -format '%m %wx%h' "$prefix/red.bmp") == "BMP3 4x3" ]]
 desktop-file-validate "$entry"
 grep -qx 'Exec=vornk-wallpaper-changer' "$entry"
 icon=$(sed -n 's/^Icon=//p' "$entry")
