@@ -6,6 +6,21 @@
 #include "model/CoreError.h"
 #include "platform/linux/RgbImage.h"
 
+// Draws the picture itself, so it is handed the picture scaled to its size from the same
+// decoding as the bitmap (never reading the bitmap back), and shows it while the bitmap is still
+// being written: then Keep once the bitmap is in place, or TakeBack should it fail, which shows
+// the picture of before again.
+class PictureDrawer {
+public:
+    virtual ~PictureDrawer() = default;
+    // Nothing when the display cannot be reached.
+    virtual std::optional<PictureSize> Size() = 0;
+    // Throws CoreError "Can't change desktop wallpaper".
+    virtual void Show(const RgbImage& picture) = 0;
+    virtual void Keep() = 0;
+    virtual void TakeBack() = 0;
+};
+
 // One way of handing the bitmap to a running desktop. A backend is asked only when the session
 // environment says its desktop runs, and must make the desktop show the new content although
 // the bitmap path is the same on every change.
@@ -17,14 +32,8 @@ public:
     // "Can't change desktop wallpaper" when the desktop did not take it.
     virtual void ShowWallpaper(const std::string& bitmapPath) = 0;
 
-    // A backend that draws the picture itself names the size it draws; it is then handed the
-    // picture at that size, scaled from the same decoding as the bitmap, and never reads the
-    // bitmap back.
-    virtual std::optional<PictureSize> DrawnPictureSize() { return std::nullopt; }
-    virtual void ShowDrawnPicture(const std::string& bitmapPath, const RgbImage& picture) {
-        (void)picture;
-        ShowWallpaper(bitmapPath);
-    }
+    // A backend that draws the picture itself; most desktops read the bitmap instead.
+    virtual PictureDrawer* Drawer() { return nullptr; }
 };
 
 [[noreturn]] inline void FailToShowWallpaper() {

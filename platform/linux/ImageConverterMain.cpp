@@ -63,21 +63,20 @@ int main(int argc, char** argv) {
     }
     WriteAll(&kDecodedMarker, 1);
 
-    // The screen's picture is scaled while the bitmap is written: two cores, one decoding.
-    RgbImage drawn;
+    // The screen's picture goes out as soon as it is scaled, while the bitmap is written: the
+    // program shows it then, and takes it back should the bitmap fail.
     std::thread scaler;
     if (drawnSize) {
-        scaler =
-            std::thread([&] { drawn = ScaleToFill(*image, drawnSize->width, drawnSize->height); });
+        scaler = std::thread([&] {
+            const RgbImage drawn = ScaleToFill(*image, drawnSize->width, drawnSize->height);
+            WriteAll(drawn.pixels.data(), drawn.pixels.size());
+        });
     }
     const bool saved = WriteBitmapFile(*image, argv[2]);
     if (scaler.joinable()) {
         scaler.join();
     }
     if (!saved) {
-        return kCantSave;
-    }
-    if (drawnSize && !WriteAll(drawn.pixels.data(), drawn.pixels.size())) {
         return kCantSave;
     }
     return kConverted;

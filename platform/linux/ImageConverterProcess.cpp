@@ -87,7 +87,8 @@ std::chrono::milliseconds Left(Clock::time_point deadline) {
 }
 
 // Until the converter closes its output; false when the time ran out or the program is ending.
-bool ReadOutput(int input, Clock::time_point deadline, std::string& output) {
+bool ReadOutput(int input, Clock::time_point deadline, std::string& output,
+                const std::function<void(const std::string&)>& received) {
     char buffer[1 << 16];
     while (!stopping && Left(deadline).count() > 0) {
         pollfd descriptor{input, POLLIN, 0};
@@ -105,6 +106,9 @@ bool ReadOutput(int input, Clock::time_point deadline, std::string& output) {
         }
         if (count > 0) {
             output.append(buffer, static_cast<std::size_t>(count));
+            if (received) {
+                received(output);
+            }
         } else if (errno != EINTR && errno != EAGAIN) {
             return false;
         }
@@ -122,7 +126,8 @@ ImageConverterProcess::ImageConverterProcess(std::string program,
     : program(std::move(program)), timeLimit(timeLimit) {}
 
 ImageConverterProcess::Result ImageConverterProcess::Run(
-    const std::vector<std::string>& arguments) const {
+    const std::vector<std::string>& arguments,
+    const std::function<void(const std::string&)>& received) const {
     Result result;
     int ends[2];
     if (stopping || pipe2(ends, O_CLOEXEC) != 0) {
@@ -137,7 +142,7 @@ ImageConverterProcess::Result ImageConverterProcess::Run(
         return result;
     }
     const Clock::time_point deadline = Clock::now() + timeLimit;
-    const bool closed = ReadOutput(ends[0], deadline, result.output);
+    const bool closed = ReadOutput(ends[0], deadline, result.output, received);
     close(ends[0]);
     int status = 0;
     if (closed && !stopping && HelperProcess::WaitForExit(pid, Left(deadline), &status)) {

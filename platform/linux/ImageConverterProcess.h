@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,9 @@ public:
     ImageConverterProcess();
     ImageConverterProcess(std::string program, std::chrono::milliseconds timeLimit);
 
-    Result Run(const std::vector<std::string>& arguments) const;
+    // `received` sees the whole output so far after each part of it arrives.
+    Result Run(const std::vector<std::string>& arguments,
+               const std::function<void(const std::string& output)>& received = {}) const;
 
     // From any thread: ends the runs in flight at once, and every later run fails at the start.
     static void StopAll();

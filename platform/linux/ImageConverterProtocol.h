@@ -7,7 +7,8 @@
 // is started for every change as
 //   vornk-image-converter IMAGE BITMAP [WIDTH HEIGHT]
 // writes IMAGE as a BMP file at BITMAP and, when a size is given, writes the picture scaled to
-// fill that size to its standard output as raw 8-bit RGB rows after the marker byte.
+// fill that size to its standard output as raw 8-bit RGB rows after the marker byte, as soon as
+// it is made (before the bitmap is complete).
 namespace image_converter {
 
 inline constexpr char kProgramName[] = "vornk-image-converter";

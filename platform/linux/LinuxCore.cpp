@@ -42,17 +42,45 @@ void LinuxCore::SetWallpaper(const WideString& imagePath) {
     // still reports the conversion's errors first.
     const std::unique_ptr<DesktopBackend> backend =
         DesktopBackendChooser::NameFor(session) ? DesktopBackendChooser::Choose(session) : nullptr;
-    const std::optional<PictureSize> drawnSize =
-        backend ? backend->DrawnPictureSize() : std::nullopt;
-    const RgbImage drawn = WriteWallpaperBitmap(ToUtf8(imagePath), bitmapPath, drawnSize);
+    PictureDrawer* drawer = backend ? backend->Drawer() : nullptr;
+    const std::optional<PictureSize> size = drawer ? drawer->Size() : std::nullopt;
+    if (size) {
+        DrawWhileWriting(*drawer, *size, ToUtf8(imagePath), bitmapPath);
+        return;
+    }
+    WriteWallpaperBitmap(ToUtf8(imagePath), bitmapPath);
     if (!backend) {
         FailToShowWallpaper();
     }
-    if (drawnSize) {
-        backend->ShowDrawnPicture(bitmapPath, drawn);
-    } else {
-        backend->ShowWallpaper(bitmapPath);
+    backend->ShowWallpaper(bitmapPath);
+}
+
+// The picture is on the screen as soon as it is scaled, while the large bitmap is still being
+// written; should the bitmap fail, the screen goes back to the picture of before.
+void LinuxCore::DrawWhileWriting(PictureDrawer& drawer, PictureSize size,
+                                 const std::string& imagePath, const std::string& bitmapPath) {
+    bool shown = false;
+    std::exception_ptr drawFailure;
+    const auto draw = [&](const RgbImage& picture) {
+        try {
+            drawer.Show(picture);
+            shown = true;
+        } catch (...) {
+            drawFailure = std::current_exception();
+        }
+    };
+    try {
+        WriteWallpaperBitmap(imagePath, bitmapPath, DrawnPictureRequest{size, draw});
+    } catch (...) {
+        if (shown) {
+            drawer.TakeBack();
+        }
+        throw;
     }
+    if (drawFailure) {
+        std::rethrow_exception(drawFailure);
+    }
+    drawer.Keep();
 }
 
 // Before the event loop exists (the change on start) the change runs to its end here.

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/CoreInterface.h"
+#include "platform/linux/DesktopBackend.h"
 #include "platform/linux/SessionEnvironment.h"
 
 // The platform core on Linux: Boost.Filesystem listings, the conversion in a converter process
@@ -26,6 +27,9 @@ public:
     std::vector<WideString> GetSupportedExtensions() const override;
 
 private:
+    void DrawWhileWriting(PictureDrawer& drawer, PictureSize size, const std::string& imagePath,
+                          const std::string& bitmapPath);
+
     SessionEnvironment session;
     WideString settingsFolder;
     const std::vector<WideString> extensions;

@@ -70,32 +70,32 @@ private:
 
 }  // namespace
 
-RgbImage WriteWallpaperBitmap(const std::string& imagePath, const std::string& bitmapPath,
-                              std::optional<PictureSize> drawnSize,
-                              const ImageConverterProcess& converter) {
+void WriteWallpaperBitmap(const std::string& imagePath, const std::string& bitmapPath,
+                          const std::optional<DrawnPictureRequest>& drawn,
+                          const ImageConverterProcess& converter) {
     TemporaryFile temporary(bitmapPath);
     if (!temporary.IsCreated()) {
         throw CoreError("Can't save image");
     }
     std::vector<std::string> arguments{imagePath, temporary.Path()};
-    if (drawnSize) {
-        arguments.push_back(std::to_string(drawnSize->width));
-        arguments.push_back(std::to_string(drawnSize->height));
+    std::size_t expected = 1;  // the marker
+    if (drawn) {
+        arguments.push_back(std::to_string(drawn->size.width));
+        arguments.push_back(std::to_string(drawn->size.height));
+        expected += static_cast<std::size_t>(drawn->size.width) * drawn->size.height * 3;
     }
-    const ImageConverterProcess::Result run = converter.Run(arguments);
-    RgbImage drawn;
-    if (drawnSize) {
-        drawn.width = drawnSize->width;
-        drawn.height = drawnSize->height;
-    }
-    const std::size_t expected = 1 + static_cast<std::size_t>(drawn.width) * drawn.height * 3;
-    if (!run.exited || run.exitCode != kConverted ||
-        run.output.size() != (drawnSize ? expected : 1)) {
+    const auto handOver = [&](const std::string& output) {
+        if (drawn && output.size() == expected) {
+            RgbImage picture{drawn->size.width, drawn->size.height, {}};
+            picture.pixels.assign(output.begin() + 1, output.end());
+            drawn->ready(picture);
+        }
+    };
+    const ImageConverterProcess::Result run = converter.Run(arguments, handOver);
+    if (!run.exited || run.exitCode != kConverted || run.output.size() != expected) {
         FailConversion(run);
     }
     if (!temporary.RenameTo(bitmapPath)) {
         throw CoreError("Can't save image");
     }
-    drawn.pixels.assign(run.output.begin() + 1, run.output.end());
-    return drawn;
 }

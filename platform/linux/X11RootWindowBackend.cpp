@@ -24,20 +24,55 @@ Pixmap ReadPixmapProperty(Display* display, Window root, Atom property) {
         ReadSingleLongProperty(display, root, property, XA_PIXMAP).value_or(0));
 }
 
-// Frees the pixmap of the previous setter (ours or another Esetroot-style program), which
-// stays on the server with RetainPermanent. The Esetroot convention: only when both properties
-// name the same pixmap.
-void FreePreviousPixmap(Display* display, Window root, X11ErrorTrap& errors) {
+// The pixmap of the previous setter (ours or another Esetroot-style program), which stays on
+// the server with RetainPermanent, or 0. The Esetroot convention: only when both properties name
+// the same pixmap. One whose owner is gone is no one's to free: its id may be reused, even by us.
+Pixmap PreviousPixmap(Display* display, Window root, X11ErrorTrap& errors) {
     const Atom rootProperty = XInternAtom(display, "_XROOTPMAP_ID", True);
     const Atom esetrootProperty = XInternAtom(display, "ESETROOT_PMAP_ID", True);
     if (rootProperty == None || esetrootProperty == None) {
-        return;
+        return 0;
     }
     const Pixmap previous = ReadPixmapProperty(display, root, rootProperty);
-    if (previous != 0 && previous == ReadPixmapProperty(display, root, esetrootProperty)) {
-        XKillClient(display, previous);
-        XSync(display, False);
-        errors.Clear();  // the owner may be gone already (BadValue): nothing to free
+    if (previous == 0 || previous != ReadPixmapProperty(display, root, esetrootProperty)) {
+        return 0;
+    }
+    Window ignoredRoot;
+    int x, y;
+    unsigned width, height, border, depth;
+    XGetGeometry(display, previous, &ignoredRoot, &x, &y, &width, &height, &border, &depth);
+    XSync(display, False);
+    const bool alive = !errors.ErrorOccurred();
+    errors.Clear();
+    return alive ? previous : 0;
+}
+
+// Publishes the pixmap as the root window's background (None: the server's own).
+void SetBackground(Display* display, Window root, Pixmap pixmap) {
+    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
+        const Atom property = XInternAtom(display, name, False);
+        if (pixmap == None) {
+            XDeleteProperty(display, root, property);
+            continue;
+        }
+        const unsigned long value = pixmap;  // format 32 is passed as long
+        XChangeProperty(display, root, property, XA_PIXMAP, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&value), 1);
+    }
+    XSetWindowBackgroundPixmap(display, root, pixmap);
+    XClearWindow(display, root);
+}
+
+// Frees a retained pixmap with everything its (closed) connection left on the server.
+void FreeRetained(Pixmap pixmap) {
+    if (pixmap == 0) {
+        return;
+    }
+    X11ErrorTrap errors;
+    const X11Connection display(XOpenDisplay(nullptr));
+    if (display) {
+        XKillClient(display.get(), pixmap);
+        XSync(display.get(), False);
     }
 }
 
@@ -79,7 +114,7 @@ XImage* CreatePixels(Display* display, Visual* visual, int depth, const RgbImage
 
 }  // namespace
 
-std::optional<PictureSize> X11RootWindowBackend::DrawnPictureSize() {
+std::optional<PictureSize> X11RootWindowBackend::Size() {
     X11ErrorTrap errors;
     const X11Connection display(XOpenDisplay(nullptr));
     if (!display) {
@@ -89,12 +124,27 @@ std::optional<PictureSize> X11RootWindowBackend::DrawnPictureSize() {
     return PictureSize{DisplayWidth(display.get(), screen), DisplayHeight(display.get(), screen)};
 }
 
-// Reached only when the display could not even say its size.
 void X11RootWindowBackend::ShowWallpaper(const std::string&) {
     FailToShowWallpaper();
 }
 
-void X11RootWindowBackend::ShowDrawnPicture(const std::string&, const RgbImage& picture) {
+void X11RootWindowBackend::Keep() {
+    FreeRetained(previous);
+    previous = 0;
+}
+
+void X11RootWindowBackend::TakeBack() {
+    X11ErrorTrap errors;
+    const X11Connection display(XOpenDisplay(nullptr));
+    if (display) {
+        SetBackground(display.get(), DefaultRootWindow(display.get()), previous);
+        XSync(display.get(), False);
+    }
+    FreeRetained(shown);
+    shown = 0;
+}
+
+void X11RootWindowBackend::Show(const RgbImage& picture) {
     if (picture.pixels.empty()) {
         FailToShowWallpaper();
     }
@@ -124,8 +174,8 @@ void X11RootWindowBackend::ShowDrawnPicture(const std::string&, const RgbImage& 
     const RgbImage scaled = fits ? RgbImage() : ScaleToFill(picture, width, height);
     const RgbImage& drawn = fits ? picture : scaled;
 
-    // Resource ids are reused: free the old pixmap before creating anything of ours.
-    FreePreviousPixmap(d, root, errors);
+    // Looked up before anything of ours exists, so that it can never name one of ours.
+    previous = PreviousPixmap(d, root, errors);
 
     XImage* const pixels = CreatePixels(d, visual, depth, drawn);
     if (pixels == nullptr) {
@@ -140,13 +190,7 @@ void X11RootWindowBackend::ShowDrawnPicture(const std::string&, const RgbImage& 
     XFreeGC(d, gc);
     XDestroyImage(pixels);
 
-    const unsigned long value = pixmap;  // format 32 is passed as long
-    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
-        XChangeProperty(d, root, XInternAtom(d, name, False), XA_PIXMAP, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(&value), 1);
-    }
-    XSetWindowBackgroundPixmap(d, root, pixmap);
-    XClearWindow(d, root);
+    SetBackground(d, root, pixmap);
     XSync(d, False);
     if (errors.ErrorOccurred() || connectionLost) {
         FailToShowWallpaper();  // closing the connection frees what was created (close-down mode
@@ -158,4 +202,5 @@ void X11RootWindowBackend::ShowDrawnPicture(const std::string&, const RgbImage& 
     if (errors.ErrorOccurred() || connectionLost) {
         FailToShowWallpaper();
     }
+    shown = pixmap;
 }

@@ -48,7 +48,8 @@ TEST(ImageConverterProcessTest, CrashOrTimeOutIsAFailedChangeThatLeavesTheBitmap
         const ImageConverterProcess converter(StandIn(folder, c.name, c.body), 1s);
         const auto start = std::chrono::steady_clock::now();
         try {
-            WriteWallpaperBitmap(folder / "in.png", bitmap, PictureSize{4, 3}, converter);
+            WriteWallpaperBitmap(folder / "in.png", bitmap,
+                                 DrawnPictureRequest{{4, 3}, [](const RgbImage&) {}}, converter);
             ADD_FAILURE() << c.name << ": no error";
         } catch (const CoreError& error) {
             EXPECT_STREQ(error.what(), c.error) << c.name;

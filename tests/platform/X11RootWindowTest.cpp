@@ -156,6 +156,28 @@ TEST_F(X11RootWindowTest, BadInputLeavesTheBitmapAndTheScreenAsTheyWere) {
     }
     EXPECT_TRUE(ReadFile(Bitmap()) == bitmap);
     EXPECT_EQ(LargestDifference(Screen(), screen), 0);
+
+    // The picture is drawn while the bitmap is written: a bitmap that fails after that (here the
+    // real converter's picture, then its "cannot save" exit) brings the picture of before back.
+    core.SetSettingsFolder(FromUtf8(folder.Path().string()));
+    const std::string converter = std::getenv("VORNK_IMAGE_CONVERTER");
+    const std::string failingSave = folder / "failing-save.sh";
+    WriteFile(failingSave, "#!/bin/sh\n'" + converter +
+                               "' \"$1\" \"$2.other\" \"$3\" \"$4\"\nrm -f \"$2.other\"\nexit 4\n");
+    Shell("chmod +x " + Quote(failingSave));
+    setenv("VORNK_IMAGE_CONVERTER", failingSave.c_str(), 1);
+    try {
+        core.SetWallpaper(FromUtf8(folder / "big.jpg"));
+        ADD_FAILURE() << "no exception";
+    } catch (const CoreError& error) {
+        EXPECT_STREQ(error.what(), "Can't save image");
+    }
+    setenv("VORNK_IMAGE_CONVERTER", converter.c_str(), 1);
+    EXPECT_TRUE(ReadFile(Bitmap()) == bitmap);
+    EXPECT_EQ(LargestDifference(Screen(), screen), 0);
+    EXPECT_EQ(Properties(), properties);
+    core.SetWallpaper(FromUtf8(folder / "big.jpg"));  // the pixmap of before is still whole
+    EXPECT_NE(Properties(), properties);
 }
 
 TEST_F(X11RootWindowTest, PngNamedJpgIsShown) {
