@@ -25,7 +25,7 @@ std::vector<char*> ArgvPointers(const std::vector<std::string>& argv) {
 
 // The helpers talk to their daemons; their own output would only clutter ours, and a helper
 // must never read the user's terminal.
-pid_t Spawn(const std::vector<std::string>& argv, short extraFlags) {
+pid_t Spawn(const std::vector<std::string>& argv, short extraFlags, int output = -1) {
     if (argv.empty()) {
         return -1;
     }
@@ -35,7 +35,11 @@ pid_t Spawn(const std::vector<std::string>& argv, short extraFlags) {
     posix_spawnattr_init(&attributes);
     for (int descriptor : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
         const int mode = descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY;
-        posix_spawn_file_actions_addopen(&actions, descriptor, "/dev/null", mode, 0);
+        if (descriptor == STDOUT_FILENO && output >= 0) {
+            posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, descriptor, "/dev/null", mode, 0);
+        }
     }
     // Signal dispositions and the mask of a GUI program are not the helper's business.
     sigset_t none;
@@ -69,6 +73,10 @@ bool HelperProcess::Run(const std::vector<std::string>& argv, std::chrono::milli
         return false;
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+pid_t HelperProcess::StartWithOutput(const std::vector<std::string>& argv, int output) {
+    return Spawn(argv, 0, output);
 }
 
 pid_t HelperProcess::StartDetached(const std::vector<std::string>& argv) {

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,8 +14,6 @@
 
 #include "platform/linux/HelperProcess.h"
 #include "platform/linux/ImageConverterProtocol.h"
-
-extern char** environ;
 
 namespace {
 
@@ -50,35 +47,6 @@ std::string DefaultProgram() {
     return (folder / VORNK_CONVERTER_FROM_BINDIR / image_converter::kProgramName)
         .lexically_normal()
         .string();
-}
-
-// Standard output into `output`; the rest to /dev/null; the signal state of a fresh process.
-pid_t Start(const std::vector<std::string>& argv, int output) {
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attributes);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    std::vector<char*> pointers;
-    for (const std::string& argument : argv) {
-        pointers.push_back(const_cast<char*>(argument.c_str()));
-    }
-    pointers.push_back(nullptr);
-    pid_t pid = -1;
-    const int error =
-        posix_spawn(&pid, pointers[0], &actions, &attributes, pointers.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    return error == 0 ? pid : -1;
 }
 
 std::chrono::milliseconds Left(Clock::time_point deadline) {
@@ -135,7 +103,7 @@ ImageConverterProcess::Result ImageConverterProcess::Run(
     }
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    const pid_t pid = Start(argv, ends[1]);
+    const pid_t pid = HelperProcess::StartWithOutput(argv, ends[1]);
     close(ends[1]);
     if (pid < 0) {
         close(ends[0]);
