@@ -99,14 +99,7 @@ void WallpaperChanger::StartUndo(Completion done) {
         done(nullptr);
         return;
     }
-    const std::shared_ptr<CommandInterface> command = undoHistory.back();
-    command->Unexecute([this, command, done = std::move(done)](std::exception_ptr error) {
-        if (!error) {
-            redoHistory.push_back(command);
-            undoHistory.pop_back();
-        }
-        done(error);
-    });
+    RunFromBack(&CommandInterface::Unexecute, undoHistory, redoHistory, std::move(done));
 }
 
 void WallpaperChanger::StartRedo(Completion done) {
@@ -114,11 +107,16 @@ void WallpaperChanger::StartRedo(Completion done) {
         StartChange(std::move(done));
         return;
     }
-    const std::shared_ptr<CommandInterface> command = redoHistory.back();
-    command->Execute([this, command, done = std::move(done)](std::exception_ptr error) {
+    RunFromBack(&CommandInterface::Execute, redoHistory, undoHistory, std::move(done));
+}
+
+// The command at the back of `from` moves to the back of `to` once `step` has succeeded.
+void WallpaperChanger::RunFromBack(Step step, History& from, History& to, Completion done) {
+    const std::shared_ptr<CommandInterface> command = from.back();
+    ((*command).*step)([&from, &to, command, done = std::move(done)](std::exception_ptr error) {
         if (!error) {
-            undoHistory.push_back(command);
-            redoHistory.pop_back();
+            to.push_back(command);
+            from.pop_back();
         }
         done(error);
     });

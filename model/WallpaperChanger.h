@@ -38,6 +38,8 @@ public:
 
 private:
     using Operation = void (WallpaperChanger::*)(Completion);
+    using Step = void (CommandInterface::*)(Completion);
+    using History = std::deque<std::shared_ptr<CommandInterface>>;
     struct Request {
         Operation operation;
         Completion done;
@@ -49,12 +51,13 @@ private:
     void StartChange(Completion done);
     void StartUndo(Completion done);
     void StartRedo(Completion done);
+    void RunFromBack(Step step, History& from, History& to, Completion done);
     void ExecuteCommand(const std::shared_ptr<CommandInterface>& command, Completion done);
 
     SourceManager& sourceManager;
     WideString currentWallpaper;
-    std::deque<std::shared_ptr<CommandInterface>> undoHistory;
-    std::deque<std::shared_ptr<CommandInterface>> redoHistory;
+    History undoHistory;
+    History redoHistory;
     std::deque<Request> pending;
     bool changing = false;
     bool draining = false;
