@@ -25,7 +25,8 @@ std::vector<char*> ArgvPointers(const std::vector<std::string>& argv) {
 
 // The helpers talk to their daemons; their own output would only clutter ours, and a helper
 // must never read the user's terminal.
-pid_t Spawn(const std::vector<std::string>& argv, short extraFlags, int output = -1) {
+pid_t Spawn(const std::vector<std::string>& argv, short extraFlags, int output = -1,
+            char* const* environment = environ) {
     if (argv.empty()) {
         return -1;
     }
@@ -54,7 +55,7 @@ pid_t Spawn(const std::vector<std::string>& argv, short extraFlags, int output =
     std::vector<char*> pointers = ArgvPointers(argv);
     pid_t pid = -1;
     const int error =
-        posix_spawnp(&pid, pointers[0], &actions, &attributes, pointers.data(), environ);
+        posix_spawnp(&pid, pointers[0], &actions, &attributes, pointers.data(), environment);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return error == 0 ? pid : -1;
@@ -75,8 +76,10 @@ bool HelperProcess::Run(const std::vector<std::string>& argv, std::chrono::milli
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-pid_t HelperProcess::StartWithOutput(const std::vector<std::string>& argv, int output) {
-    return Spawn(argv, 0, output);
+pid_t HelperProcess::StartWithOutput(const std::vector<std::string>& argv, int output,
+                                     const std::vector<std::string>& environment) {
+    std::vector<char*> pointers = ArgvPointers(environment);
+    return Spawn(argv, 0, output, pointers.data());
 }
 
 pid_t HelperProcess::StartDetached(const std::vector<std::string>& argv) {

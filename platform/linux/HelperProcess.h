@@ -19,9 +19,10 @@ public:
     static bool Run(const std::vector<std::string>& argv,
                     std::chrono::milliseconds timeout = kDefaultTimeout);
 
-    // Starts argv[0] with its standard output into `output`; the caller waits for it. The process
-    // id, or -1 when it could not be started.
-    static pid_t StartWithOutput(const std::vector<std::string>& argv, int output);
+    // Starts argv[0] with its standard output into `output` and this environment ("NAME=value"
+    // each); the caller waits for it. The process id, or -1 when it could not be started.
+    static pid_t StartWithOutput(const std::vector<std::string>& argv, int output,
+                                 const std::vector<std::string>& environment);
 
     // Starts argv[0] in a session of its own, so that it outlives this program. The process id,
     // or -1 when it could not be started.

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "platform/linux/BitmapFile.h"
 #include "platform/linux/ImageConverterProtocol.h"
@@ -63,20 +62,13 @@ int main(int argc, char** argv) {
     }
     WriteAll(&kDecodedMarker, 1);
 
-    // The screen's picture goes out as soon as it is scaled, while the bitmap is written: the
-    // program shows it then, and takes it back should the bitmap fail.
-    std::thread scaler;
+    // The screen's picture goes out first (the program shows it then, and takes it back should
+    // the bitmap fail), scaled on both cores: until then the screen shows nothing new.
     if (drawnSize) {
-        scaler = std::thread([&] {
-            const RgbImage drawn = ScaleToFill(*image, drawnSize->width, drawnSize->height);
-            WriteAll(drawn.pixels.data(), drawn.pixels.size());
-        });
+        const RgbImage drawn = ScaleToFill(*image, drawnSize->width, drawnSize->height);
+        WriteAll(drawn.pixels.data(), drawn.pixels.size());
     }
-    const bool saved = WriteBitmapFile(*image, argv[2]);
-    if (scaler.joinable()) {
-        scaler.join();
-    }
-    if (!saved) {
+    if (!WriteBitmapFile(*image, argv[2])) {
         return kCantSave;
     }
     return kConverted;

@@ -15,6 +15,8 @@
 #include "platform/linux/HelperProcess.h"
 #include "platform/linux/ImageConverterProtocol.h"
 
+extern char** environ;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -47,6 +49,27 @@ std::string DefaultProgram() {
     return (folder / VORNK_CONVERTER_FROM_BINDIR / image_converter::kProgramName)
         .lexically_normal()
         .string();
+}
+
+// Ours, with the C library's allocator asking for huge pages: a converter is a fresh process
+// that touches a few hundred megabytes once, and faulting them in 4 KB pages took a third of a
+// 6000x4000 photo's conversion here.
+std::vector<std::string> ConverterEnvironment() {
+    const std::string tunable = "glibc.malloc.hugetlb=1";
+    std::vector<std::string> environment;
+    bool tuned = false;
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        std::string entry = *variable;
+        if (entry.starts_with("GLIBC_TUNABLES=")) {
+            entry += ":" + tunable;
+            tuned = true;
+        }
+        environment.push_back(std::move(entry));
+    }
+    if (!tuned) {
+        environment.push_back("GLIBC_TUNABLES=" + tunable);
+    }
+    return environment;
 }
 
 std::chrono::milliseconds Left(Clock::time_point deadline) {
@@ -103,7 +126,7 @@ ImageConverterProcess::Result ImageConverterProcess::Run(
     }
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    const pid_t pid = HelperProcess::StartWithOutput(argv, ends[1]);
+    const pid_t pid = HelperProcess::StartWithOutput(argv, ends[1], ConverterEnvironment());
     close(ends[1]);
     if (pid < 0) {
         close(ends[0]);

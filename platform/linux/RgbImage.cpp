@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -49,26 +50,16 @@ std::vector<Taps> AxisTaps(int sourceSize, int destinationSize, double scale, do
     return axis;
 }
 
-}  // namespace
-
-RgbImage ScaleToFill(const RgbImage& source, int width, int height) {
-    RgbImage result;
-    if (source.width <= 0 || source.height <= 0 || width <= 0 || height <= 0) {
-        return result;
-    }
-    const double scale = std::max(static_cast<double>(width) / source.width,
-                                  static_cast<double>(height) / source.height);
-    const double offsetX = (source.width * scale - width) / 2;
-    const double offsetY = (source.height * scale - height) / 2;
-    const std::vector<Taps> columns = AxisTaps(source.width, width, scale, offsetX);
-    const std::vector<Taps> rows = AxisTaps(source.height, height, scale, offsetY);
-
-    // Rows are filtered horizontally when first needed and kept in a small ring: consecutive
-    // destination rows use consecutive, overlapping source rows, so no full-height buffer.
+// Destination rows [first, last) of `result`, whose size is already set. Rows are filtered
+// horizontally when first needed and kept in a small ring: consecutive destination rows use
+// consecutive, overlapping source rows, so no full-height buffer.
+void ScaleRows(const RgbImage& source, const std::vector<Taps>& columns,
+               const std::vector<Taps>& rows, int first, int last, RgbImage& result) {
+    const int width = result.width;
     const std::size_t stride = static_cast<std::size_t>(width) * 3;
     std::size_t ringSize = 1;
-    for (const Taps& taps : rows) {
-        ringSize = std::max(ringSize, taps.weights.size() + 1);
+    for (int y = first; y < last; ++y) {
+        ringSize = std::max(ringSize, rows[static_cast<std::size_t>(y)].weights.size() + 1);
     }
     std::vector<float> ring(ringSize * stride);
     std::vector<int> ringRow(ringSize, -1);
@@ -95,11 +86,8 @@ RgbImage ScaleToFill(const RgbImage& source, int width, int height) {
         return out;
     };
 
-    result.width = width;
-    result.height = height;
-    result.pixels.resize(stride * static_cast<std::size_t>(height));
     std::vector<float> line(stride);
-    for (int y = 0; y < height; ++y) {
+    for (int y = first; y < last; ++y) {
         const Taps& taps = rows[static_cast<std::size_t>(y)];
         std::fill(line.begin(), line.end(), 0.0f);
         for (std::size_t t = 0; t < taps.weights.size(); ++t) {
@@ -114,5 +102,30 @@ RgbImage ScaleToFill(const RgbImage& source, int width, int height) {
             out[i] = static_cast<std::uint8_t>(std::clamp(std::lround(line[i]), 0L, 255L));
         }
     }
+}
+
+}  // namespace
+
+// The two halves of the picture are scaled side by side: a change waits for this before the
+// screen shows anything.
+RgbImage ScaleToFill(const RgbImage& source, int width, int height) {
+    RgbImage result;
+    if (source.width <= 0 || source.height <= 0 || width <= 0 || height <= 0) {
+        return result;
+    }
+    const double scale = std::max(static_cast<double>(width) / source.width,
+                                  static_cast<double>(height) / source.height);
+    const double offsetX = (source.width * scale - width) / 2;
+    const double offsetY = (source.height * scale - height) / 2;
+    const std::vector<Taps> columns = AxisTaps(source.width, width, scale, offsetX);
+    const std::vector<Taps> rows = AxisTaps(source.height, height, scale, offsetY);
+
+    result.width = width;
+    result.height = height;
+    result.pixels.resize(static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(height));
+    const int middle = height / 2;
+    std::thread upper([&] { ScaleRows(source, columns, rows, 0, middle, result); });
+    ScaleRows(source, columns, rows, middle, height, result);
+    upper.join();
     return result;
 }
