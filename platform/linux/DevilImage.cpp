@@ -103,6 +103,19 @@ bool DevilImage::Load(const std::string& path) {
     return loaded;
 }
 
+bool DevilImage::LoadTarga(const std::string& content) {
+    ilBindImage(id);
+    const bool loaded =
+        ilLoadL(IL_TGA, content.data(), static_cast<ILuint>(content.size())) == IL_TRUE;
+    ClearErrors();
+    return loaded;
+}
+
+int DevilImage::Channels() {
+    ilBindImage(id);
+    return ilGetInteger(IL_IMAGE_CHANNELS);
+}
+
 bool DevilImage::SaveBitmap(const std::string& path) {
     ilBindImage(id);
     // Through a stream of our own: DevIL ignores failed writes (a full disk gives a truncated

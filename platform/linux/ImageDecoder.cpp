@@ -1,15 +1,89 @@
 #include "platform/linux/ImageDecoder.h"
 
-#include "platform/linux/DevilImage.h"
+#include <fstream>
+#include <iterator>
 
-std::optional<RgbImage> DecodeImage(const std::string& path) {
+#include "platform/linux/DevilImage.h"
+#include "platform/linux/QtImageDecoder.h"
+
+namespace {
+
+constexpr std::size_t kTargaHeaderSize = 18;
+constexpr std::size_t kTargaDescriptor = 17;
+constexpr char kTargaRightToLeft = 0x10;
+
+std::string ReadContent(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string ReadStart(const std::string& path, std::size_t count) {
+    std::ifstream in(path, std::ios::binary);
+    std::string start(count, '\0');
+    in.read(start.data(), static_cast<std::streamsize>(count));
+    start.resize(static_cast<std::size_t>(in.gcount()));
+    return start;
+}
+
+bool IsJpeg(const std::string& start) {
+    return start.size() >= 3 && start.compare(0, 3, "\xFF\xD8\xFF") == 0;
+}
+
+bool HasTargaExtension(const std::string& path) {
+    if (path.size() < 4) {
+        return false;
+    }
+    std::string extension = path.substr(path.size() - 4);
+    for (char& c : extension) {
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return extension == ".tga";
+}
+
+// TGA files whose rows run right to left (origin top-right or bottom-right): neither decoder
+// takes them, so DevIL reads them as left to right and we mirror the result.
+bool IsRightToLeftTarga(const std::string& path, const std::string& start) {
+    return HasTargaExtension(path) && start.size() >= kTargaHeaderSize &&
+           (start[kTargaDescriptor] & kTargaRightToLeft) != 0;
+}
+
+std::optional<RgbImage> DecodeMirroredTarga(const std::string& path) {
+    std::string content = ReadContent(path);
+    content[kTargaDescriptor] = static_cast<char>(content[kTargaDescriptor] & ~kTargaRightToLeft);
+    DevilImage image;
+    if (!image.LoadTarga(content)) {
+        return std::nullopt;
+    }
+    return Transformed(image.ToRgb(), QImageIOHandler::TransformationMirror);
+}
+
+// DevIL's pixels, or nothing where it fails or is known to be wrong: it puts the K of CMYK and
+// YCCK JPEG files into an alpha channel, and ignores the EXIF orientation.
+std::optional<RgbImage> DecodeWithDevil(const std::string& path, const std::string& start) {
     DevilImage image;
     if (!image.Load(path)) {
+        return std::nullopt;
+    }
+    const bool jpeg = IsJpeg(start);
+    if (jpeg && image.Channels() > 3) {
         return std::nullopt;
     }
     RgbImage pixels = image.ToRgb();
     if (pixels.pixels.empty()) {
         return std::nullopt;
     }
-    return pixels;
+    return jpeg ? Transformed(pixels, ReadOrientation(path)) : pixels;
+}
+
+}  // namespace
+
+std::optional<RgbImage> DecodeImage(const std::string& path) {
+    const std::string start = ReadStart(path, kTargaHeaderSize);
+    if (IsRightToLeftTarga(path, start)) {
+        return DecodeMirroredTarga(path);
+    }
+    if (auto pixels = DecodeWithDevil(path, start)) {
+        return pixels;
+    }
+    return DecodeWithQt(path);
 }

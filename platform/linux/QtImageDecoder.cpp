@@ -1,0 +1,68 @@
+#include "platform/linux/QtImageDecoder.h"
+
+#include <QImage>
+#include <QImageReader>
+#include <QString>
+#include <QTransform>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace {
+
+// The formats of the program's eight extensions; Qt would read GIF, ICO and others too.
+bool IsAcceptedFormat(const QByteArray& format) {
+    static const std::array<QByteArray, 5> accepted = {"jpeg", "png", "tiff", "tga", "bmp"};
+    return std::find(accepted.begin(), accepted.end(), format) != accepted.end();
+}
+
+RgbImage FromQImage(const QImage& source) {
+    const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
+    RgbImage image{rgb.width(), rgb.height(), {}};
+    const std::size_t stride = static_cast<std::size_t>(image.width) * 3;
+    image.pixels.resize(stride * static_cast<std::size_t>(image.height));
+    for (int y = 0; y < image.height; ++y) {
+        std::memcpy(image.pixels.data() + stride * static_cast<std::size_t>(y),
+                    rgb.constScanLine(y), stride);
+    }
+    return image;
+}
+
+}  // namespace
+
+std::optional<RgbImage> DecodeWithQt(const std::string& path) {
+    // Qt refuses images above 256 MB, a 70-megapixel photo; the converter process's memory
+    // limit is the guard that counts.
+    QImageReader::setAllocationLimit(0);
+    QImageReader reader(QString::fromStdString(path));
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(true);
+    if (!IsAcceptedFormat(reader.format())) {
+        return std::nullopt;
+    }
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        return std::nullopt;
+    }
+    return FromQImage(image);
+}
+
+QImageIOHandler::Transformations ReadOrientation(const std::string& path) {
+    QImageReader reader(QString::fromStdString(path));
+    return reader.transformation();
+}
+
+RgbImage Transformed(const RgbImage& image, QImageIOHandler::Transformations transformations) {
+    if (transformations == QImageIOHandler::TransformationNone) {
+        return image;
+    }
+    const QImage view(image.pixels.data(), image.width, image.height, image.width * 3,
+                      QImage::Format_RGB888);
+    QImage turned = view.mirrored(transformations.testFlag(QImageIOHandler::TransformationMirror),
+                                  transformations.testFlag(QImageIOHandler::TransformationFlip));
+    if (transformations.testFlag(QImageIOHandler::TransformationRotate90)) {
+        turned = turned.transformed(QTransform().rotate(90));
+    }
+    return FromQImage(turned);
+}
