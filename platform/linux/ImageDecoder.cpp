@@ -5,6 +5,7 @@
 
 #include "platform/linux/DevilImage.h"
 #include "platform/linux/QtImageDecoder.h"
+#include "platform/linux/RareBitmap.h"
 
 namespace {
 
@@ -23,6 +24,10 @@ std::string ReadStart(const std::string& path, std::size_t count) {
     in.read(start.data(), static_cast<std::streamsize>(count));
     start.resize(static_cast<std::size_t>(in.gcount()));
     return start;
+}
+
+bool IsBitmap(const std::string& start) {
+    return start.size() >= 2 && start.compare(0, 2, "BM") == 0;
 }
 
 bool IsJpeg(const std::string& start) {
@@ -85,5 +90,8 @@ std::optional<RgbImage> DecodeImage(const std::string& path) {
     if (auto pixels = DecodeWithDevil(path, start)) {
         return pixels;
     }
-    return DecodeWithQt(path);
+    if (auto pixels = DecodeWithQt(path)) {
+        return pixels;
+    }
+    return IsBitmap(start) ? DecodeRareBitmap(ReadContent(path)) : std::nullopt;
 }

@@ -8,12 +8,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 python3 make_images.py .
-convert four-colours.ppm four-colours.png
+convert four-colours.ppm -strip four-colours.png
 rm four-colours.ppm
 
 # Four 16x16 blocks, so that JPEG blocks never straddle two colours: any turn or mirror shows.
 convert -size 16x16 xc:'rgb(220,40,40)' xc:'rgb(40,200,60)' +append \
-    \( -size 16x16 xc:'rgb(40,70,220)' xc:'rgb(240,220,60)' +append \) -append quadrants.png
+    \( -size 16x16 xc:'rgb(40,70,220)' xc:'rgb(240,220,60)' +append \) -append -strip quadrants.png
 # jpeg IN OUT [OPTIONS...]
 jpeg() { convert "$1" "${@:3}" -quality 95 -sampling-factor 1x1 -strip "$2"; }
 
