@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "platform/linux/DevilImage.h"
 #include "platform/linux/QtImageDecoder.h"
@@ -59,25 +60,35 @@ std::optional<RgbImage> DecodeMirroredTarga(const std::string& path) {
     if (!image.LoadTarga(content)) {
         return std::nullopt;
     }
-    return Transformed(image.ToRgb(), QImageIOHandler::TransformationMirror);
+    RgbImage pixels = image.ToRgb();
+    if (pixels.pixels.empty()) {
+        return std::nullopt;
+    }
+    return Transformed(std::move(pixels), QImageIOHandler::TransformationMirror);
 }
 
 // DevIL's pixels, or nothing where it fails or is known to be wrong: it puts the K of CMYK and
-// YCCK JPEG files into an alpha channel, and ignores the EXIF orientation.
-std::optional<RgbImage> DecodeWithDevil(const std::string& path, const std::string& start) {
+// YCCK JPEG files into an alpha channel. DevIL's copy is gone when this returns.
+std::optional<RgbImage> ReadWithDevil(const std::string& path, bool jpeg) {
     DevilImage image;
-    if (!image.Load(path)) {
-        return std::nullopt;
-    }
-    const bool jpeg = IsJpeg(start);
-    if (jpeg && image.Channels() > 3) {
+    if (!image.Load(path) || (jpeg && image.Channels() > 3)) {
         return std::nullopt;
     }
     RgbImage pixels = image.ToRgb();
     if (pixels.pixels.empty()) {
         return std::nullopt;
     }
-    return jpeg ? Transformed(pixels, ReadOrientation(path)) : pixels;
+    return pixels;
+}
+
+// DevIL ignores the EXIF orientation of JPEG files.
+std::optional<RgbImage> DecodeWithDevil(const std::string& path, const std::string& start) {
+    const bool jpeg = IsJpeg(start);
+    std::optional<RgbImage> pixels = ReadWithDevil(path, jpeg);
+    if (pixels && jpeg) {
+        return Transformed(std::move(*pixels), ReadOrientation(path));
+    }
+    return pixels;
 }
 
 }  // namespace

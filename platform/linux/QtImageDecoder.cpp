@@ -53,16 +53,26 @@ QImageIOHandler::Transformations ReadOrientation(const std::string& path) {
     return reader.transformation();
 }
 
-RgbImage Transformed(const RgbImage& image, QImageIOHandler::Transformations transformations) {
+RgbImage Transformed(RgbImage image, QImageIOHandler::Transformations transformations) {
     if (transformations == QImageIOHandler::TransformationNone) {
         return image;
     }
-    const QImage view(image.pixels.data(), image.width, image.height, image.width * 3,
-                      QImage::Format_RGB888);
-    QImage turned = view.mirrored(transformations.testFlag(QImageIOHandler::TransformationMirror),
-                                  transformations.testFlag(QImageIOHandler::TransformationFlip));
-    if (transformations.testFlag(QImageIOHandler::TransformationRotate90)) {
-        turned = turned.transformed(QTransform().rotate(90));
+    // A quarter turn the other way is one step instead of a half turn and a quarter turn.
+    const bool quarterBack = transformations == QImageIOHandler::TransformationRotate270;
+    const bool mirror =
+        !quarterBack && transformations.testFlag(QImageIOHandler::TransformationMirror);
+    const bool flip = !quarterBack && transformations.testFlag(QImageIOHandler::TransformationFlip);
+    // Shares the pixels of `image` until a step below makes a new picture. A 100-megapixel photo
+    // is 300 MB: each copy is dropped as soon as the next one exists, so at most two are held.
+    QImage turned(image.pixels.data(), image.width, image.height, image.width * 3,
+                  QImage::Format_RGB888);
+    if (mirror || flip) {
+        turned = turned.mirrored(mirror, flip);
+        image = RgbImage();
     }
+    if (transformations.testFlag(QImageIOHandler::TransformationRotate90)) {
+        turned = turned.transformed(QTransform().rotate(quarterBack ? 270 : 90));
+    }
+    image = RgbImage();
     return FromQImage(turned);
 }

@@ -17,4 +17,4 @@ std::optional<RgbImage> DecodeWithQt(const std::string& path);
 QImageIOHandler::Transformations ReadOrientation(const std::string& path);
 
 // The image mirrored, flipped and turned as the transformations say, in Qt's order.
-RgbImage Transformed(const RgbImage& image, QImageIOHandler::Transformations transformations);
+RgbImage Transformed(RgbImage image, QImageIOHandler::Transformations transformations);
