@@ -70,4 +70,13 @@ TEST(DecodeImageTest, FormatsOutsideTheEightExtensionsAreRefusedWhateverTheName)
     EXPECT_FALSE(DecodeImage(gif).has_value());
 }
 
+// Fuzzing inputs on which our own code went wrong (see conversion-regressions/NOTES.txt).
+TEST(DecodeImageTest, DamagedFilesThatFooledTheDecoderAreRefused) {
+    for (const char* name : {"tga-short-buffer.tga", "tga-empty-picture-1.tga",
+                             "tga-empty-picture-2.tga", "tga-empty-picture-3.tga"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(DecodeImage(std::string(VORNK_TEST_REGRESSIONS) + "/" + name).has_value());
+    }
+}
+
 }  // namespace
