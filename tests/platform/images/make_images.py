@@ -81,6 +81,11 @@ def xrgb(colour):
     return struct.pack("<I", (r << 16) | (g << 8) | b)
 
 
+def xbgr(colour):
+    r, g, b = colour
+    return struct.pack("<I", (b << 16) | (g << 8) | r)
+
+
 def runs(row):
     start = 0
     while start < len(row):
@@ -131,6 +136,8 @@ def os2_v2_info(bits, compression, image_size):
 def bitmaps(rows):
     rgb_masks = struct.pack("<III", 0xF800, 0x07E0, 0x001F)
     x_masks = struct.pack("<III", 0xFF0000, 0xFF00, 0xFF)
+    # Red in the low byte: a reader that ignores the masks swaps red and blue.
+    reversed_masks = struct.pack("<III", 0xFF, 0xFF00, 0xFF0000)
     v5 = lambda bits, compression, size, colours, masks=b"": info(124, bits, compression, size,
                                                                    colours, masks)
     rle8 = rle(rows, lambda v, n: bytes([n, v]), bytes, 2)
@@ -138,10 +145,11 @@ def bitmaps(rows):
     rle24 = rle(rows, lambda v, n: bytes([n]) + bgr([v]), bgr, 2)
     pixels16 = truecolour(rows, 16, rgb565)
     pixels32 = truecolour(rows, 32, xrgb)
+    reversed32 = truecolour(rows, 32, xbgr)
     pixels24 = truecolour(rows, 24, lambda c: bytes(reversed(c)))
     return {
         "bitfields-16.bmp": bmp(info(40, 16, 3, len(pixels16), 0), rgb_masks, pixels16),
-        "bitfields-32.bmp": bmp(info(40, 32, 3, len(pixels32), 0), x_masks, pixels32),
+        "bitfields-32.bmp": bmp(info(40, 32, 3, len(reversed32), 0), reversed_masks, reversed32),
         "header-v4.bmp": bmp(info(108, 24, 0, len(pixels24), 0), b"", pixels24),
         "header-v5-masks.bmp": bmp(v5(32, 3, len(pixels32), 0, x_masks), b"", pixels32),
         "palette-2bit.bmp": bmp(info(40, 2, 0, 0, 4), bgr_palette(), packed(rows, 2)),
