@@ -81,8 +81,17 @@ std::optional<RgbImage> ReadWithDevil(const std::string& path, bool jpeg) {
     return pixels;
 }
 
-// DevIL ignores the EXIF orientation of JPEG files.
+bool IsTiff(const std::string& start) {
+    return start.size() >= 4 &&
+           (start.compare(0, 4, "II*\0", 4) == 0 || start.compare(0, 4, "MM\0*", 4) == 0);
+}
+
+// DevIL ignores the EXIF orientation of JPEG files, and of TIFF files applies the mirrorings
+// but not the quarter turns.
 std::optional<RgbImage> DecodeWithDevil(const std::string& path, const std::string& start) {
+    if (IsTiff(start) && ReadOrientation(path).testFlag(QImageIOHandler::TransformationRotate90)) {
+        return std::nullopt;
+    }
     const bool jpeg = IsJpeg(start);
     std::optional<RgbImage> pixels = ReadWithDevil(path, jpeg);
     if (pixels && jpeg) {

@@ -33,6 +33,7 @@ const Layout kLayouts[] = {
     {"origin-bottom-right.tga", "four-colours.png", 0},
     {"colour-mapped.tga", "four-colours.png", 0},
     {"float32.tiff", "quadrants.png", 0},
+    {"orientation-6.tiff", "quadrants.png", 0},
     {"cmyk.jpg", "quadrants.png", kJpegLoss},
     {"ycck.jpg", "quadrants.png", kJpegLoss},
     {"orientation-1.jpg", "quadrants.png", kJpegLoss},

@@ -28,6 +28,7 @@ done
 jpeg quadrants.png cmyk.jpg -colorspace CMYK
 convert quadrants.png -strip -type TrueColor -define quantum:format=floating-point -depth 32 \
     -compress zip float32.tiff
+convert quadrants.png -strip -rotate -90 -orient RightTop -compress zip orientation-6.tiff
 
 # ImageMagick writes no YCCK JPEG: libjpeg does, from the CMYK pixels.
 cat >"$work/ycck.c" <<'C'
