@@ -15,6 +15,7 @@ sources=(
     platform/linux/BitmapFile.cpp
     platform/linux/DevilImage.cpp
     platform/linux/ImageDecoder.cpp
+    platform/linux/ImageFileSize.cpp
     platform/linux/QtImageDecoder.cpp
     platform/linux/RareBitmap.cpp
     platform/linux/RgbImage.cpp

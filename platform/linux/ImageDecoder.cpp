@@ -2,9 +2,11 @@
 
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <utility>
 
 #include "platform/linux/DevilImage.h"
+#include "platform/linux/ImageFileSize.h"
 #include "platform/linux/QtImageDecoder.h"
 #include "platform/linux/RareBitmap.h"
 
@@ -100,9 +102,10 @@ std::optional<RgbImage> DecodeWithDevil(const std::string& path, const std::stri
     return pixels;
 }
 
-}  // namespace
-
-std::optional<RgbImage> DecodeImage(const std::string& path) {
+std::optional<RgbImage> DecodeWithCheckedSize(const std::string& path) {
+    if (IsTooShortForItsContent(path, HasTargaExtension(path))) {
+        return std::nullopt;
+    }
     const std::string start = ReadStart(path, kTargaHeaderSize);
     if (IsRightToLeftTarga(path, start)) {
         return DecodeMirroredTarga(path);
@@ -114,4 +117,15 @@ std::optional<RgbImage> DecodeImage(const std::string& path) {
         return pixels;
     }
     return IsBitmap(start) ? DecodeRareBitmap(ReadContent(path)) : std::nullopt;
+}
+
+}  // namespace
+
+std::optional<RgbImage> DecodeImage(const std::string& path) {
+    // A header may announce more pixels than memory holds: that file cannot be loaded.
+    try {
+        return DecodeWithCheckedSize(path);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
 }

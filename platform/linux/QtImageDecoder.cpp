@@ -11,6 +11,11 @@
 
 namespace {
 
+// Qt refuses pictures above 256 MB by default, a 64-megapixel photo. 1 GB lets a 250-megapixel
+// one through yet stops a damaged header from asking for tens of gigabytes; the converter
+// process's memory limit guards the rest.
+constexpr int kAllocationLimitMegabytes = 1024;
+
 // The formats of the program's eight extensions; Qt would read GIF, ICO and others too.
 bool IsAcceptedFormat(const QByteArray& format) {
     static const std::array<QByteArray, 5> accepted = {"jpeg", "png", "tiff", "tga", "bmp"};
@@ -32,9 +37,7 @@ RgbImage FromQImage(const QImage& source) {
 }  // namespace
 
 std::optional<RgbImage> DecodeWithQt(const std::string& path) {
-    // Qt refuses images above 256 MB, a 70-megapixel photo; the converter process's memory
-    // limit is the guard that counts.
-    QImageReader::setAllocationLimit(0);
+    QImageReader::setAllocationLimit(kAllocationLimitMegabytes);
     QImageReader reader(QString::fromStdString(path));
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
