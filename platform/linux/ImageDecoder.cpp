@@ -103,7 +103,7 @@ std::optional<RgbImage> DecodeWithDevil(const std::string& path, const std::stri
 }
 
 std::optional<RgbImage> DecodeWithCheckedSize(const std::string& path) {
-    if (IsTooShortForItsContent(path, HasTargaExtension(path))) {
+    if (IsTooShortForItsContent(path)) {
         return std::nullopt;
     }
     const std::string start = ReadStart(path, kTargaHeaderSize);

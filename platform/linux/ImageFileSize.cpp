@@ -112,7 +112,7 @@ bool IsShortJpeg(std::ifstream& in, std::uintmax_t fileSize) {
 
 }  // namespace
 
-bool IsTooShortForItsContent(const std::string& path, bool targa) {
+bool IsTooShortForItsContent(const std::string& path) {
     std::error_code unknown;
     const std::uintmax_t size = std::filesystem::file_size(path, unknown);
     std::ifstream in(path, std::ios::binary);
@@ -132,5 +132,8 @@ bool IsTooShortForItsContent(const std::string& path, bool targa) {
     if (start.size() >= kBitmapFieldsEnd && start.compare(0, 2, "BM") == 0) {
         return IsShortBitmap(start, size);
     }
-    return targa && start.size() >= kTargaHeaderEnd && IsShortTarga(start, size);
+    const bool tiff = start.size() >= 4 && (start.compare(0, 4, "II*\0", 4) == 0 ||
+                                            start.compare(0, 4, "MM\0*", 4) == 0);
+    // TGA has no signature, and DevIL tells it by content when the extension misleads.
+    return !tiff && start.size() >= kTargaHeaderEnd && IsShortTarga(start, size);
 }

@@ -4,7 +4,7 @@
 
 // Whether an uncompressed or RLE BMP or TGA file is too short to hold the pixels its header
 // announces, or a PNG or JPEG file has a chunk or segment that runs past its end. DevIL allocates
-// what a header says before reading and does not stop at the end of a file: a 20-byte file can make
-// it take gigabytes, crash, or spin for minutes. False for every other file. `targa` tells the TGA
-// files, which have no signature, by their extension.
-bool IsTooShortForItsContent(const std::string& path, bool targa);
+// what a header says before reading and does not stop at the end of a file: a 20-byte file can
+// make it take gigabytes, crash, or spin for minutes. False for every other file; a file of none
+// of these signatures counts as TGA.
+bool IsTooShortForItsContent(const std::string& path);
