@@ -65,17 +65,23 @@ RgbImage Transformed(RgbImage image, QImageIOHandler::Transformations transforma
     const bool mirror =
         !quarterBack && transformations.testFlag(QImageIOHandler::TransformationMirror);
     const bool flip = !quarterBack && transformations.testFlag(QImageIOHandler::TransformationFlip);
-    // Shares the pixels of `image` until a step below makes a new picture. A 100-megapixel photo
-    // is 300 MB: each copy is dropped as soon as the next one exists, so at most two are held.
+    // Shares the pixels of `image` until a step makes a new picture (Qt returns the same one for
+    // a 1x1 picture). A 100-megapixel photo is 300 MB: each copy is dropped as soon as the next
+    // one exists, so at most two are held.
     QImage turned(image.pixels.data(), image.width, image.height, image.width * 3,
                   QImage::Format_RGB888);
+    const auto dropUnsharedSource = [&] {
+        if (turned.constBits() != image.pixels.data()) {
+            image = RgbImage();
+        }
+    };
     if (mirror || flip) {
         turned = turned.mirrored(mirror, flip);
-        image = RgbImage();
+        dropUnsharedSource();
     }
     if (transformations.testFlag(QImageIOHandler::TransformationRotate90)) {
         turned = turned.transformed(QTransform().rotate(quarterBack ? 270 : 90));
+        dropUnsharedSource();
     }
-    image = RgbImage();
     return FromQImage(turned);
 }

@@ -34,6 +34,7 @@ const Layout kLayouts[] = {
     {"origin-top-right.tga", "four-colours.png", 0},
     {"origin-bottom-right.tga", "four-colours.png", 0},
     {"colour-mapped.tga", "four-colours.png", 0},
+    {"one-pixel-top-right.tga", "one-pixel.png", 0},
     {"float32.tiff", "quadrants.png", 0},
     {"orientation-6.tiff", "quadrants.png", 0},
     {"cmyk.jpg", "quadrants.png", kJpegLoss},

@@ -9,6 +9,7 @@ trap 'rm -rf "$work"' EXIT
 
 python3 make_images.py .
 convert four-colours.ppm -strip four-colours.png
+convert four-colours.png -crop 1x1+0+0 +repage -strip one-pixel.png
 rm four-colours.ppm
 
 # Four 16x16 blocks, so that JPEG blocks never straddle two colours: any turn or mirror shows.

@@ -160,11 +160,11 @@ def bitmaps(rows):
     }
 
 
-def tga(rows, image_type, right_to_left, top_down):
+def tga(rows, image_type, right_to_left, top_down, width=WIDTH, height=HEIGHT):
     colour_mapped = image_type == 1
     header = struct.pack("<BBBHHBHHHHBB", 0, 1 if colour_mapped else 0, image_type, 0,
                          len(PALETTE) if colour_mapped else 0, 24 if colour_mapped else 0, 0, 0,
-                         WIDTH, HEIGHT, 8 if colour_mapped else 24,
+                         width, height, 8 if colour_mapped else 24,
                          (0x10 if right_to_left else 0) | (0x20 if top_down else 0))
     colour_map = bgr(range(len(PALETTE))) if colour_mapped else b""
     ordered = rows if top_down else bottom_up(rows)
@@ -178,6 +178,8 @@ def tga(rows, image_type, right_to_left, top_down):
 def targas(rows):
     return {
         "origin-top-right.tga": tga(rows, 2, True, True),
+        # One pixel: mirroring it leaves the same picture.
+        "one-pixel-top-right.tga": tga([[0]], 2, True, True, 1, 1),
         "origin-bottom-right.tga": tga(rows, 2, True, False),
         "colour-mapped.tga": tga(rows, 1, False, False),
     }
