@@ -74,6 +74,20 @@ TEST(DecodeImageTest, FormatsOutsideTheEightExtensionsAreRefusedWhateverTheName)
     EXPECT_FALSE(DecodeImage(gif).has_value());
 }
 
+// The layouts that only the second decoder or our own readers take: a file cut in half is
+// refused, not shown with made-up pixels.
+TEST(DecodeImageTest, HalvesOfTheLayoutsDevilDoesNotReadAreRefused) {
+    platform_test::TemporaryFolder folder;
+    for (const char* name : {"palette-2bit.bmp", "rle-24bit.bmp", "header-v5-masks.bmp",
+                             "origin-top-right.tga", "cmyk.jpg", "float32.tiff"}) {
+        SCOPED_TRACE(name);
+        const std::string content = platform_test::ReadFile(Image(name));
+        const std::string half = folder / name;
+        platform_test::WriteFile(half, content.substr(0, content.size() / 2));
+        EXPECT_FALSE(DecodeImage(half).has_value());
+    }
+}
+
 // Fuzzing inputs (see conversion-regressions/NOTES.txt) on which our code went wrong, or which
 // made DevIL take gigabytes, crash or spin before the file's size was checked.
 TEST(DecodeImageTest, DamagedFilesAreRefusedQuickly) {
