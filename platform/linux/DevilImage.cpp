@@ -63,6 +63,17 @@ void MakeBitmapOrder() {
     }
 }
 
+// Damaged TGA files can leave DevIL with an RGB image whose buffer is smaller than its size says.
+bool HoldsWholeRgbImage(const ILubyte* data) {
+    const ILint width = ilGetInteger(IL_IMAGE_WIDTH);
+    const ILint height = ilGetInteger(IL_IMAGE_HEIGHT);
+    const ILint size = ilGetInteger(IL_IMAGE_SIZE_OF_DATA);
+    return data != nullptr && width > 0 && height > 0 && size > 0 &&
+           ilGetInteger(IL_IMAGE_BPP) == 3 && ilGetInteger(IL_IMAGE_DEPTH) == 1 &&
+           static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(height) <=
+               static_cast<std::size_t>(size);
+}
+
 // ilInit and IL_FILE_OVERWRITE, once per process.
 void InitialiseLibrary() {
     static const bool initialised = [] {
@@ -103,6 +114,19 @@ bool DevilImage::Load(const std::string& path) {
     return loaded;
 }
 
+bool DevilImage::LoadTarga(const std::string& content) {
+    ilBindImage(id);
+    const bool loaded =
+        ilLoadL(IL_TGA, content.data(), static_cast<ILuint>(content.size())) == IL_TRUE;
+    ClearErrors();
+    return loaded;
+}
+
+int DevilImage::Channels() {
+    ilBindImage(id);
+    return ilGetInteger(IL_IMAGE_CHANNELS);
+}
+
 bool DevilImage::SaveBitmap(const std::string& path) {
     ilBindImage(id);
     // Through a stream of our own: DevIL ignores failed writes (a full disk gives a truncated
@@ -136,11 +160,14 @@ RgbImage DevilImage::ToRgb() {
         }
         format = IL_RGB;
     }
+    const ILubyte* data = ilGetData();
+    if (!HoldsWholeRgbImage(data)) {
+        return image;
+    }
     image.width = ilGetInteger(IL_IMAGE_WIDTH);
     image.height = ilGetInteger(IL_IMAGE_HEIGHT);
     const std::size_t stride = static_cast<std::size_t>(image.width) * 3;
     image.pixels.resize(stride * static_cast<std::size_t>(image.height));
-    const ILubyte* data = ilGetData();
     const bool bottomUp = ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT;
     for (int y = 0; y < image.height; ++y) {
         const int from = bottomUp ? image.height - 1 - y : y;

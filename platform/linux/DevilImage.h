@@ -17,6 +17,10 @@ public:
     // Loads by the path's extension; when that fails, by the detected content, limited to the
     // formats of the supported extensions (a PNG named ".jpg" loads, a GIF named ".jpg" does not).
     bool Load(const std::string& path);
+    // Loads a TGA file's bytes already in memory.
+    bool LoadTarga(const std::string& content);
+    // Colour channels of the loaded image as decoded (1 grey, 3 colour, 4 with alpha).
+    int Channels();
     // Saves as a BMP file, whatever the path's extension. 8-bit RGB(A) pixels are put into the
     // BMP's order in place first (the image is meant to be dropped after saving).
     bool SaveBitmap(const std::string& path);

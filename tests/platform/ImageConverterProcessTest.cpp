@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -60,6 +61,36 @@ TEST(ImageConverterProcessTest, CrashOrTimeOutIsAFailedChangeThatLeavesTheBitmap
     // The bitmap and the stand-ins: no temporary file is left behind.
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()),
               static_cast<long>(1 + std::size(cases)));
+}
+
+// Every damaged file the fuzzer found, through the real converter with its real memory limit:
+// each is an ordinary failed change, and the bitmap the desktop shows stays whole. The time limit
+// is shorter than the program's, for the files that make a decoder spin.
+TEST(ImageConverterProcessTest, DamagedFilesFoundByFuzzingAreFailedChanges) {
+    TemporaryFolder folder;
+    const std::string bitmap = folder / "wallpaper.bmp";
+    WriteFile(bitmap, "the shown bitmap");
+    const ImageConverterProcess converter(std::getenv("VORNK_IMAGE_CONVERTER"), 4s);
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(VORNK_TEST_REGRESSIONS)) {
+        const std::string name = entry.path().filename().string();
+        if (name == "NOTES.txt") {
+            continue;
+        }
+        ++files;
+        try {
+            WriteWallpaperBitmap(entry.path().string(), bitmap,
+                                 DrawnPictureRequest{{64, 40}, [](const RgbImage&) {}}, converter);
+            ADD_FAILURE() << name << ": converted";
+        } catch (const CoreError& error) {
+            EXPECT_TRUE(std::string(error.what()) == "Can't load image" ||
+                        std::string(error.what()) == "Can't save image")
+                << name << ": " << error.what();
+        }
+        EXPECT_EQ(ReadFile(bitmap), "the shown bitmap") << name;
+    }
+    EXPECT_GT(files, 50);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
 }
 
 // File > Exit ends the event loop, and the application object goes with the objects of the

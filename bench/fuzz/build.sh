@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the converter's fuzz target with Debian's clang (libFuzzer and AddressSanitizer) into
+# BUILD_FOLDER (default build-fuzz/). Not part of the normal build or of CI. Needs clang and
+# libclang-rt-dev besides the project's own packages.
+#
+# Only our code is instrumented: DevIL and Qt come from Debian as they are, so libFuzzer's
+# coverage guidance sees the decoders only through the paths of our code (which decoder, which
+# layout check); crashes and allocations inside them are still caught.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+out=${1:-$root/build-fuzz}
+mkdir -p "$out"
+sources=(
+    bench/fuzz/ConverterFuzzer.cpp
+    platform/linux/BitmapFile.cpp
+    platform/linux/DevilImage.cpp
+    platform/linux/ImageDecoder.cpp
+    platform/linux/ImageFileSize.cpp
+    platform/linux/QtImageDecoder.cpp
+    platform/linux/RareBitmap.cpp
+    platform/linux/RgbImage.cpp
+)
+cd "$root"
+# shellcheck disable=SC2046
+nice clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address \
+    -I"$root" $(pkg-config --cflags Qt6Gui) "${sources[@]}" \
+    $(pkg-config --libs Qt6Gui) -lIL -o "$out/converter_fuzzer"
+echo "$out/converter_fuzzer"

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+// Whether an uncompressed or RLE BMP or TGA file is too short to hold the pixels its header
+// announces, or a PNG or JPEG file has a chunk or segment that runs past its end. DevIL allocates
+// what a header says before reading and does not stop at the end of a file: a 20-byte file can
+// make it take gigabytes, crash, or spin for minutes. False for every other file; a file of none
+// of these signatures counts as TGA.
+bool IsTooShortForItsContent(const std::string& path);
