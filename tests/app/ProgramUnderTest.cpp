@@ -69,6 +69,10 @@ QByteArray ProgramUnderTest::ReadSettingsFile(const QString& name) const {
 }
 
 QProcess& ProgramUnderTest::Start() {
+    return StartCommand(ProgramPath(), {});
+}
+
+QProcess& ProgramUnderTest::StartCommand(const QString& command, const QStringList& arguments) {
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
     environment.insert(QStringLiteral("HOME"), home.path());
@@ -83,7 +87,7 @@ QProcess& ProgramUnderTest::Start() {
     copy->setWorkingDirectory(home.path());
     copy->setStandardErrorFile(home.filePath(QStringLiteral("stderr-%1").arg(copies.size())));
     copy->setStandardOutputFile(QProcess::nullDevice());
-    copy->start(ProgramPath(), {});
+    copy->start(command, arguments);
     if (!copy->waitForStarted(10000)) {
         throw std::runtime_error("the program did not start");
     }

@@ -27,6 +27,8 @@ public:
 
     // Starts a copy; several copies may run against the same folders.
     QProcess& Start();
+    // Starts a command that ends by executing a copy of the program.
+    QProcess& StartCommand(const QString& command, const QStringList& arguments);
     QProcess& Copy(int index) { return *copies.at(index); }
     QString StandardError(int index) const;
 
