@@ -134,6 +134,23 @@ TEST(AppEndToEndTest, LogonStartNamesTheProgramPathAfterItsFileWasReplaced) {
                     .contains(QStringLiteral("Exec=\"%1\"").arg(installed)));
 }
 
+// As on a full disk, no file can grow: the first start still runs, shows its window and says
+// once, beside it, that the settings cannot be saved.
+TEST(AppEndToEndTest, FirstStartThatCannotSaveItsSettingsRunsAndSaysSo) {
+    ProgramUnderTest program;
+    const QString fullDisk = QStringLiteral("trap '' XFSZ; ulimit -f 0; exec \"$1\"");
+    QProcess& copy = program.StartCommand(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"), fullDisk, QStringLiteral("sh"), program.ProgramPath()});
+
+    // The main window and the message, both titled with the product name.
+    EXPECT_TRUE(WaitFor([&] { return program.Windows(copy, true).size() == 2; }));
+    QThread::msleep(1000);
+    EXPECT_EQ(program.Windows(copy, true).size(), 2);
+    EXPECT_EQ(copy.state(), QProcess::Running) << program.StandardError(0).toStdString();
+    EXPECT_TRUE(program.ReadSettingsFile(QStringLiteral("settings.info")).isEmpty());
+}
+
 TEST(AppEndToEndTest, LaterStartStaysInTheTrayAndKeepsLogonStartAsTheUserSetIt) {
     ProgramUnderTest program;
     program.WriteSettingsFile(QStringLiteral("settings.info"), SettingsInfo(false, true, 1800));
