@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -223,6 +224,13 @@ void WriteFileAtomically(const fs::path& file, const std::string& content) {
     const bool closed = close(descriptor) == 0;
     if (!written || !closed || std::rename(temporary.c_str(), file.c_str()) != 0) {
         unlink(temporary.c_str());
+        return;
+    }
+    // Without this, a power loss can forget the rename although the content is on disk.
+    const int folder = open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
     }
 }
 
