@@ -10,6 +10,8 @@
 class SourceManager;
 
 // The one place where the wallpaper is changed, with undo and redo histories of the changes.
+// Changes run one at a time: a request made while one runs waits its turn, in order, so the
+// histories end as if every request had run to its end before the next began.
 class WallpaperChanger final : public Publisher {
 public:
     explicit WallpaperChanger(SourceManager& sourceManager);
@@ -17,9 +19,17 @@ public:
     WallpaperChanger(const WallpaperChanger&) = delete;
     WallpaperChanger& operator=(const WallpaperChanger&) = delete;
 
+    // Each request calls `done` when it has finished, with its error or null; `done` must not
+    // throw.
+    void ChangeWallpaper(Completion done);
+    void Undo(Completion done);
+    // Re-installs the most recently undone change, or makes a new change when there is none.
+    void Redo(Completion done);
+
+    // The same, finished before they return; an error is thrown. Only for a core that finishes
+    // at once (before the event loop runs, and in tests): otherwise std::logic_error.
     void ChangeWallpaper();
     void Undo();
-    // Re-installs the most recently undone change, or makes a new change when there is none.
     void Redo();
 
     WideString GetCurrentWallpaper() const;
@@ -27,10 +37,25 @@ public:
     SourceManager& GetSourceManager() const;
 
 private:
-    void ExecuteCommand(CommandInterface& command);
+    using Operation = void (WallpaperChanger::*)(Completion);
+    struct Request {
+        Operation operation;
+        Completion done;
+    };
+
+    void Enqueue(Operation operation, Completion done);
+    void RunPending();
+    void RunToEnd(Operation operation);
+    void StartChange(Completion done);
+    void StartUndo(Completion done);
+    void StartRedo(Completion done);
+    void ExecuteCommand(const std::shared_ptr<CommandInterface>& command, Completion done);
 
     SourceManager& sourceManager;
     WideString currentWallpaper;
     std::deque<std::shared_ptr<CommandInterface>> undoHistory;
     std::deque<std::shared_ptr<CommandInterface>> redoHistory;
+    std::deque<Request> pending;
+    bool changing = false;
+    bool draining = false;
 };

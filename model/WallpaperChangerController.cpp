@@ -2,6 +2,7 @@
 
 #include <iostream>
 #include <stdexcept>
+#include <utility>
 
 #include "model/ApplicationSettings.h"
 #include "model/WallpaperChanger.h"
@@ -20,7 +21,7 @@ WallpaperChangerController::~WallpaperChangerController() {
     settings.Detach(this);
 }
 
-void WallpaperChangerController::Tick() {
+void WallpaperChangerController::Tick(Completion done) {
     if (!settings.GetTimerChange()) {
         return;
     }
@@ -30,7 +31,7 @@ void WallpaperChangerController::Tick() {
     }
     // Set before the change, so a failed change waits a full period before the next attempt.
     countdown = settings.GetChangeInterval();
-    changer.ChangeWallpaper();
+    changer.ChangeWallpaper(std::move(done));
 }
 
 void WallpaperChangerController::Update(PublisherInterface* publisher) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "model/CommandInterface.h"
 #include "model/SubscriberInterface.h"
 
 class ApplicationSettings;
@@ -16,7 +17,8 @@ public:
     WallpaperChangerController(const WallpaperChangerController&) = delete;
     WallpaperChangerController& operator=(const WallpaperChangerController&) = delete;
 
-    void Tick();
+    // One second has passed. A change it starts reports to `done` when it has finished.
+    void Tick(Completion done);
     void Update(PublisherInterface* publisher) override;
 
 private:

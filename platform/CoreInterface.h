@@ -1,5 +1,7 @@
 #pragma once
 
+#include <exception>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -14,6 +16,11 @@ public:
     virtual void FindImages(const WideString& folder, WallpaperList& list, bool withSubfolders) = 0;
     // Converts the image to "wallpaper.bmp" in the settings folder and shows it on the desktop.
     virtual void SetWallpaper(const WideString& imagePath) = 0;
+    // SetWallpaper without waiting for it: `done` runs on the calling thread once the wallpaper
+    // is shown (null) or has failed (the error SetWallpaper would throw). A core whose work is
+    // quick keeps this default, which finishes before it returns.
+    virtual void StartSetWallpaper(const WideString& imagePath,
+                                   std::function<void(std::exception_ptr)> done);
     virtual WideString Reserved() = 0;
     virtual bool IsSupportedImage(const WideString& path) = 0;
     virtual WideString GetSettingsFolder() const = 0;

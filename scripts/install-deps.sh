@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb x11-utils x11-apps xdotool imagemagick trayer
     gsettings-desktop-schemas libglib2.0-bin dbus dbus-x11
-    libjpeg-turbo-progs hyperfine desktop-file-utils
+    libjpeg-turbo-progs hyperfine desktop-file-utils hsetroot feh
     librsvg2-bin
     g++-mingw-w64-x86-64 wine wine64 googletest
     libxrandr-dev

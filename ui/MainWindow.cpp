@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -203,27 +204,35 @@ void MainWindow::ShowAboutWindow() {
 }
 
 void MainWindow::Undo() {
-    RunChange([this] { changer.Undo(); });
+    changer.Undo(ReportFailure());
 }
 
 void MainWindow::Redo() {
-    RunChange([this] { changer.Redo(); });
+    changer.Redo(ReportFailure());
 }
 
 void MainWindow::OneSecondPassed() {
-    RunChange([this] { controller.Tick(); });
+    controller.Tick(ReportFailure());
 }
 
-// Slots must not let an error reach the event loop, which would end the program.
-void MainWindow::RunChange(const std::function<void()>& change) {
+// A change finishes after its slot has returned, possibly after the window is gone.
+Completion MainWindow::ReportFailure() {
+    return [window = QPointer<MainWindow>(this)](std::exception_ptr error) {
+        if (error && window) {
+            window->ReportChangeFailure(error);
+        }
+    };
+}
+
+void MainWindow::ReportChangeFailure(std::exception_ptr error) {
     try {
-        change();
+        std::rethrow_exception(error);
     } catch (const CoreError&) {
         ShowChangeError();
-    } catch (const std::exception& error) {
+    } catch (const std::exception& failure) {
         ShowTrayMessage(
             ProductName(),
-            tr("An error has occurred during the image change: %1.").arg(ErrorReason(error)),
+            tr("An error has occurred during the image change: %1.").arg(ErrorReason(failure)),
             QSystemTrayIcon::Warning, kBalloonMilliseconds);
     }
 }

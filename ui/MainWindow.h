@@ -3,8 +3,9 @@
 #include <QMainWindow>
 #include <QString>
 #include <QSystemTrayIcon>
-#include <functional>
+#include <exception>
 
+#include "model/CommandInterface.h"
 #include "model/SubscriberInterface.h"
 
 class OptionsDialog;
@@ -63,7 +64,8 @@ private:
     void CreateCentralWidget();
     void StartTimer();
     QAction* CreateAction(const QString& iconName, const QString& text, const QString& objectName);
-    void RunChange(const std::function<void()>& change);
+    Completion ReportFailure();
+    void ReportChangeFailure(std::exception_ptr error);
     void ShowChangeError();
 
     QSystemTrayIcon* trayIcon = nullptr;

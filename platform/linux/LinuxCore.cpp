@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxCore.h"
 
+#include <QCoreApplication>
+
 #include <boost/filesystem/operations.hpp>
 
 #include <utility>
@@ -7,6 +9,7 @@
 #include "model/CoreError.h"
 #include "platform/ImageExtensions.h"
 #include "platform/NativeDesktop.h"
+#include "platform/linux/BackgroundChange.h"
 #include "platform/linux/DesktopBackendChooser.h"
 #include "platform/linux/DirectoryWalk.h"
 #include "platform/linux/NativePath.h"
@@ -34,10 +37,38 @@ void LinuxCore::FindImages(const WideString& folder, WallpaperList& list, bool w
 }
 
 void LinuxCore::SetWallpaper(const WideString& imagePath) {
-    const WideString bitmap = settingsFolder + kNativeSeparator + u"wallpaper.bmp";
-    const std::string bitmapPath = ToUtf8(bitmap);
-    WriteWallpaperBitmap(ToUtf8(imagePath), bitmapPath);
-    DesktopBackendChooser::Choose(session)->ShowWallpaper(bitmapPath);
+    const std::string bitmapPath = ToUtf8(settingsFolder + kNativeSeparator + u"wallpaper.bmp");
+    // Chosen first, for the size of a picture it draws itself; a session without any desktop
+    // still reports the conversion's errors first.
+    const std::unique_ptr<DesktopBackend> backend =
+        DesktopBackendChooser::NameFor(session) ? DesktopBackendChooser::Choose(session) : nullptr;
+    const std::optional<PictureSize> drawnSize =
+        backend ? backend->DrawnPictureSize() : std::nullopt;
+    const RgbImage drawn = WriteWallpaperBitmap(ToUtf8(imagePath), bitmapPath, drawnSize);
+    if (!backend) {
+        FailToShowWallpaper();
+    }
+    if (drawnSize) {
+        backend->ShowDrawnPicture(bitmapPath, drawn);
+    } else {
+        backend->ShowWallpaper(bitmapPath);
+    }
+}
+
+// Before the event loop exists (the change on start) the change runs to its end here.
+void LinuxCore::StartSetWallpaper(const WideString& imagePath,
+                                  std::function<void(std::exception_ptr)> done) {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application == nullptr) {
+        CoreInterface::StartSetWallpaper(imagePath, std::move(done));
+        return;
+    }
+    auto* background =
+        application->findChild<BackgroundChange*>(QString(), Qt::FindDirectChildrenOnly);
+    if (background == nullptr) {
+        background = new BackgroundChange(application);
+    }
+    background->Start([this, imagePath] { SetWallpaper(imagePath); }, std::move(done));
 }
 
 WideString LinuxCore::Reserved() {

@@ -5,8 +5,9 @@
 #include "platform/CoreInterface.h"
 #include "platform/linux/SessionEnvironment.h"
 
-// The platform core on Linux: Boost.Filesystem listings, DevIL conversion, and the desktop
-// backend that fits the session (DesktopBackendChooser).
+// The platform core on Linux: Boost.Filesystem listings, the conversion in a converter process
+// (WallpaperBitmap.h), and the desktop backend that fits the session (DesktopBackendChooser).
+// Once the application's event loop exists, changes run beside it (StartSetWallpaper).
 class LinuxCore final : public CoreInterface {
 public:
     // Throws a file-system error when the working directory cannot be determined.
@@ -16,6 +17,8 @@ public:
 
     void FindImages(const WideString& folder, WallpaperList& list, bool withSubfolders) override;
     void SetWallpaper(const WideString& imagePath) override;
+    void StartSetWallpaper(const WideString& imagePath,
+                           std::function<void(std::exception_ptr)> done) override;
     WideString Reserved() override;
     bool IsSupportedImage(const WideString& path) override;
     WideString GetSettingsFolder() const override;

@@ -3,6 +3,11 @@
 #include <cstdint>
 #include <vector>
 
+struct PictureSize {
+    int width = 0;
+    int height = 0;
+};
+
 // 8-bit RGB pixels, rows top to bottom, no padding between rows.
 struct RgbImage {
     int width = 0;

@@ -1,17 +1,20 @@
 #include "platform/linux/WallpaperBitmap.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <vector>
-
 #include <fcntl.h>
 #include <glib.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
 #include "model/CoreError.h"
-#include "platform/linux/DevilImage.h"
+#include "platform/linux/ImageConverterProcess.h"
+#include "platform/linux/ImageConverterProtocol.h"
 
 namespace {
+
+using namespace image_converter;
 
 // A unique, already created file next to the bitmap; removed unless it was renamed into place.
 class TemporaryFile final {
@@ -39,11 +42,18 @@ public:
 
     bool IsCreated() const { return !path.empty(); }
     const std::string& Path() const { return path; }
+    // The folder is flushed too: after a power loss the name must lead to the new file.
     bool RenameTo(const std::string& target) {
         if (std::rename(path.c_str(), target.c_str()) != 0) {
             return false;
         }
         path.clear();
+        const std::string folder = std::filesystem::path(target).parent_path().string();
+        const int descriptor = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+        if (descriptor >= 0) {
+            fsync(descriptor);
+            close(descriptor);
+        }
         return true;
     }
 
@@ -51,16 +61,41 @@ private:
     std::string path;
 };
 
+// A converter that crashed or ran out of its limits after decoding failed to save.
+[[noreturn]] void FailConversion(const ImageConverterProcess::Result& run) {
+    const bool decoded = !run.output.empty() && run.output.front() == kDecodedMarker;
+    const bool saveFailed = run.exited && run.exitCode == kCantSave;
+    throw CoreError(decoded || saveFailed ? "Can't save image" : "Can't load image");
+}
+
 }  // namespace
 
-void WriteWallpaperBitmap(const std::string& imagePath, const std::string& bitmapPath) {
-    DevilImage image;
-    if (!image.Load(imagePath)) {
-        throw CoreError("Can't load image");
-    }
+RgbImage WriteWallpaperBitmap(const std::string& imagePath, const std::string& bitmapPath,
+                              std::optional<PictureSize> drawnSize,
+                              const ImageConverterProcess& converter) {
     TemporaryFile temporary(bitmapPath);
-    if (!temporary.IsCreated() || !image.SaveBitmap(temporary.Path()) ||
-        !temporary.RenameTo(bitmapPath)) {
+    if (!temporary.IsCreated()) {
         throw CoreError("Can't save image");
     }
+    std::vector<std::string> arguments{imagePath, temporary.Path()};
+    if (drawnSize) {
+        arguments.push_back(std::to_string(drawnSize->width));
+        arguments.push_back(std::to_string(drawnSize->height));
+    }
+    const ImageConverterProcess::Result run = converter.Run(arguments);
+    RgbImage drawn;
+    if (drawnSize) {
+        drawn.width = drawnSize->width;
+        drawn.height = drawnSize->height;
+    }
+    const std::size_t expected = 1 + static_cast<std::size_t>(drawn.width) * drawn.height * 3;
+    if (!run.exited || run.exitCode != kConverted ||
+        run.output.size() != (drawnSize ? expected : 1)) {
+        FailConversion(run);
+    }
+    if (!temporary.RenameTo(bitmapPath)) {
+        throw CoreError("Can't save image");
+    }
+    drawn.pixels.assign(run.output.begin() + 1, run.output.end());
+    return drawn;
 }

@@ -7,7 +7,6 @@
 #include <bit>
 #include <cstdlib>
 
-#include "platform/linux/DevilImage.h"
 #include "platform/linux/RgbImage.h"
 #include "platform/linux/X11ErrorTrap.h"
 #include "platform/linux/X11PixelFormat.h"
@@ -78,18 +77,24 @@ XImage* CreatePixels(Display* display, Visual* visual, int depth, const RgbImage
     return image;
 }
 
-RgbImage LoadBitmap(const std::string& bitmapPath) {
-    DevilImage bitmap;
-    if (!bitmap.Load(bitmapPath)) {
-        FailToShowWallpaper();
-    }
-    return bitmap.ToRgb();
-}
-
 }  // namespace
 
-void X11RootWindowBackend::ShowWallpaper(const std::string& bitmapPath) {
-    const RgbImage picture = LoadBitmap(bitmapPath);
+std::optional<PictureSize> X11RootWindowBackend::DrawnPictureSize() {
+    X11ErrorTrap errors;
+    const X11Connection display(XOpenDisplay(nullptr));
+    if (!display) {
+        return std::nullopt;
+    }
+    const int screen = DefaultScreen(display.get());
+    return PictureSize{DisplayWidth(display.get(), screen), DisplayHeight(display.get(), screen)};
+}
+
+// Reached only when the display could not even say its size.
+void X11RootWindowBackend::ShowWallpaper(const std::string&) {
+    FailToShowWallpaper();
+}
+
+void X11RootWindowBackend::ShowDrawnPicture(const std::string&, const RgbImage& picture) {
     if (picture.pixels.empty()) {
         FailToShowWallpaper();
     }
@@ -114,12 +119,15 @@ void X11RootWindowBackend::ShowWallpaper(const std::string& bitmapPath) {
     }
     const int width = DisplayWidth(d, screen);
     const int height = DisplayHeight(d, screen);
-    const RgbImage scaled = ScaleToFill(picture, width, height);
+    // The screen may have been resized since it was asked for its size.
+    const bool fits = picture.width == width && picture.height == height;
+    const RgbImage scaled = fits ? RgbImage() : ScaleToFill(picture, width, height);
+    const RgbImage& drawn = fits ? picture : scaled;
 
     // Resource ids are reused: free the old pixmap before creating anything of ours.
     FreePreviousPixmap(d, root, errors);
 
-    XImage* const pixels = CreatePixels(d, visual, depth, scaled);
+    XImage* const pixels = CreatePixels(d, visual, depth, drawn);
     if (pixels == nullptr) {
         FailToShowWallpaper();
     }

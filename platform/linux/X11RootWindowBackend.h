@@ -8,5 +8,9 @@
 class X11RootWindowBackend final : public DesktopBackend {
 public:
     const char* Name() const override { return "X11 root window"; }
+    // Reads the bitmap back; the core hands over the drawn picture instead (below).
     void ShowWallpaper(const std::string& bitmapPath) override;
+    // The default screen's size.
+    std::optional<PictureSize> DrawnPictureSize() override;
+    void ShowDrawnPicture(const std::string& bitmapPath, const RgbImage& picture) override;
 };

@@ -74,6 +74,31 @@ void FakeCore::SetWallpaper(const WideString& imagePath) {
     installed.push_back(imagePath);
 }
 
+void FakeCore::StartSetWallpaper(const WideString& imagePath,
+                                 std::function<void(std::exception_ptr)> done) {
+    if (!finishLater) {
+        CoreInterface::StartSetWallpaper(imagePath, std::move(done));
+        return;
+    }
+    inFlight.push_back([this, imagePath, done = std::move(done)] {
+        CoreInterface::StartSetWallpaper(imagePath, done);
+    });
+}
+
+void FakeCore::FinishChangesLater() {
+    finishLater = true;
+}
+
+bool FakeCore::FinishChange() {
+    if (inFlight.empty()) {
+        return false;
+    }
+    const std::function<void()> finish = std::move(inFlight.front());
+    inFlight.pop_front();
+    finish();
+    return true;
+}
+
 bool FakeCore::IsSupportedImage(const WideString& path) {
     return HasSupportedExtension(path, SupportedExtensions());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -30,11 +32,20 @@ public:
     // The next SetWallpaper throws CoreError with this message, whatever the path.
     void FailNextSetWallpaper(const std::string& message);
 
+    // From now on StartSetWallpaper finishes only when the test calls FinishChange, as a real
+    // core does once its converter process has ended.
+    void FinishChangesLater();
+    // Finishes the oldest change in flight; false when none is.
+    bool FinishChange();
+    std::size_t ChangesInFlight() const { return inFlight.size(); }
+
     const std::vector<WideString>& Installed() const { return installed; }
     const std::vector<WideString>& ListedFolders() const { return listed; }
 
     void FindImages(const WideString& folder, WallpaperList& list, bool withSubfolders) override;
     void SetWallpaper(const WideString& imagePath) override;
+    void StartSetWallpaper(const WideString& imagePath,
+                           std::function<void(std::exception_ptr)> done) override;
     WideString Reserved() override { return {}; }
     bool IsSupportedImage(const WideString& path) override;
     WideString GetSettingsFolder() const override { return settingsFolder; }
@@ -49,4 +60,6 @@ private:
     std::vector<WideString> installed;
     std::vector<WideString> listed;
     WideString settingsFolder;
+    bool finishLater = false;
+    std::deque<std::function<void()>> inFlight;
 };

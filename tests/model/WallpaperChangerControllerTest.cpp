@@ -5,6 +5,7 @@
 #include <functional>
 #include <iostream>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "model/ApplicationSettings.h"
@@ -46,7 +47,7 @@ protected:
         std::vector<int> changing;
         for (int tick = 1; tick <= count; ++tick) {
             const std::size_t before = core.Installed().size();
-            controller.Tick();
+            controller.Tick(nullptr);
             if (core.Installed().size() != before) {
                 changing.push_back(tick);
             }
@@ -135,9 +136,22 @@ TEST_F(WallpaperChangerControllerTest, FailedTimedChangeWaitsAFullPeriod) {
     settings.SetTimerChange(true);
     settings.SetChangeInterval(2);
     WallpaperChangerController controller(changer, settings);
-    controller.Tick();
-    controller.Tick();
-    EXPECT_THROW(controller.Tick(), CoreError);
+    std::vector<std::string> errors;
+    const Completion record = [&errors](std::exception_ptr error) {
+        if (!error) {
+            return;
+        }
+        try {
+            std::rethrow_exception(error);
+        } catch (const CoreError& coreError) {
+            errors.push_back(coreError.what());
+        }
+    };
+    controller.Tick(record);
+    controller.Tick(record);
+    EXPECT_TRUE(errors.empty());
+    controller.Tick(record);
+    EXPECT_EQ(errors, std::vector<std::string>{"Wallpaper list is empty"});
     AddPictures();
     EXPECT_EQ(TicksThatChange(controller, 3), (std::vector<int>{3}));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "model/CoreError.h"
@@ -186,6 +187,69 @@ TEST_F(WallpaperChangerTest, NewChangesUseTheCurrentAlgorithm) {
     }
     EXPECT_EQ(core.Installed(), (Paths{kR, kQ, kP}));
     EXPECT_EQ(sources.GetWallpaperList().size(), 3u);
+}
+
+// What a run of requests leaves behind, to compare a queued run with one-by-one.
+struct RunOutcome {
+    std::vector<WideString> installed;
+    std::vector<std::string> errors;
+    WideString current;
+    std::size_t notifications = 0;
+    bool operator==(const RunOutcome&) const = default;
+};
+
+RunOutcome RunRequests(bool finishLater) {
+    FakeCore& core = FakeCore::Instance();
+    core.Reset();
+    GetAlgorithmManager().SetCurrentAlgorithm(u"Normal");
+    core.AddFolder(u"/pics", {{kP, kQ, kR, kP + u"2"}, {}});
+    core.MakeUnreadable(kR);
+    SourceManager sources;
+    sources.AddFolderSource(u"/pics", false);
+    WallpaperChanger changer(sources);
+    RecordingSubscriber subscriber;
+    changer.Attach(&subscriber);
+    if (finishLater) {
+        core.FinishChangesLater();
+    }
+    RunOutcome outcome;
+    const Completion record = [&outcome](std::exception_ptr error) {
+        outcome.errors.push_back("done");
+        try {
+            if (error) {
+                std::rethrow_exception(error);
+            }
+        } catch (const std::exception& failure) {
+            outcome.errors.back() = failure.what();
+        }
+    };
+    // Two new changes, an undo, a failing change (R), a redo, two undos and two redos.
+    changer.ChangeWallpaper(record);
+    changer.ChangeWallpaper(record);
+    changer.Undo(record);
+    changer.ChangeWallpaper(record);
+    changer.Redo(record);
+    changer.Undo(record);
+    changer.Undo(record);
+    changer.Redo(record);
+    changer.Redo(record);
+    if (finishLater) {
+        EXPECT_EQ(core.ChangesInFlight(), 1u);  // the rest wait for it
+        while (core.FinishChange()) {
+        }
+    }
+    outcome.installed = core.Installed();
+    outcome.current = changer.GetCurrentWallpaper();
+    outcome.notifications = subscriber.Count();
+    return outcome;
+}
+
+TEST(WallpaperChangerQueueTest, RequestsMadeDuringAChangeEndAsIfRunOneByOne) {
+    const RunOutcome oneByOne = RunRequests(false);
+    ASSERT_EQ(oneByOne.errors.size(), 9u);
+    EXPECT_EQ(oneByOne.errors[3], "Can't load image");
+    EXPECT_EQ(RunRequests(true), oneByOne);
+    FakeCore::Instance().Reset();
 }
 
 }  // namespace

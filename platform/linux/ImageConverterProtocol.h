@@ -1,0 +1,29 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+
+// What the program and its converter process (vornk-image-converter) agree on. The converter
+// is started for every change as
+//   vornk-image-converter IMAGE BITMAP [WIDTH HEIGHT]
+// writes IMAGE as a BMP file at BITMAP and, when a size is given, writes the picture scaled to
+// fill that size to its standard output as raw 8-bit RGB rows after the marker byte.
+namespace image_converter {
+
+inline constexpr char kProgramName[] = "vornk-image-converter";
+
+inline constexpr int kConverted = 0;
+inline constexpr int kUsage = 2;
+inline constexpr int kCantLoad = 3;
+inline constexpr int kCantSave = 4;
+
+// Written to standard output once the image is decoded: a crash after it is a failed save.
+inline constexpr char kDecodedMarker = 'D';
+
+// A 100-megapixel JPEG (12000x8400) converts within 650 MB of address space here; 2 GB leaves
+// room for the other decoders and still stops a damaged file that asks for gigabytes.
+inline constexpr std::size_t kMemoryLimitBytes = std::size_t(2) << 30;
+// The same photo takes 3 to 8 s here on a busy machine; a hung decoder is ended after this.
+inline constexpr std::chrono::seconds kTimeLimit{30};
+
+}  // namespace image_converter
