@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QSystemTrayIcon>
+#include <chrono>
 #include <exception>
 
 #include "model/CommandInterface.h"
@@ -12,6 +15,7 @@ class OptionsDialog;
 class QAction;
 class QCloseEvent;
 class QMenu;
+class QMessageBox;
 class QTimer;
 class QToolBar;
 class SourceListUI;
@@ -19,7 +23,8 @@ class WallpaperChanger;
 class WallpaperChangerController;
 
 // The program's window and its tray icon. It owns the one-second tick that drives timed changes
-// and reports failed changes as a balloon at the tray icon.
+// and reports failed changes as a balloon at the tray icon, or as a desktop notification when
+// there is no tray.
 class MainWindow : public QMainWindow, public SubscriberInterface {
     Q_OBJECT
 
@@ -33,9 +38,13 @@ public:
 
     void Update(PublisherInterface* publisher) override;
 
-    // Shown on a first run; on later starts only the tray icon, unless the session has no
-    // notification area to reach the program through.
-    void ShowAtStart(bool firstRun);
+    // At logon the program often starts before the panel that hosts its icon. Panels of a loaded
+    // machine come up within a few seconds of the session; ten leave a margin.
+    static constexpr std::chrono::milliseconds kTrayHostWait{10000};
+
+    // Shown on a first run; on later starts only the tray icon, unless no notification area
+    // appears within `trayHostWait` to reach the program through.
+    void ShowAtStart(bool firstRun, std::chrono::milliseconds trayHostWait = kTrayHostWait);
 
 public Q_SLOTS:
     void ShowSelf();
@@ -67,6 +76,8 @@ private:
     Completion ReportFailure();
     void ReportChangeFailure(std::exception_ptr error);
     void ShowChangeError();
+    void ShowWindowMessage(const QString& title, const QString& text);
+    void ShowUnlessTrayHostAppears(QDeadlineTimer deadline);
 
     QSystemTrayIcon* trayIcon = nullptr;
     QMenu* trayIconMenu = nullptr;
@@ -85,4 +96,5 @@ private:
     OptionsDialog& optionsDialog;
     WallpaperChangerController& controller;
     QTimer* timer = nullptr;
+    QPointer<QMessageBox> windowMessage;
 };

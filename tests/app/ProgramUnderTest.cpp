@@ -68,6 +68,10 @@ QByteArray ProgramUnderTest::ReadSettingsFile(const QString& name) const {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+void ProgramUnderTest::SetEnvironment(const QString& name, const QString& value) {
+    extraEnvironment.insert(name, value);
+}
+
 QProcess& ProgramUnderTest::Start() {
     return StartCommand(ProgramPath(), {});
 }
@@ -81,6 +85,7 @@ QProcess& ProgramUnderTest::StartCommand(const QString& command, const QStringLi
     environment.insert(QStringLiteral("DISPLAY"), display);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+    environment.insert(extraEnvironment);
 
     auto copy = std::make_unique<QProcess>();
     copy->setProcessEnvironment(environment);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -25,6 +26,8 @@ public:
     void WriteSettingsFile(const QString& name, const QByteArray& content) const;
     QByteArray ReadSettingsFile(const QString& name) const;
 
+    // For the copies started from now on.
+    void SetEnvironment(const QString& name, const QString& value);
     // Starts a copy; several copies may run against the same folders.
     QProcess& Start();
     // Starts a command that ends by executing a copy of the program.
@@ -42,6 +45,7 @@ public:
 private:
     QTemporaryDir home;
     QString display;
+    QProcessEnvironment extraEnvironment;
     std::vector<std::unique_ptr<QProcess>> copies;
 };
 
