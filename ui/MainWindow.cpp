@@ -251,6 +251,10 @@ void MainWindow::ReportChangeFailure(std::exception_ptr error) {
     } catch (const CoreError&) {
         ShowChangeError();
     } catch (const std::exception& failure) {
+        if (SaveFailureReport::IsSaveFailure(failure)) {
+            ReportSaveFailure(failure);
+            return;
+        }
         ShowTrayMessage(
             ProductName(),
             tr("An error has occurred during the image change: %1.").arg(ErrorReason(failure)),

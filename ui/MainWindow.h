@@ -10,6 +10,7 @@
 
 #include "model/CommandInterface.h"
 #include "model/SubscriberInterface.h"
+#include "ui/SaveFailureReport.h"
 
 class OptionsDialog;
 class QAction;
@@ -45,6 +46,9 @@ public:
     // Shown on a first run; on later starts only the tray icon, unless no notification area
     // appears within `trayHostWait` to reach the program through.
     void ShowAtStart(bool firstRun, std::chrono::milliseconds trayHostWait = kTrayHostWait);
+
+    // Once per kind of failure, in a box that does not stop the program.
+    void ReportSaveFailure(const std::exception& error) { saveFailures.Report(error); }
 
 public Q_SLOTS:
     void ShowSelf();
@@ -97,4 +101,5 @@ private:
     WallpaperChangerController& controller;
     QTimer* timer = nullptr;
     QPointer<QMessageBox> windowMessage;
+    SaveFailureReport saveFailures{this};
 };

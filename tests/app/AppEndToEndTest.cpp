@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QColor>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -149,6 +150,35 @@ TEST(AppEndToEndTest, FirstStartThatCannotSaveItsSettingsRunsAndSaysSo) {
     EXPECT_EQ(program.Windows(copy, true).size(), 2);
     EXPECT_EQ(copy.state(), QProcess::Running) << program.StandardError(0).toStdString();
     EXPECT_TRUE(program.ReadSettingsFile(QStringLiteral("settings.info")).isEmpty());
+}
+
+// Every timed change saves the current wallpaper; a file that cannot be replaced is told once,
+// not at every change, and a closed message stays closed.
+TEST(AppEndToEndTest, LaterSaveFailureIsToldOncePerKind) {
+    ProgramUnderTest program;
+    const auto images = MakeColourFolder(program.ConfigHome() + QStringLiteral("/../pictures"));
+    program.WriteSettingsFile(QStringLiteral("settings.info"), SettingsInfo(false, true, 2));
+    program.WriteSettingsFile(QStringLiteral("sources.info"),
+                              SourcesInfoWithFolder(QFileInfo(images[0].first).absolutePath()));
+    // A folder in the file's place cannot be replaced, not even by root.
+    QDir().mkpath(program.SettingsFile(QStringLiteral("current_wallpaper.txt/inside")));
+    QProcess& copy = program.Start();
+
+    QStringList windows;
+    ASSERT_TRUE(WaitFor([&] { return (windows = program.Windows(copy, true)).size() == 1; }));
+    program.RequestClose(windows[0]);
+    ASSERT_TRUE(WaitFor([&] { return program.Windows(copy, true).isEmpty(); }));
+    const QString wallpaper = program.SettingsFile(QStringLiteral("wallpaper.bmp"));
+    const QDateTime firstChange = QFileInfo(wallpaper).lastModified();
+    ASSERT_TRUE(WaitFor([&] { return QFileInfo(wallpaper).lastModified() != firstChange; }));
+    QThread::msleep(1000);
+
+    EXPECT_TRUE(program.Windows(copy, true).isEmpty());
+    EXPECT_EQ(copy.state(), QProcess::Running);
+    EXPECT_TRUE(
+        QFileInfo::exists(program.SettingsFile(QStringLiteral("current_wallpaper.txt/inside"))));
+    EXPECT_EQ(program.ReadSettingsFile(QStringLiteral("settings.info")),
+              SettingsInfo(false, true, 2));
 }
 
 TEST(AppEndToEndTest, LaterStartStaysInTheTrayAndKeepsLogonStartAsTheUserSetIt) {
