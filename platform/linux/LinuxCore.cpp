@@ -29,7 +29,7 @@ void LinuxCore::FindImages(const WideString& folder, WallpaperList& list, bool w
     }
     // Pre-order in listing order; links to folders are not entered (DirectoryWalk.h).
     WalkDirectory(root.string(), withSubfolders, [&](const std::string& candidate) {
-        WideString file = FromUtf8(candidate);
+        WideString file = FromNativeBytes(candidate);
         if (IsSupportedImage(file)) {
             list.push_back(WallpaperEntry{folder, std::move(file)});
         }
@@ -37,14 +37,15 @@ void LinuxCore::FindImages(const WideString& folder, WallpaperList& list, bool w
 }
 
 void LinuxCore::SetWallpaper(const WideString& imagePath) {
-    const std::string bitmapPath = ToUtf8(settingsFolder + kNativeSeparator + u"wallpaper.bmp");
+    const std::string bitmapPath =
+        ToNativeBytes(settingsFolder + kNativeSeparator + u"wallpaper.bmp");
     // Chosen first, for the size of a picture it draws itself; a session without any desktop
     // still reports the conversion's errors first.
     const std::unique_ptr<DesktopBackend> backend =
         DesktopBackendChooser::NameFor(session) ? DesktopBackendChooser::Choose(session) : nullptr;
     const std::optional<PictureSize> drawnSize =
         backend ? backend->DrawnPictureSize() : std::nullopt;
-    const RgbImage drawn = WriteWallpaperBitmap(ToUtf8(imagePath), bitmapPath, drawnSize);
+    const RgbImage drawn = WriteWallpaperBitmap(ToNativeBytes(imagePath), bitmapPath, drawnSize);
     if (!backend) {
         FailToShowWallpaper();
     }

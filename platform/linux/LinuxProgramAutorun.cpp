@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "platform/NativeDesktop.h"
+#include "platform/linux/NativePath.h"
 
 namespace fs = std::filesystem;
 
@@ -279,7 +280,7 @@ std::optional<fs::path> LinuxProgramAutorun::EntryPath() const {
     if (!configFolder) {
         return std::nullopt;
     }
-    return fs::path(ToUtf8(*configFolder)) / "autostart" / (ToUtf8(valueName) + ".desktop");
+    return fs::path(ToNativeBytes(*configFolder)) / "autostart" / (ToUtf8(valueName) + ".desktop");
 }
 
 std::string LinuxProgramAutorun::EntryText() const {

@@ -13,6 +13,7 @@
 #include <QThread>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "tests/app/ProgramUnderTest.h"
@@ -210,6 +211,43 @@ TEST(AppEndToEndTest, ChangeOnStartShowsTheImageAfterTheSavedOne) {
     }));
     EXPECT_TRUE(Near(RootWindowPixel(program, 300, 300), images[1].second));
     EXPECT_TRUE(QFile::exists(program.SettingsFile(QStringLiteral("wallpaper.bmp"))));
+}
+
+// Names in an old archive's Latin-1: the folder is listed, kept in the source list exactly and its
+// image shown, at this start and the next; "current_wallpaper.txt" stays UTF-8 text.
+TEST(AppEndToEndTest, NamesThatAreNotUtf8AreListedShownAndKept) {
+    ProgramUnderTest program;
+    const std::string folder =
+        (program.ConfigHome() + QStringLiteral("/../")).toStdString() + "\xC4pfel";
+    // Qt names files in UTF-8 only: it neither writes into this folder nor removes it.
+    std::filesystem::create_directories(folder);
+    const std::unique_ptr<const std::string, void (*)(const std::string*)> removal(
+        &folder, [](const std::string* path) { std::filesystem::remove_all(*path); });
+    QImage image(64, 48, QImage::Format_RGB32);
+    const QColor red(220, 30, 30);
+    image.fill(red);
+    const QString saved = program.ConfigHome() + QStringLiteral("/../red.png");
+    ASSERT_TRUE(image.save(saved));
+    std::filesystem::rename(saved.toStdString(), folder + "/r\xF6t.png");
+    const QByteArray sources = "sources\n{\n    module\n    {\n        path " +
+                               QByteArray::fromStdString(folder) + "\n        type 0\n    }\n}\n";
+    program.WriteSettingsFile(QStringLiteral("sources.info"), sources);
+    program.WriteSettingsFile(QStringLiteral("settings.info"), SettingsInfo(true, false, 1800));
+
+    for (int start = 0; start < 2; ++start) {
+        QFile::remove(program.SettingsFile(QStringLiteral("wallpaper.bmp")));
+        QProcess& copy = program.Start();
+        ASSERT_TRUE(WaitFor(
+            [&] { return QFile::exists(program.SettingsFile(QStringLiteral("wallpaper.bmp"))); }));
+        ASSERT_TRUE(WaitFor([&] { return Near(RootWindowPixel(program, 300, 300), red); }))
+            << start;
+        EXPECT_TRUE(
+            QString::fromUtf8(program.ReadSettingsFile(QStringLiteral("current_wallpaper.txt")))
+                .endsWith(QStringLiteral("/r?t.png")));
+        EXPECT_EQ(program.ReadSettingsFile(QStringLiteral("sources.info")), sources);
+        copy.kill();
+        copy.waitForFinished(5000);
+    }
 }
 
 TEST(AppEndToEndTest, TimedChangeComesAfterIntervalPlusOneSeconds) {
