@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/linux/DesktopBackend.h"
@@ -8,17 +9,26 @@
 // command-line client hands the wallpaper to the running desktop.
 class PcmanfmBackend final : public DesktopBackend {
 public:
-    // `mode` is the file manager's --wallpaper-mode name.
-    PcmanfmBackend(std::string name, std::string program, std::string mode);
+    // `mode` is the file manager's --wallpaper-mode name. A backend that `fillsItself` hands
+    // the file manager a picture already filled to the screen, for a file manager that has no
+    // mode that fills the screen keeping the aspect ratio.
+    PcmanfmBackend(std::string name, std::string program, std::string mode,
+                   bool fillsItself = false);
 
     static PcmanfmBackend ForLxqt();
     static PcmanfmBackend ForLxde();
 
     const char* Name() const override { return name.c_str(); }
     void ShowWallpaper(const std::string& bitmapPath) override;
+    std::optional<PictureSize> DrawnPictureSize() override;
+    void ShowDrawnPicture(const std::string& bitmapPath, const RgbImage& picture) override;
+
+    // Beside "wallpaper.bmp", the picture at the screen's size; replaced at each change.
+    static constexpr char kScreenPictureName[] = "wallpaper-screen.bmp";
 
 private:
     std::string name;
     std::string program;
     std::string mode;
+    bool fillsItself;
 };
