@@ -174,7 +174,10 @@ void MainWindow::ShowUnlessTrayHostAppears(QDeadlineTimer deadline) {
         const bool trayHostFound = HasNotificationArea();
         if (trayHostFound || deadline.hasExpired()) {
             poll->deleteLater();
-            setVisible(!trayHostFound);
+        }
+        // A window the user has called up meanwhile stays.
+        if (!trayHostFound && deadline.hasExpired()) {
+            show();
         }
     });
     poll->start();

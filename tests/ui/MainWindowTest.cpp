@@ -195,6 +195,14 @@ TEST_F(MainWindowTest, ShownAtStartOnFirstRunOrWhenNoNotificationAreaAppearsInTi
         QTest::qWait(2 * kWait.count());
         EXPECT_EQ(window.isVisible(), shownAfter) << firstRun << areaAtStart << areaLater;
     }
+    // A window called up during the wait stays when a tray host appears.
+    window.hide();
+    window.notificationArea = false;
+    window.ShowAtStart(false, kWait);
+    window.ShowSelf();
+    window.notificationArea = true;
+    QTest::qWait(2 * kWait.count());
+    EXPECT_TRUE(window.isVisible());
 }
 
 TEST_F(MainWindowTest, FailedChangeShowsTheFixedWarningBalloon) {
