@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include <QApplication>
+#include <exception>
 
 #include "app/FirstRun.h"
 #include "app/RemoteControl.h"
@@ -16,14 +17,32 @@
 #include "ui/OptionsDialog.h"
 #include "ui/SourceListUI.h"
 
+namespace {
+
+// The program runs on with its settings in memory only.
+void ReportSaveFailure(MainWindow& window, const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+        window.ReportSaveFailure(error);
+    }
+}
+
+}  // namespace
+
 int RunApplication(int& argc, char** argv, std::optional<RemoteRequest> startRequest) {
     SourceManager sourceManager;
     WallpaperChanger changer(sourceManager);
     XmlMemento memento(sourceManager, changer, GetApplicationSettings());
 
     const bool firstRun = IsFirstRun();
+    std::exception_ptr firstSaveFailure;
     if (firstRun) {
-        ApplyFirstRunDefaults(GetApplicationSettings());
+        try {
+            ApplyFirstRunDefaults(GetApplicationSettings());
+        } catch (const std::exception&) {
+            firstSaveFailure = std::current_exception();
+        }
     }
     memento.Load();
 
@@ -36,6 +55,9 @@ int RunApplication(int& argc, char** argv, std::optional<RemoteRequest> startReq
                                 GetAlgorithmManager());
     MainWindow mainWindow(sourceListUI, optionsDialog, changer, controller);
     mainWindow.ShowAtStart(firstRun);
+    if (firstSaveFailure) {
+        ReportSaveFailure(mainWindow, firstSaveFailure);
+    }
     RemoteControl remoteControl(mainWindow, changer, memento.LoadedWallpaper());
     if (startRequest) {
         remoteControl.Accept(*startRequest);

@@ -1,7 +1,9 @@
 #include "app/FirstRun.h"
 
 #include <cstdint>
+#include <exception>
 #include <filesystem>
+#include <functional>
 
 #include "model/ApplicationSettings.h"
 #include "model/ProductInfo.h"
@@ -26,8 +28,20 @@ bool IsFirstRun() {
 }
 
 void ApplyFirstRunDefaults(ApplicationSettings& settings) {
-    settings.SetTimerChange(true);
-    settings.SetChangeInterval(kFirstRunInterval);
-    settings.SetOnloadChange(false);
-    GetProgramAutorun(Widen(product::kName)).SetEnabled(true);
+    // A settings file that cannot be saved must not leave the other defaults unapplied.
+    std::exception_ptr firstFailure;
+    const auto apply = [&firstFailure](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const std::exception&) {
+            firstFailure = firstFailure ? firstFailure : std::current_exception();
+        }
+    };
+    apply([&] { settings.SetTimerChange(true); });
+    apply([&] { settings.SetChangeInterval(kFirstRunInterval); });
+    apply([&] { settings.SetOnloadChange(false); });
+    apply([] { GetProgramAutorun(Widen(product::kName)).SetEnabled(true); });
+    if (firstFailure) {
+        std::rethrow_exception(firstFailure);
+    }
 }

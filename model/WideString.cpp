@@ -1,6 +1,7 @@
 #include "model/WideString.h"
 
 #include <cstddef>
+#include <optional>
 
 namespace {
 
@@ -66,6 +67,100 @@ bool IsValidScalar(char32_t codePoint, int continuationCount) {
     return !overlong && !surrogate && codePoint <= 0x10FFFF;
 }
 
+// The lone surrogates that stand for the bytes 0x80..0xFF which are not part of valid UTF-8.
+constexpr char32_t kEscapedByteBase = 0xDC00;
+bool IsEscapedByte(char32_t unit) {
+    return unit >= kEscapedByteBase + 0x80 && unit <= kEscapedByteBase + 0xFF;
+}
+
+std::string EncodeUtf8(const WideString& text, bool unescapeBytes) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char32_t unit = text[i];
+        if (IsHighSurrogate(unit)) {
+            if (i + 1 == text.size()) {
+                break;
+            }
+            const char32_t low = text[i + 1];
+            if (IsLowSurrogate(low)) {
+                AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                ++i;
+            } else {
+                out += kReplacement;
+            }
+        } else if (unescapeBytes && IsEscapedByte(unit)) {
+            out += static_cast<char>(unit - kEscapedByteBase);
+        } else if (IsLowSurrogate(unit)) {
+            out += kReplacement;
+        } else {
+            AppendUtf8(out, unit);
+        }
+    }
+    return out;
+}
+
+// One UTF-8 sequence: its code point unless it is malformed, where the next one starts (where the
+// lossy decoding resumes after a malformed one), and whether the end of the text cut it off.
+struct Sequence {
+    std::optional<char32_t> codePoint;
+    std::size_t next = 0;
+    bool cutOff = false;
+};
+
+Sequence DecodeSequence(const std::string& text, std::size_t i) {
+    const int count = ContinuationCount(static_cast<unsigned char>(text[i]));
+    Sequence sequence{std::nullopt, i + 1, false};
+    if (count < 0) {
+        return sequence;
+    }
+    char32_t codePoint = static_cast<unsigned char>(text[i]) & (0x3F >> count);
+    for (int k = 0; k < count; ++k, ++sequence.next) {
+        if (sequence.next == text.size()) {
+            sequence.cutOff = true;
+            return sequence;
+        }
+        const auto byte = static_cast<unsigned char>(text[sequence.next]);
+        if (!IsContinuationByte(byte)) {
+            return sequence;
+        }
+        codePoint = (codePoint << 6) | (byte & 0x3F);
+    }
+    if (IsValidScalar(codePoint, count)) {
+        sequence.codePoint = codePoint;
+    }
+    return sequence;
+}
+
+WideString DecodeUtf8(const std::string& text, bool escapeBytes) {
+    WideString out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            out += static_cast<char16_t>(lead);
+            ++i;
+            continue;
+        }
+        const Sequence sequence = DecodeSequence(text, i);
+        if (sequence.codePoint) {
+            AppendUtf16(out, *sequence.codePoint);
+            i = sequence.next;
+        } else if (escapeBytes) {
+            // Byte by byte, so that every byte of a broken sequence comes back unchanged.
+            out += static_cast<char16_t>(kEscapedByteBase + lead);
+            ++i;
+        } else if (sequence.cutOff) {
+            return out;  // cut off by the end of the string: dropped
+        } else {
+            out += kReplacement;
+            i = sequence.next;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 WideString JoinPath(const WideString& folder, const WideString& name) {
@@ -89,67 +184,17 @@ WideString Widen(const std::string& text) {
 }
 
 std::string ToUtf8(const WideString& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char32_t unit = text[i];
-        if (IsHighSurrogate(unit)) {
-            if (i + 1 == text.size()) {
-                break;
-            }
-            const char32_t low = text[i + 1];
-            if (IsLowSurrogate(low)) {
-                AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-                ++i;
-            } else {
-                out += kReplacement;
-            }
-        } else if (IsLowSurrogate(unit)) {
-            out += kReplacement;
-        } else {
-            AppendUtf8(out, unit);
-        }
-    }
-    return out;
+    return EncodeUtf8(text, false);
 }
 
 WideString FromUtf8(const std::string& text) {
-    WideString out;
-    out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            out += static_cast<char16_t>(lead);
-            ++i;
-            continue;
-        }
-        const int count = ContinuationCount(lead);
-        if (count < 0) {
-            out += kReplacement;
-            ++i;
-            continue;
-        }
-        char32_t codePoint = lead & (0x3F >> count);
-        std::size_t next = i + 1;
-        bool broken = false;
-        for (int k = 0; k < count; ++k, ++next) {
-            if (next == text.size()) {
-                return out;  // cut off by the end of the string: dropped
-            }
-            const auto byte = static_cast<unsigned char>(text[next]);
-            if (!IsContinuationByte(byte)) {
-                broken = true;
-                break;
-            }
-            codePoint = (codePoint << 6) | (byte & 0x3F);
-        }
-        if (broken || !IsValidScalar(codePoint, count)) {
-            out += kReplacement;
-        } else {
-            AppendUtf16(out, codePoint);
-        }
-        i = next;
-    }
-    return out;
+    return DecodeUtf8(text, false);
+}
+
+std::string ToUtf8Escaped(const WideString& text) {
+    return EncodeUtf8(text, true);
+}
+
+WideString FromUtf8Escaped(const std::string& text) {
+    return DecodeUtf8(text, true);
 }

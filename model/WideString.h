@@ -21,3 +21,10 @@ std::string ToUtf8(const WideString& text);
 
 // Malformed, overlong and non-initial bytes become '?', a sequence cut off by the end is dropped.
 WideString FromUtf8(const std::string& text);
+
+// Lossless between any bytes and UTF-16, for file names, which Linux keeps as bytes: a byte that
+// is not part of valid UTF-8 becomes the lone surrogate U+DC80..U+DCFF and turns back into that
+// byte (the "surrogateescape" scheme of Python). Other unpaired surrogates, which stand for no
+// byte, become '?'.
+std::string ToUtf8Escaped(const WideString& text);
+WideString FromUtf8Escaped(const std::string& text);

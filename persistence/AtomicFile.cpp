@@ -9,6 +9,8 @@
 #include <boost/filesystem/operations.hpp>
 #include <boost/system/error_code.hpp>
 
+#include "platform/DiskSync.h"
+
 namespace fs = boost::filesystem;
 
 namespace {
@@ -72,6 +74,20 @@ void WriteWholeFile(const fs::path& path, const std::string& content) {
     }
 }
 
+// Before the rename: otherwise a power loss can leave the new name on an empty file.
+void SyncWholeFile(const fs::path& path) {
+    const std::error_code error = SyncToDisk(path);
+    if (error) {
+        throw fs::filesystem_error(
+            "Can't flush file", path,
+            boost::system::error_code(error.value(), boost::system::generic_category()));
+    }
+}
+
+fs::path FolderOf(const fs::path& file) {
+    return file.has_parent_path() ? file.parent_path() : fs::path(".");
+}
+
 }  // namespace
 
 void ReplaceFileAtomically(const fs::path& target, const std::string& content) {
@@ -79,18 +95,22 @@ void ReplaceFileAtomically(const fs::path& target, const std::string& content) {
     const fs::path temporary = TemporaryPathFor(file);
     try {
         WriteWholeFile(temporary, content);
+        SyncWholeFile(temporary);
         fs::rename(temporary, file);
     } catch (...) {
         boost::system::error_code ignored;
         fs::remove(temporary, ignored);
         throw;
     }
+    // Makes the rename itself survive a power loss. Not an error when it fails: the new content
+    // is in place already, and some file systems cannot flush a folder.
+    SyncToDisk(FolderOf(file));
 }
 
 void RemoveInterruptedReplacements(const fs::path& target) {
     const fs::path file = FileBehindLinks(target);
     const std::string fileName = file.filename().string();
-    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    const fs::path folder = FolderOf(file);
     boost::system::error_code ignored;
     for (fs::directory_iterator entry(folder, ignored), end; entry != end;
          entry.increment(ignored)) {

@@ -6,6 +6,6 @@ boost::filesystem::path ToFilePath(const WideString& path) {
     if constexpr (sizeof(boost::filesystem::path::value_type) == sizeof(char16_t)) {
         return boost::filesystem::path(std::wstring(path.begin(), path.end()));
     } else {
-        return boost::filesystem::path(ToUtf8(path));
+        return boost::filesystem::path(ToUtf8Escaped(path));
     }
 }

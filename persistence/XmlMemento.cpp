@@ -154,7 +154,7 @@ void XmlMemento::SaveSources() {
     Tree tree;
     for (const Source& source : sourceManager.GetSources()) {
         Tree module;
-        module.put("path", ToUtf8(source.path));
+        module.put("path", ToUtf8Escaped(source.path));
         module.put("type", std::to_string(static_cast<std::int32_t>(source.type)));
         tree.add_child("sources.module", module);
     }
@@ -183,7 +183,7 @@ void XmlMemento::LoadSources() {
         const Tree& module = child.second;
         const auto type =
             static_cast<SourceType>(ReadValue<std::int32_t>(module.get_child("type")));
-        const WideString path = FromUtf8(module.get_child("path").data());
+        const WideString path = FromUtf8Escaped(module.get_child("path").data());
         if (type == SourceType::File) {
             sourceManager.AddFileSource(path);
         } else {

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config clang-format
+    build-essential dpkg-dev cmake pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-image-formats-plugins
     libboost-filesystem-dev libboost-dev
     libdevil-dev libx11-dev libglib2.0-dev

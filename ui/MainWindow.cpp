@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,6 +20,7 @@
 #include "model/WallpaperChanger.h"
 #include "model/WallpaperChangerController.h"
 #include "platform/NativeDesktop.h"
+#include "ui/DesktopNotification.h"
 #include "ui/ErrorReason.h"
 #include "ui/OptionsDialog.h"
 #include "ui/ProductResources.h"
@@ -28,6 +30,7 @@ namespace {
 
 constexpr int kTickMilliseconds = 1000;
 constexpr int kBalloonMilliseconds = 15000;
+constexpr int kTrayHostPollMilliseconds = 200;
 constexpr int kCentralMargin = 10;
 constexpr int kCentralSpacing = 5;
 constexpr int kMinimumSizeAllowance = 200;
@@ -155,8 +158,29 @@ void MainWindow::StartTimer() {
 
 void MainWindow::Update(PublisherInterface*) {}
 
-void MainWindow::ShowAtStart(bool firstRun) {
-    setVisible(firstRun || !HasNotificationArea());
+void MainWindow::ShowAtStart(bool firstRun, std::chrono::milliseconds trayHostWait) {
+    if (firstRun || HasNotificationArea()) {
+        setVisible(firstRun);
+        return;
+    }
+    ShowUnlessTrayHostAppears(QDeadlineTimer(trayHostWait));
+}
+
+// Polled: Qt tells of a tray host that appears only through isSystemTrayAvailable().
+void MainWindow::ShowUnlessTrayHostAppears(QDeadlineTimer deadline) {
+    auto* poll = new QTimer(this);
+    poll->setInterval(kTrayHostPollMilliseconds);
+    connect(poll, &QTimer::timeout, this, [this, poll, deadline] {
+        const bool trayHostFound = HasNotificationArea();
+        if (trayHostFound || deadline.hasExpired()) {
+            poll->deleteLater();
+        }
+        // A window the user has called up meanwhile stays.
+        if (!trayHostFound && deadline.hasExpired()) {
+            show();
+        }
+    });
+    poll->start();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -242,6 +266,10 @@ void MainWindow::ReportChangeFailure(std::exception_ptr error) {
     } catch (const CoreError&) {
         ShowChangeError();
     } catch (const std::exception& failure) {
+        if (SaveFailureReport::IsSaveFailure(failure)) {
+            ReportSaveFailure(failure);
+            return;
+        }
         ShowTrayMessage(
             ProductName(),
             tr("An error has occurred during the image change: %1.").arg(ErrorReason(failure)),
@@ -256,7 +284,26 @@ void MainWindow::ShowChangeError() {
                     QSystemTrayIcon::Warning, kBalloonMilliseconds);
 }
 
+// Without a tray the balloon would go nowhere: the desktop's notification service shows it, and
+// where there is none either, the window (which stays on screen without a tray) does.
 void MainWindow::ShowTrayMessage(const QString& title, const QString& text,
                                  QSystemTrayIcon::MessageIcon icon, int millisecondsTimeout) {
-    trayIcon->showMessage(title, text, icon, millisecondsTimeout);
+    if (HasNotificationArea() && QSystemTrayIcon::supportsMessages()) {
+        trayIcon->showMessage(title, text, icon, millisecondsTimeout);
+        return;
+    }
+    DesktopNotification::Send(title, text, millisecondsTimeout, this,
+                              [this, title, text] { ShowWindowMessage(title, text); });
+}
+
+// One box, its text replaced by the latest message, so that repeated failures never pile up.
+void MainWindow::ShowWindowMessage(const QString& title, const QString& text) {
+    if (windowMessage == nullptr) {
+        windowMessage = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+        windowMessage->setObjectName(QStringLiteral("windowMessage"));
+        windowMessage->setAttribute(Qt::WA_DeleteOnClose);
+        windowMessage->setModal(false);
+    }
+    windowMessage->setText(text);
+    windowMessage->show();
 }

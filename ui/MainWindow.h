@@ -1,17 +1,22 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QSystemTrayIcon>
+#include <chrono>
 #include <exception>
 
 #include "model/CommandInterface.h"
 #include "model/SubscriberInterface.h"
+#include "ui/SaveFailureReport.h"
 
 class OptionsDialog;
 class QAction;
 class QCloseEvent;
 class QMenu;
+class QMessageBox;
 class QTimer;
 class QToolBar;
 class SourceListUI;
@@ -19,7 +24,8 @@ class WallpaperChanger;
 class WallpaperChangerController;
 
 // The program's window and its tray icon. It owns the one-second tick that drives timed changes
-// and reports failed changes as a balloon at the tray icon.
+// and reports failed changes as a balloon at the tray icon, or as a desktop notification when
+// there is no tray.
 class MainWindow : public QMainWindow, public SubscriberInterface {
     Q_OBJECT
 
@@ -33,9 +39,16 @@ public:
 
     void Update(PublisherInterface* publisher) override;
 
-    // Shown on a first run; on later starts only the tray icon, unless the session has no
-    // notification area to reach the program through.
-    void ShowAtStart(bool firstRun);
+    // At logon the program often starts before the panel that hosts its icon. Panels of a loaded
+    // machine come up within a few seconds of the session; ten leave a margin.
+    static constexpr std::chrono::milliseconds kTrayHostWait{10000};
+
+    // Shown on a first run; on later starts only the tray icon, unless no notification area
+    // appears within `trayHostWait` to reach the program through.
+    void ShowAtStart(bool firstRun, std::chrono::milliseconds trayHostWait = kTrayHostWait);
+
+    // Once per kind of failure, in a box that does not stop the program.
+    void ReportSaveFailure(const std::exception& error) { saveFailures.Report(error); }
 
     // For requests from outside the program: the same way as the menu items.
     void TriggerNextWallpaper();
@@ -72,6 +85,8 @@ private:
     Completion ReportFailure();
     void ReportChangeFailure(std::exception_ptr error);
     void ShowChangeError();
+    void ShowWindowMessage(const QString& title, const QString& text);
+    void ShowUnlessTrayHostAppears(QDeadlineTimer deadline);
 
     QSystemTrayIcon* trayIcon = nullptr;
     QMenu* trayIconMenu = nullptr;
@@ -90,4 +105,6 @@ private:
     OptionsDialog& optionsDialog;
     WallpaperChangerController& controller;
     QTimer* timer = nullptr;
+    QPointer<QMessageBox> windowMessage;
+    SaveFailureReport saveFailures{this};
 };

@@ -6,10 +6,10 @@
 #include "model/CoreError.h"
 #include "platform/linux/RgbImage.h"
 
-// Draws the picture itself, so it is handed the picture scaled to its size from the same
-// decoding as the bitmap (never reading the bitmap back), and shows it while the bitmap is still
-// being written: then Keep once the bitmap is in place, or TakeBack should it fail, which shows
-// the picture of before again.
+// A desktop that is handed the picture already scaled to fill its size, from the same decoding
+// as the bitmap (never reading the bitmap back). Show comes as soon as the picture is made, while
+// the bitmap is still being written, and may put it on the screen at once; then Keep, once the
+// bitmap is in place, or TakeBack, should it fail, which brings back what was shown before.
 class PictureDrawer {
 public:
     virtual ~PictureDrawer() = default;
@@ -17,7 +17,8 @@ public:
     virtual std::optional<PictureSize> Size() = 0;
     // Throws CoreError "Can't change desktop wallpaper".
     virtual void Show(const RgbImage& picture) = 0;
-    virtual void Keep() = 0;
+    // bitmapPath: "wallpaper.bmp", now in place.
+    virtual void Keep(const std::string& bitmapPath) = 0;
     virtual void TakeBack() = 0;
 };
 

@@ -113,6 +113,9 @@ std::optional<RgbImage> DecodeWithCheckedSize(const std::string& path) {
     if (auto pixels = DecodeWithDevil(path, start)) {
         return pixels;
     }
+    if (IsJpeg(start) && IsJpegCutShort(path)) {
+        return std::nullopt;
+    }
     if (auto pixels = DecodeWithQt(path)) {
         return pixels;
     }

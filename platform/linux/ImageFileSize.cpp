@@ -137,3 +137,20 @@ bool IsTooShortForItsContent(const std::string& path) {
     // TGA has no signature, and DevIL tells it by content when the extension misleads.
     return !tiff && start.size() >= kTargaHeaderEnd && IsShortTarga(start, size);
 }
+
+// Inside compressed data every 0xFF byte is followed by 0x00 or a restart marker, so an
+// end-of-image marker near the end can only be the real one (a few bytes may trail it).
+bool IsJpegCutShort(const std::string& path) {
+    constexpr std::uintmax_t kTail = 4096;
+    std::error_code unknown;
+    const std::uintmax_t size = std::filesystem::file_size(path, unknown);
+    std::ifstream in(path, std::ios::binary);
+    if (unknown || !in.is_open()) {
+        return false;
+    }
+    const std::uintmax_t from = size > kTail ? size - kTail : 0;
+    in.seekg(static_cast<std::streamoff>(from));
+    std::string tail(static_cast<std::size_t>(size - from), '\0');
+    in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
+    return tail.find("\xFF\xD9") == std::string::npos;
+}

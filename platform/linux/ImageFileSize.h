@@ -8,3 +8,7 @@
 // make it take gigabytes, crash, or spin for minutes. False for every other file; a file of none
 // of these signatures counts as TGA.
 bool IsTooShortForItsContent(const std::string& path);
+
+// Whether a JPEG file's compressed data ends without the end-of-image marker: the file was cut
+// short. Qt's reader returns such a picture with its missing part grey, as a success.
+bool IsJpegCutShort(const std::string& path);

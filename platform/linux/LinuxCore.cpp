@@ -29,7 +29,7 @@ void LinuxCore::FindImages(const WideString& folder, WallpaperList& list, bool w
     }
     // Pre-order in listing order; links to folders are not entered (DirectoryWalk.h).
     WalkDirectory(root.string(), withSubfolders, [&](const std::string& candidate) {
-        WideString file = FromUtf8(candidate);
+        WideString file = FromNativeBytes(candidate);
         if (IsSupportedImage(file)) {
             list.push_back(WallpaperEntry{folder, std::move(file)});
         }
@@ -37,7 +37,8 @@ void LinuxCore::FindImages(const WideString& folder, WallpaperList& list, bool w
 }
 
 void LinuxCore::SetWallpaper(const WideString& imagePath) {
-    const std::string bitmapPath = ToUtf8(settingsFolder + kNativeSeparator + u"wallpaper.bmp");
+    const std::string bitmapPath =
+        ToNativeBytes(settingsFolder + kNativeSeparator + u"wallpaper.bmp");
     // Chosen first, for the size of a picture it draws itself; a session without any desktop
     // still reports the conversion's errors first.
     const std::unique_ptr<DesktopBackend> backend =
@@ -45,10 +46,10 @@ void LinuxCore::SetWallpaper(const WideString& imagePath) {
     PictureDrawer* drawer = backend ? backend->Drawer() : nullptr;
     const std::optional<PictureSize> size = drawer ? drawer->Size() : std::nullopt;
     if (size) {
-        DrawWhileWriting(*drawer, *size, ToUtf8(imagePath), bitmapPath);
+        DrawWhileWriting(*drawer, *size, ToNativeBytes(imagePath), bitmapPath);
         return;
     }
-    WriteWallpaperBitmap(ToUtf8(imagePath), bitmapPath);
+    WriteWallpaperBitmap(ToNativeBytes(imagePath), bitmapPath);
     if (!backend) {
         FailToShowWallpaper();
     }
@@ -80,7 +81,7 @@ void LinuxCore::DrawWhileWriting(PictureDrawer& drawer, PictureSize size,
     if (drawFailure) {
         std::rethrow_exception(drawFailure);
     }
-    drawer.Keep();
+    drawer.Keep(bitmapPath);
 }
 
 // Before the event loop exists (the change on start) the change runs to its end here.

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "model/ProductInfo.h"
+#include "platform/linux/NativePath.h"
 
 namespace {
 
@@ -53,12 +54,12 @@ std::optional<WideString> GetApplicationDataFolder() {
         }
         configHome = home + "/.config";
     }
-    return FromUtf8(configHome);
+    return FromNativeBytes(configHome);
 }
 
 void CreateUserFolder(const WideString& path) {
     // Private to the user, as XDG asks of the folders it names.
-    const std::string native = ToUtf8(path);
+    const std::string native = ToNativeBytes(path);
     for (std::size_t slash = native.find('/', 1);; slash = native.find('/', slash + 1)) {
         (void)::mkdir(native.substr(0, slash).c_str(), 0700);
         if (slash == std::string::npos) {
@@ -69,7 +70,7 @@ void CreateUserFolder(const WideString& path) {
 
 void CreateFolder(const WideString& path) {
     // One level; an existing folder or a failure is not reported (later writes fail instead).
-    (void)::mkdir(ToUtf8(path).c_str(), 0777);
+    (void)::mkdir(ToNativeBytes(path).c_str(), 0777);
 }
 
 bool IsAnotherCopyRunning() {

@@ -6,14 +6,17 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/NativeDesktop.h"
+#include "platform/linux/NativePath.h"
 
 namespace fs = std::filesystem;
 
@@ -21,10 +24,20 @@ namespace {
 
 constexpr char kGroupHeader[] = "[Desktop Entry]";
 
+// Once the program file is replaced while the program runs (every package upgrade), the kernel
+// names the old file "<path> (deleted)"; the entry must start the new file at the same path.
 std::string ProgramOfThisProcess() {
+    constexpr std::string_view kDeletedSuffix = " (deleted)";
     std::error_code error;
-    const fs::path program = fs::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : program.string();
+    std::string program = fs::read_symlink("/proc/self/exe", error).string();
+    if (error) {
+        return {};
+    }
+    // A file whose name really ends in the suffix still exists under that name.
+    if (program.ends_with(kDeletedSuffix) && !fs::exists(program, error)) {
+        program.resize(program.size() - kDeletedSuffix.size());
+    }
+    return program;
 }
 
 // The characters that a string value holds only behind a backslash, by their escape letters.
@@ -197,8 +210,10 @@ bool SwitchedOff(const std::map<std::string, std::string>& keys) {
 // Replaces the file in one step, so that a crash never leaves half an entry. A failure leaves
 // the old file and no temporary one.
 void WriteFileAtomically(const fs::path& file, const std::string& content) {
-    std::string temporary =
-        (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
+    std::string hiddenName = ".";
+    hiddenName += file.filename().string();
+    hiddenName += ".XXXXXX";
+    std::string temporary = (file.parent_path() / hiddenName).string();
     const int descriptor = mkstemp(temporary.data());
     if (descriptor < 0) {
         return;
@@ -210,6 +225,13 @@ void WriteFileAtomically(const fs::path& file, const std::string& content) {
     const bool closed = close(descriptor) == 0;
     if (!written || !closed || std::rename(temporary.c_str(), file.c_str()) != 0) {
         unlink(temporary.c_str());
+        return;
+    }
+    // Without this, a power loss can forget the rename although the content is on disk.
+    const int folder = open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
     }
 }
 
@@ -258,7 +280,7 @@ std::optional<fs::path> LinuxProgramAutorun::EntryPath() const {
     if (!configFolder) {
         return std::nullopt;
     }
-    return fs::path(ToUtf8(*configFolder)) / "autostart" / (ToUtf8(valueName) + ".desktop");
+    return fs::path(ToNativeBytes(*configFolder)) / "autostart" / (ToUtf8(valueName) + ".desktop");
 }
 
 std::string LinuxProgramAutorun::EntryText() const {

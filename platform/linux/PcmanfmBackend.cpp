@@ -2,20 +2,29 @@
 
 #include <boost/filesystem/operations.hpp>
 #include <boost/filesystem/path.hpp>
+#include <boost/system/error_code.hpp>
 
 #include <utility>
 
+#include "platform/DiskSync.h"
+#include "platform/linux/BitmapFile.h"
 #include "platform/linux/HelperProcess.h"
+#include "platform/linux/X11MonitorLayout.h"
 
 namespace fs = boost::filesystem;
 
-PcmanfmBackend::PcmanfmBackend(std::string name, std::string program, std::string mode)
-    : name(std::move(name)), program(std::move(program)), mode(std::move(mode)) {}
+PcmanfmBackend::PcmanfmBackend(std::string name, std::string program, std::string mode,
+                               bool fillsItself)
+    : name(std::move(name)),
+      program(std::move(program)),
+      mode(std::move(mode)),
+      fillsItself(fillsItself) {}
 
-// pcmanfm-qt 1.2 takes "zoom" on the command line as no picture at all; "fit" is the mode
-// that keeps the aspect ratio.
+// pcmanfm-qt 1.2 ignores "zoom" and "fill", "stretch" distorts and "fit" leaves bars: it gets
+// the picture at the screen's size. "center" shows it unscaled, so that each monitor of a wider
+// screen shows its middle without distortion.
 PcmanfmBackend PcmanfmBackend::ForLxqt() {
-    return {"LXQt", "pcmanfm-qt", "fit"};
+    return {"LXQt", "pcmanfm-qt", "center", true};
 }
 
 // "crop" fills the screen keeping the aspect ratio.
@@ -35,4 +44,32 @@ void PcmanfmBackend::ShowWallpaper(const std::string& bitmapPath) {
             FailToShowWallpaper();
         }
     }
+}
+
+std::optional<PictureSize> PcmanfmBackend::Size() {
+    const X11MonitorLayout layout = X11MonitorLayout::Query();
+    if (layout.width <= 0 || layout.height <= 0) {
+        return std::nullopt;
+    }
+    return PictureSize{layout.width, layout.height};
+}
+
+// Replaced in one step, so that the desktop never reads half a picture.
+void PcmanfmBackend::Keep(const std::string& bitmapPath) {
+    const fs::path folder = fs::absolute(fs::path(bitmapPath)).parent_path();
+    const fs::path screenPath = folder / kScreenPictureName;
+    fs::path temporary = screenPath;
+    temporary += ".tmp";
+    boost::system::error_code error;
+    if (!WriteBitmapFile(screenPicture, temporary.string())) {
+        fs::remove(temporary, error);
+        FailToShowWallpaper();
+    }
+    fs::rename(temporary, screenPath, error);
+    if (error) {
+        fs::remove(temporary, error);
+        FailToShowWallpaper();
+    }
+    SyncToDisk(folder);
+    ShowWallpaper(screenPath.string());
 }

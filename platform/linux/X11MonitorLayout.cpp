@@ -64,6 +64,8 @@ X11MonitorLayout X11MonitorLayout::Query() {
         return layout;
     }
     layout.screen = DefaultScreen(display.get());
+    layout.width = DisplayWidth(display.get(), layout.screen);
+    layout.height = DisplayHeight(display.get(), layout.screen);
     const Window root = RootWindow(display.get(), layout.screen);
     layout.monitors = ActiveOutputNames(display.get(), root);
     layout.workspaces = WorkspaceCount(display.get(), root);

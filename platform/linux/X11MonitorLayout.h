@@ -7,6 +7,9 @@
 // connected RandR outputs and the number of workspaces.
 struct X11MonitorLayout {
     int screen = 0;
+    // The X screen's size in pixels, which spans every monitor; zero without a server.
+    int width = 0;
+    int height = 0;
     std::vector<std::string> monitors;
     int workspaces = 1;
 

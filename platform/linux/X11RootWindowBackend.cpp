@@ -128,7 +128,7 @@ void X11RootWindowBackend::ShowWallpaper(const std::string&) {
     FailToShowWallpaper();
 }
 
-void X11RootWindowBackend::Keep() {
+void X11RootWindowBackend::Keep(const std::string&) {
     FreeRetained(previous);
     previous = 0;
 }

@@ -16,7 +16,7 @@ public:
     // The default screen's size.
     std::optional<PictureSize> Size() override;
     void Show(const RgbImage& picture) override;
-    void Keep() override;
+    void Keep(const std::string& bitmapPath) override;
     void TakeBack() override;
 
 private:

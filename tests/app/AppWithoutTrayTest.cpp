@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include "tests/app/ProgramUnderTest.h"
@@ -9,6 +13,9 @@ namespace {
 
 const QByteArray kLaterRunSettings =
     "onload_change false\ntimer_change true\nchange_interval 1800\n";
+// A later start shows its window only after waiting ten seconds for a tray host.
+constexpr std::chrono::seconds kTrayHostWait{10};
+constexpr std::chrono::seconds kWindowAfterTrayWait{40};
 
 // A tray host of the test's own, started on the fixture's display once the program runs. It
 // inherits DISPLAY, which ProgramUnderTest has already pointed at that display.
@@ -35,6 +42,53 @@ private:
     QProcess trayer;
 };
 
+// A session bus of the test's own, optionally with a stand-in notification service on it.
+class PrivateBus {
+public:
+    explicit PrivateBus(bool withNotificationService) {
+        daemon.start(QStringLiteral("dbus-daemon"),
+                     {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                      QStringLiteral("--print-address")});
+        WaitFor([&] { return daemon.waitForReadyRead(100) && daemon.canReadLine(); });
+        address = QString::fromUtf8(daemon.readLine()).trimmed();
+        if (withNotificationService) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+            service.setProcessEnvironment(environment);
+            service.start(QStringLiteral(VORNK_NOTIFICATION_STANDIN), {records.path()});
+            WaitFor([&] { return QFile::exists(records.filePath(QStringLiteral("ready"))); });
+        }
+    }
+    ~PrivateBus() {
+        for (QProcess* process : {&service, &daemon}) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+    }
+
+    QString Address() const { return address; }
+    QByteArray FirstNotification() const {
+        QFile record(records.filePath(QStringLiteral("notification-1.txt")));
+        return record.open(QIODevice::ReadOnly) ? record.readAll() : QByteArray();
+    }
+
+private:
+    QProcess daemon;
+    QProcess service;
+    QTemporaryDir records;
+    QString address;
+};
+
+// A visible window of the program that is not titled with the product name.
+bool HasDockedIcon(const ProgramUnderTest& program, const QProcess& copy) {
+    const QStringList all =
+        program
+            .XdotoolOutput({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                            QStringLiteral("--pid"), QString::number(copy.processId())})
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return all.size() > program.Windows(copy, true).size();
+}
+
 QString MainWindow(const ProgramUnderTest& program, const QProcess& copy) {
     QStringList windows;
     WaitFor([&] { return !(windows = program.Windows(copy, false)).isEmpty(); });
@@ -50,7 +104,7 @@ TEST(AppWithoutTrayTest, LaterStartShowsTheWindowAndClosingKeepsItReachable) {
 
     const QString window = MainWindow(program, copy);
     ASSERT_FALSE(window.isEmpty());
-    ASSERT_TRUE(WaitFor([&] { return program.IsMapped(window); }));
+    ASSERT_TRUE(WaitFor([&] { return program.IsMapped(window); }, kWindowAfterTrayWait));
 
     program.RequestClose(window);
     QThread::msleep(1000);
@@ -64,23 +118,66 @@ TEST(AppWithoutTrayTest, TrayAppearingLaterRestoresTheTrayBehaviour) {
     program.WriteSettingsFile(QStringLiteral("settings.info"), kLaterRunSettings);
     QProcess& copy = program.Start();
     const QString window = MainWindow(program, copy);
-    ASSERT_TRUE(WaitFor([&] { return program.IsMapped(window); }));
+    ASSERT_TRUE(WaitFor([&] { return program.IsMapped(window); }, kWindowAfterTrayWait));
 
     QThread::msleep(2000);
     TrayHost trayHost(program);
-    const auto dockedIcon = [&] {
-        const QStringList all =
-            program
-                .XdotoolOutput({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                QStringLiteral("--pid"), QString::number(copy.processId())})
-                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        return all.size() > 1;
-    };
-    ASSERT_TRUE(WaitFor(dockedIcon));
+    ASSERT_TRUE(WaitFor([&] { return HasDockedIcon(program, copy); }));
 
     program.RequestClose(window);
     EXPECT_TRUE(WaitFor([&] { return !program.IsMapped(window); }));
     EXPECT_EQ(copy.state(), QProcess::Running);
+}
+
+// At logon the panel often comes up after the program: a tray host that appears within the wait
+// keeps the window off the screen.
+TEST(AppWithoutTrayTest, LaterStartWaitsForATrayHostThatComesUpLate) {
+    ProgramUnderTest program;
+    program.WriteSettingsFile(QStringLiteral("settings.info"), kLaterRunSettings);
+    QProcess& copy = program.Start();
+    const QString window = MainWindow(program, copy);
+    ASSERT_FALSE(window.isEmpty());
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+
+    QThread::msleep(2000);
+    TrayHost trayHost(program);
+    ASSERT_TRUE(WaitFor([&] { return HasDockedIcon(program, copy); }));
+    bool everMapped = false;
+    while (sinceStart.elapsed() <
+           std::chrono::milliseconds(kTrayHostWait + std::chrono::seconds(3)).count()) {
+        everMapped = everMapped || program.IsMapped(window);
+        QThread::msleep(200);
+    }
+    EXPECT_FALSE(everMapped);
+    EXPECT_EQ(copy.state(), QProcess::Running);
+}
+
+// Without a tray a failed change reaches the user through the desktop's notification service,
+// and without that too through a message in the program's window.
+TEST(AppWithoutTrayTest, ChangeFailureIsANotificationOrElseAWindowMessage) {
+    for (const bool withNotificationService : {true, false}) {
+        ProgramUnderTest program;
+        PrivateBus bus(withNotificationService);
+        ASSERT_FALSE(bus.Address().isEmpty());
+        program.SetEnvironment(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.Address());
+        // A timed change with an empty source list fails.
+        program.WriteSettingsFile(QStringLiteral("settings.info"),
+                                  "onload_change false\ntimer_change true\nchange_interval 2\n");
+        QProcess& copy = program.Start();
+
+        if (withNotificationService) {
+            EXPECT_TRUE(WaitFor([&] { return !bus.FirstNotification().isEmpty(); }));
+            EXPECT_EQ(bus.FirstNotification(),
+                      "Vornk Wallpaper Changer\nAn error has occurred during the image change. "
+                      "The source list is empty or the images have the unsupported format");
+        } else {
+            // The main window and the message, both titled with the product name.
+            EXPECT_TRUE(WaitFor([&] { return program.Windows(copy, true).size() == 2; },
+                                kWindowAfterTrayWait));
+        }
+        EXPECT_EQ(copy.state(), QProcess::Running) << withNotificationService;
+    }
 }
 
 }  // namespace

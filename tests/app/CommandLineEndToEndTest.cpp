@@ -75,7 +75,8 @@ TEST(CommandLineEndToEndTest, SecondNextDuringASlowChangeIsCarriedOutAfterIt) {
     program.StartSessionBus();
     const auto images = SetUpColours(program, false);
     const QString log = QDir::cleanPath(program.ConfigHome() + QStringLiteral("/../converted"));
-    program.UseImageConverter(
+    program.SetEnvironment(
+        QStringLiteral("VORNK_IMAGE_CONVERTER"),
         program.StandInConverter(QStringLiteral("echo \"$1\" >> '%1'; sleep 2").arg(log)));
     program.Start();
     ASSERT_TRUE(WaitFor([&] { return IsReachable(program); }));

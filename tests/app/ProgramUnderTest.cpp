@@ -113,6 +113,10 @@ QString ProgramUnderTest::SessionBusAddress() const {
     return QStringLiteral("unix:path=") + home.filePath(QStringLiteral("runtime/bus"));
 }
 
+void ProgramUnderTest::SetEnvironment(const QString& name, const QString& value) {
+    extraEnvironment.insert(name, value);
+}
+
 QProcessEnvironment ProgramUnderTest::Environment() const {
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
@@ -122,19 +126,21 @@ QProcessEnvironment ProgramUnderTest::Environment() const {
     environment.insert(QStringLiteral("DISPLAY"), display);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
-    if (!imageConverter.isEmpty()) {
-        environment.insert(QStringLiteral("VORNK_IMAGE_CONVERTER"), imageConverter);
-    }
+    environment.insert(extraEnvironment);
     return environment;
 }
 
 QProcess& ProgramUnderTest::Start(const QStringList& arguments) {
+    return StartCommand(ProgramPath(), arguments);
+}
+
+QProcess& ProgramUnderTest::StartCommand(const QString& command, const QStringList& arguments) {
     auto copy = std::make_unique<QProcess>();
     copy->setProcessEnvironment(Environment());
     copy->setWorkingDirectory(home.path());
     copy->setStandardErrorFile(home.filePath(QStringLiteral("stderr-%1").arg(copies.size())));
     copy->setStandardOutputFile(QProcess::nullDevice());
-    copy->start(ProgramPath(), arguments);
+    copy->start(command, arguments);
     if (!copy->waitForStarted(10000)) {
         throw std::runtime_error("the program did not start");
     }

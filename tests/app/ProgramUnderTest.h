@@ -39,10 +39,10 @@ public:
     void WriteSettingsFile(const QString& name, const QByteArray& content) const;
     QByteArray ReadSettingsFile(const QString& name) const;
 
-    // Copies started from now on convert images with this program instead of their own.
-    void UseImageConverter(const QString& path) { imageConverter = path; }
-    // A converter for UseImageConverter: a script that runs these shell lines (with the image
-    // in $1), then the program's own converter.
+    // For the copies started from now on.
+    void SetEnvironment(const QString& name, const QString& value);
+    // A converter for copies to use instead of their own (VORNK_IMAGE_CONVERTER): a script that
+    // runs these shell lines (with the image in $1), then the program's own converter.
     QString StandInConverter(const QString& shellLines) const;
 
     // A private session bus for the copies started after this call, in the runtime folder where
@@ -52,6 +52,8 @@ public:
 
     // Starts a copy; several copies may run against the same folders.
     QProcess& Start(const QStringList& arguments = {});
+    // Starts a command that ends by executing a copy of the program.
+    QProcess& StartCommand(const QString& command, const QStringList& arguments);
     CommandResult Run(const QStringList& arguments) const;
     QProcess& Copy(int index) { return *copies.at(index); }
     QString StandardError(int index) const;
@@ -70,7 +72,7 @@ private:
 
     QTemporaryDir home;
     QString display;
-    QString imageConverter;
+    QProcessEnvironment extraEnvironment;
     std::vector<std::unique_ptr<QProcess>> copies;
     std::unique_ptr<QProcess> sessionBus;
 };

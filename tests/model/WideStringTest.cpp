@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/WideString.h"
@@ -76,6 +77,28 @@ TEST(FromUtf8Test, DecodesEveryRuleOfTheConversion) {
 TEST(Utf8RoundTripTest, EveryWellFormedStringSurvives) {
     const WideString text = u"C:\\Bilder\\\u00C4pfel \u65E5\u672C \U0001D11E\U0010FFFF.jpg";
     EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
+}
+
+// File names are bytes: every byte string comes back unchanged, well-formed UTF-8 decodes as
+// usual, and each byte of a malformed sequence stands alone for itself.
+TEST(Utf8EscapedTest, AnyBytesSurviveAndWellFormedTextDecodesAsUsual) {
+    const std::vector<std::pair<std::string, WideString>> cases = {
+        {"caf\xC3\xA9 \xF0\x9D\x84\x9E", u"caf\u00E9 \U0001D11E"},
+        {"caf\xE9.jpg", u"caf\xDCE9.jpg"},        // Latin-1
+        {"\xE2\x82", u"\xDCE2\xDC82"},            // cut off by the end
+        {"\xC0\xAF", u"\xDCC0\xDCAF"},            // overlong
+        {"\xED\xB2\x80", u"\xDCED\xDCB2\xDC80"},  // an encoded escape itself
+        {"\xE2\x82"
+         "a\xFF",
+         u"\xDCE2\xDC82"
+         u"a\xDCFF"},  // broken, then more
+    };
+    for (const auto& [bytes, wide] : cases) {
+        EXPECT_EQ(FromUtf8Escaped(bytes), wide) << bytes;
+        EXPECT_EQ(ToUtf8Escaped(FromUtf8Escaped(bytes)), bytes) << bytes;
+    }
+    // Surrogates that stand for no byte have no bytes to go back to.
+    EXPECT_EQ(ToUtf8Escaped(u"a\xDC41\xD800z"), "a??z");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <functional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <sys/resource.h>
@@ -13,6 +14,7 @@
 
 #include "persistence/XmlMemento.h"
 #include "sources/AlgorithmManager.h"
+#include "tests/fakes/FakeDiskSync.h"
 #include "tests/persistence/SettingsFolderTest.h"
 
 namespace {
@@ -113,6 +115,29 @@ TEST_F(XmlMementoWriteFailureTest, FileThatCannotBeReplacedStaysAndRaises) {
 
     EXPECT_TRUE(boost::filesystem::is_directory(File("settings.info") / "inside"));
     EXPECT_EQ(FolderListing(), std::vector<std::string>{"settings.info"});
+}
+
+// A power loss finds the earlier content or the new one: the new file is on the disk before its
+// rename and the rename before the save returns; a file that cannot reach the disk never
+// replaces the earlier one.
+TEST_F(XmlMementoWriteFailureTest, SaveIsOnTheDiskBeforeAndAfterItsRenameOrNotMadeAtAll) {
+    XmlMemento memento(sourceManager, changer, settings);
+    FakeDiskSync& disk = FakeDiskSync::Instance();
+    disk.failure = std::make_error_code(std::errc::io_error);
+    for (const SaveCase& c : SaveCases()) {
+        SCOPED_TRACE(c.file);
+        EXPECT_THROW(c.save(), boost::filesystem::filesystem_error);
+    }
+    EXPECT_TRUE(FolderListing().empty());
+
+    disk.failure.clear();
+    disk.synced.clear();
+    sourceManager.AddFileSource(u"/pics/third.jpg");
+    ASSERT_EQ(disk.synced.size(), 2u);
+    EXPECT_EQ(disk.synced[0].parent_path(), File("sources.info").parent_path());
+    EXPECT_TRUE(disk.synced[0].filename().string().starts_with("sources.info."));
+    EXPECT_EQ(disk.synced[1], File("sources.info").parent_path());
+    EXPECT_EQ(FolderListing(), std::vector<std::string>{"sources.info"});
 }
 
 }  // namespace

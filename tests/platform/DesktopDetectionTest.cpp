@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "DesktopTestSupport.h"
 #include "PlatformTestSupport.h"
 #include "platform/linux/DesktopBackendChooser.h"
 
@@ -24,6 +25,11 @@ TEST(DesktopDetectionTest, EachSessionGetsItsOwnDesktopsBackend) {
         {{{"XDG_CURRENT_DESKTOP", "GNOME"}, {"DISPLAY", ":0"}}, "GNOME"},
         {{{"XDG_CURRENT_DESKTOP", "Budgie:GNOME"}, {"DISPLAY", ":0"}}, "GNOME"},
         {{{"XDG_CURRENT_DESKTOP", "Pantheon"}, {"DISPLAY", ":0"}}, "GNOME"},
+        {{{"XDG_CURRENT_DESKTOP", "Unity"}}, "GNOME"},
+        {{{"XDG_CURRENT_DESKTOP", "gnome"}}, "GNOME"},
+        {{{"DESKTOP_SESSION", "ubuntu"}}, "GNOME"},
+        {{{"XDG_CURRENT_DESKTOP", "GNOME-Flashback:GNOME"}, {"DISPLAY", ":0"}}, "GNOME"},
+        {{{"XDG_CURRENT_DESKTOP", "GNOME"}, {"DESKTOP_SESSION", ""}}, "GNOME"},
         {{{"XDG_CURRENT_DESKTOP", "X-Cinnamon"}, {"DISPLAY", ":0"}}, "Cinnamon"},
         {{{"DESKTOP_SESSION", "cinnamon"}, {"DISPLAY", ":0"}}, "Cinnamon"},
         {{{"XDG_CURRENT_DESKTOP", "MATE"}, {"DISPLAY", ":0"}}, "MATE"},
@@ -55,16 +61,26 @@ TEST(DesktopDetectionTest, EachSessionGetsItsOwnDesktopsBackend) {
          "XFCE"},
         // Names are whole names, not prefixes.
         {{{"XDG_CURRENT_DESKTOP", "MATEish"}, {"DISPLAY", ":0"}}, "X11 root window"},
+        {{{"XDG_CURRENT_DESKTOP", "GNOMEish"}, {"DISPLAY", ":0"}}, "X11 root window"},
         {{{"XDG_CURRENT_DESKTOP", "KDE"}}, "KDE Plasma"},
+        // An X display inside a Wayland session is Xwayland, whose root window nobody sees.
+        {{{"DISPLAY", ":0"}, {"XDG_SESSION_TYPE", "wayland"}}, nullptr},
+        {{{"DISPLAY", ""}}, nullptr},
         {{}, nullptr},
     };
     for (const Case& c : cases) {
-        const char* chosen = DesktopBackendChooser::NameFor(SessionEnvironment(c.variables));
+        const SessionEnvironment session(c.variables);
+        const std::string described = Describe(c.variables);
+        const char* chosen = DesktopBackendChooser::NameFor(session);
         if (c.backend == nullptr) {
-            EXPECT_EQ(chosen, nullptr) << Describe(c.variables);
+            EXPECT_EQ(chosen, nullptr) << described;
+            SCOPED_TRACE(described);
+            desktop_test::ExpectCantChangeWallpaper(
+                [&] { DesktopBackendChooser::Choose(session); });
         } else {
-            ASSERT_NE(chosen, nullptr) << Describe(c.variables);
-            EXPECT_STREQ(chosen, c.backend) << Describe(c.variables);
+            ASSERT_NE(chosen, nullptr) << described;
+            EXPECT_STREQ(chosen, c.backend) << described;
+            EXPECT_STREQ(DesktopBackendChooser::Choose(session)->Name(), c.backend) << described;
         }
     }
 }

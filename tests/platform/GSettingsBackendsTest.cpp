@@ -76,15 +76,4 @@ TEST(GSettingsBackendsTest, EachDesktopsKeyHoldsTheBitmapForOtherProcesses) {
               std::string::npos);
 }
 
-TEST(GSettingsBackendsTest, AMissingSchemaIsAFailureNotAnAbort) {
-    UsePrivateSettings();
-    const GSettingsPictureWriter absent("org.vornk.no.such.schema", {"picture-uri"},
-                                        GSettingsPictureWriter::Form::FileUri);
-    const GSettingsPictureWriter noKey("org.mate.background", {"picture-uri"},
-                                       GSettingsPictureWriter::Form::FileUri);
-    for (const GSettingsPictureWriter* writer : {&absent, &noKey}) {
-        ExpectCantChangeWallpaper([writer] { writer->Show("/tmp/wallpaper.bmp"); });
-    }
-}
-
 }  // namespace

@@ -6,7 +6,9 @@
 #include <map>
 #include <string>
 
+#include "DesktopTestSupport.h"
 #include "GSettingsTestSupport.h"
+#include "platform/linux/GSettingsPictureWriter.h"
 #include "platform/linux/LinuxCore.h"
 
 namespace {
@@ -91,7 +93,9 @@ TEST(GnomeBackendTest, BackendThatKeepsValuesInTheProcessIsAFailure) {
               "Can't change desktop wallpaper");
 }
 
-TEST(GnomeBackendTest, MissingSchemaIsAFailureNotAnAbort) {
+// GLib aborts the process on a schema or key it does not know: no schemas at all (in a process
+// of its own), another desktop's schema missing, or a key that this schema lacks.
+TEST(GnomeBackendTest, MissingSchemaOrKeyIsAFailureNotAnAbort) {
     TemporaryFolder empty;
     EXPECT_EQ(
         Probe("env GSETTINGS_BACKEND=keyfile GSETTINGS_SCHEMA_DIR=" + Quote(empty.Path().string()) +
@@ -99,6 +103,15 @@ TEST(GnomeBackendTest, MissingSchemaIsAFailureNotAnAbort) {
                   Quote(empty / "none") + " XDG_CONFIG_HOME=" + Quote(empty.Path().string()),
               "/tmp/wallpaper.bmp"),
         "Can't change desktop wallpaper");
+
+    UsePrivateSettings();
+    const GSettingsPictureWriter absent("org.vornk.no.such.schema", {"picture-uri"},
+                                        GSettingsPictureWriter::Form::FileUri);
+    const GSettingsPictureWriter noKey("org.mate.background", {"picture-uri"},
+                                       GSettingsPictureWriter::Form::FileUri);
+    for (const GSettingsPictureWriter* writer : {&absent, &noKey}) {
+        desktop_test::ExpectCantChangeWallpaper([writer] { writer->Show("/tmp/wallpaper.bmp"); });
+    }
 }
 
 }  // namespace

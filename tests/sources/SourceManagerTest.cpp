@@ -251,9 +251,17 @@ TEST_F(SourceManagerTest, TakingTheLastEntryRefillsFromEverySourceInOrderWithout
     EXPECT_EQ(subscriber.Count(), notifications);
 }
 
-TEST_F(SourceManagerTest, RefillWithoutSourcesLeavesTheListEmpty) {
-    manager.AddFileSource(u"/x.png");
-    manager.RemoveFileSource(u"/x.png");
+// Entries leave with their source, so a refill only ever runs with sources; when every image of
+// them has vanished it lists them again, finds nothing, and the list stays empty.
+TEST_F(SourceManagerTest, RefillThatFindsNoImagesLeavesTheListEmpty) {
+    manager.AddFolderSource(kB, false);
+    manager.RemoveWallpaperAt(0);
+    core.AddFolder(kB, {});
+    const std::size_t listingsBefore = core.ListedFolders().size();
+
+    manager.RemoveWallpaperAt(0);
+    EXPECT_EQ(core.ListedFolders().size(), listingsBefore + 1);
+    EXPECT_TRUE(manager.GetWallpaperList().empty());
     manager.RemoveWallpaperAt(0);
     EXPECT_TRUE(manager.GetWallpaperList().empty());
 }

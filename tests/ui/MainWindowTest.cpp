@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <chrono>
 #include <tuple>
 #include <vector>
 
@@ -175,20 +176,33 @@ TEST_F(MainWindowTest, WithoutNotificationAreaClosingMinimisesInsteadOfHiding) {
     EXPECT_FALSE(window.isVisible());
 }
 
-TEST_F(MainWindowTest, ShownAtStartOnFirstRunOrWhenThereIsNoNotificationArea) {
-    const std::vector<std::tuple<bool, bool, bool>> cases = {
-        // first run, notification area, shown
-        {true, true, true},
-        {false, true, false},
-        {false, false, true},
-        {true, false, true},
+// A later start waits for a tray host before it shows the window.
+TEST_F(MainWindowTest, ShownAtStartOnFirstRunOrWhenNoNotificationAreaAppearsInTime) {
+    constexpr std::chrono::milliseconds kWait{300};
+    const std::vector<std::tuple<bool, bool, bool, bool, bool>> cases = {
+        // first run, area at start, area after 100 ms, shown at once, shown after the wait
+        {true, true, true, true, true},     {false, true, true, false, false},
+        {false, false, false, false, true}, {false, false, true, false, false},
+        {true, false, false, true, true},
     };
-    for (const auto& [firstRun, notificationArea, shown] : cases) {
+    for (const auto& [firstRun, areaAtStart, areaLater, shownAtOnce, shownAfter] : cases) {
         window.hide();
-        window.notificationArea = notificationArea;
-        window.ShowAtStart(firstRun);
-        EXPECT_EQ(window.isVisible(), shown) << firstRun << notificationArea;
+        window.notificationArea = areaAtStart;
+        window.ShowAtStart(firstRun, kWait);
+        EXPECT_EQ(window.isVisible(), shownAtOnce) << firstRun << areaAtStart << areaLater;
+        QTest::qWait(100);
+        window.notificationArea = areaLater;
+        QTest::qWait(2 * kWait.count());
+        EXPECT_EQ(window.isVisible(), shownAfter) << firstRun << areaAtStart << areaLater;
     }
+    // A window called up during the wait stays when a tray host appears.
+    window.hide();
+    window.notificationArea = false;
+    window.ShowAtStart(false, kWait);
+    window.ShowSelf();
+    window.notificationArea = true;
+    QTest::qWait(2 * kWait.count());
+    EXPECT_TRUE(window.isVisible());
 }
 
 TEST_F(MainWindowTest, FailedChangeShowsTheFixedWarningBalloon) {
