@@ -1,6 +1,7 @@
 // The platform core against the command-line tools that do the same job, on the same files:
 //   FindImages over 100,000 files in 1,000 folders  vs  find DIR -type f
-//   SetWallpaper's conversion (DevIL load + BMP save, no desktop step) of a 6000x4000 JPEG
+//   SetWallpaper's conversion (the converter process: decode + BMP save, no desktop step) of a
+//   6000x4000 JPEG
 //                                                   vs  djpeg -bmp
 // Usage: platform_bench [WORK_FOLDER] [RUNS] [walk|convert]
 // The inputs are generated once in WORK_FOLDER (default: vornk-bench in the system's temporary
@@ -187,6 +188,7 @@ void BenchConversion(const fs::path& jpeg, const fs::path& out, int runs) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    setenv("VORNK_IMAGE_CONVERTER", VORNK_IMAGE_CONVERTER, 0);
     const fs::path work = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "vornk-bench";
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
     const std::string only = argc > 3 ? argv[3] : "";
