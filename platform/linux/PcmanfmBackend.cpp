@@ -47,11 +47,7 @@ void PcmanfmBackend::ShowWallpaper(const std::string& bitmapPath) {
 }
 
 std::optional<PictureSize> PcmanfmBackend::Size() {
-    const X11MonitorLayout layout = X11MonitorLayout::Query();
-    if (layout.width <= 0 || layout.height <= 0) {
-        return std::nullopt;
-    }
-    return PictureSize{layout.width, layout.height};
+    return X11MonitorLayout::Query().ScreenSize();
 }
 
 // Replaced in one step, so that the desktop never reads half a picture.

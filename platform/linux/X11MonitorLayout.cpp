@@ -71,3 +71,10 @@ X11MonitorLayout X11MonitorLayout::Query() {
     layout.workspaces = WorkspaceCount(display.get(), root);
     return layout;
 }
+
+std::optional<PictureSize> X11MonitorLayout::ScreenSize() const {
+    if (width <= 0 || height <= 0) {
+        return std::nullopt;
+    }
+    return PictureSize{width, height};
+}

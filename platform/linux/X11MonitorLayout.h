@@ -1,7 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/linux/RgbImage.h"
 
 // What an X desktop keys its per-monitor settings on: the X screen number, the names of the
 // connected RandR outputs and the number of workspaces.
@@ -16,4 +19,7 @@ struct X11MonitorLayout {
     // The layout of the X server named by DISPLAY; no monitors when there is none or it has no
     // RandR.
     static X11MonitorLayout Query();
+
+    // The X screen's size; nothing without a server.
+    std::optional<PictureSize> ScreenSize() const;
 };

@@ -9,6 +9,7 @@
 
 #include "platform/linux/RgbImage.h"
 #include "platform/linux/X11ErrorTrap.h"
+#include "platform/linux/X11MonitorLayout.h"
 #include "platform/linux/X11PixelFormat.h"
 #include "platform/linux/X11Property.h"
 
@@ -115,13 +116,7 @@ XImage* CreatePixels(Display* display, Visual* visual, int depth, const RgbImage
 }  // namespace
 
 std::optional<PictureSize> X11RootWindowBackend::Size() {
-    X11ErrorTrap errors;
-    const X11Connection display(XOpenDisplay(nullptr));
-    if (!display) {
-        return std::nullopt;
-    }
-    const int screen = DefaultScreen(display.get());
-    return PictureSize{DisplayWidth(display.get(), screen), DisplayHeight(display.get(), screen)};
+    return X11MonitorLayout::Query().ScreenSize();
 }
 
 void X11RootWindowBackend::ShowWallpaper(const std::string&) {
