@@ -14,6 +14,7 @@
 
 #include "platform/linux/HelperProcess.h"
 #include "platform/linux/ImageConverterProtocol.h"
+#include "platform/linux/RunningProgram.h"
 
 extern char** environ;
 
@@ -26,22 +27,11 @@ constexpr std::chrono::milliseconds kStopCheckInterval{50};
 
 std::atomic<bool> stopping{false};
 
-// The program that runs, also after a package upgrade replaced its file.
-std::filesystem::path RunningProgram() {
-    std::error_code error;
-    std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
-    const std::string deleted = " (deleted)";
-    if (path.ends_with(deleted)) {
-        path.erase(path.size() - deleted.size());
-    }
-    return path;
-}
-
 std::string DefaultProgram() {
     if (const char* chosen = std::getenv("VORNK_IMAGE_CONVERTER"); chosen && *chosen) {
         return chosen;  // the tests', whose programs live elsewhere in the build tree
     }
-    const std::filesystem::path folder = RunningProgram().parent_path();
+    const std::filesystem::path folder = std::filesystem::path(RunningProgramPath()).parent_path();
     const std::filesystem::path beside = folder / image_converter::kProgramName;
     if (access(beside.c_str(), X_OK) == 0) {
         return beside.string();

@@ -15,30 +15,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/DiskSync.h"
 #include "platform/NativeDesktop.h"
 #include "platform/linux/NativePath.h"
+#include "platform/linux/RunningProgram.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr char kGroupHeader[] = "[Desktop Entry]";
-
-// Once the program file is replaced while the program runs (every package upgrade), the kernel
-// names the old file "<path> (deleted)"; the entry must start the new file at the same path.
-std::string ProgramOfThisProcess() {
-    constexpr std::string_view kDeletedSuffix = " (deleted)";
-    std::error_code error;
-    std::string program = fs::read_symlink("/proc/self/exe", error).string();
-    if (error) {
-        return {};
-    }
-    // A file whose name really ends in the suffix still exists under that name.
-    if (program.ends_with(kDeletedSuffix) && !fs::exists(program, error)) {
-        program.resize(program.size() - kDeletedSuffix.size());
-    }
-    return program;
-}
 
 // The characters that a string value holds only behind a backslash, by their escape letters.
 const std::map<char, char> kStringEscapes = {
@@ -228,11 +214,7 @@ void WriteFileAtomically(const fs::path& file, const std::string& content) {
         return;
     }
     // Without this, a power loss can forget the rename although the content is on disk.
-    const int folder = open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
+    SyncToDisk(file.parent_path().string());
 }
 
 }  // namespace
@@ -242,7 +224,7 @@ std::unique_ptr<ProgramAutorun> CreateProgramAutorun(const WideString& name) {
 }
 
 LinuxProgramAutorun::LinuxProgramAutorun(WideString valueName)
-    : LinuxProgramAutorun(std::move(valueName), ProgramOfThisProcess()) {}
+    : LinuxProgramAutorun(std::move(valueName), RunningProgramPath()) {}
 
 LinuxProgramAutorun::LinuxProgramAutorun(WideString valueName, std::string programPath)
     : valueName(std::move(valueName)), programPath(std::move(programPath)) {}

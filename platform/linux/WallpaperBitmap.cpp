@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/CoreError.h"
+#include "platform/DiskSync.h"
 #include "platform/linux/ImageConverterProcess.h"
 #include "platform/linux/ImageConverterProtocol.h"
 
@@ -49,11 +50,7 @@ public:
         }
         path.clear();
         const std::string folder = std::filesystem::path(target).parent_path().string();
-        const int descriptor = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-        if (descriptor >= 0) {
-            fsync(descriptor);
-            close(descriptor);
-        }
+        SyncToDisk(folder.empty() ? "." : folder);
         return true;
     }
 
