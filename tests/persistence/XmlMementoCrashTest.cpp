@@ -155,7 +155,7 @@ TEST_F(XmlMementoCrashTest, KilledWriterLeavesEachFileOldOrNewAndWhole) {
             WaitMicroseconds(random, 60000);
         } else {
             WaitForLeftover(folder);
-            WaitMicroseconds(random, 200);
+            WaitMicroseconds(random, 100);
         }
         ::kill(writer, SIGKILL);
         int status = 0;
