@@ -17,6 +17,7 @@ packages=(
     xfdesktop4 xfconf libxfconf-0-3 pcmanfm-qt pcmanfm sway swaybg grim
     cinnamon-desktop-data mate-desktop-common
     dconf-gsettings-backend dconf-service
+    gnome-shell plasma-workspace plasma-desktop kwin-x11 cinnamon caja
     debhelper devscripts lintian blhc appstream man-db git
 )
 

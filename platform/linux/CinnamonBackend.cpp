@@ -4,6 +4,7 @@
 
 void CinnamonBackend::ShowWallpaper(const std::string& bitmapPath) {
     GSettingsPictureWriter("org.cinnamon.desktop.background", {"picture-uri"},
-                           GSettingsPictureWriter::Form::FileUri)
+                           GSettingsPictureWriter::Form::FileUri,
+                           GSettingsPictureWriter::Reload::EmptyFirst)
         .Show(bitmapPath);
 }

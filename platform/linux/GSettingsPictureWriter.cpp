@@ -69,8 +69,9 @@ void SetString(GSettings* settings, const char* key, const std::string& value) {
 }  // namespace
 
 GSettingsPictureWriter::GSettingsPictureWriter(std::string schema,
-                                               std::vector<std::string> pictureKeys, Form form)
-    : schema(std::move(schema)), pictureKeys(std::move(pictureKeys)), form(form) {}
+                                               std::vector<std::string> pictureKeys, Form form,
+                                               Reload reload)
+    : schema(std::move(schema)), pictureKeys(std::move(pictureKeys)), form(form), reload(reload) {}
 
 void GSettingsPictureWriter::Show(const std::string& bitmapPath) const {
     // g_settings_new aborts the process for a schema that is not installed: look it up first.
@@ -100,10 +101,12 @@ void GSettingsPictureWriter::Show(const std::string& bitmapPath) const {
 
     // The path never changes, and a desktop ignores a value set to what it already holds: set
     // another value first, so that each change reaches the desktop as a change.
-    for (const char* key : keys) {
-        SetString(settings.get(), key, "");
+    if (reload == Reload::EmptyFirst) {
+        for (const char* key : keys) {
+            SetString(settings.get(), key, "");
+        }
+        g_settings_sync();
     }
-    g_settings_sync();
     if (g_settings_schema_has_key(found.get(), kOptionsKey)) {
         SetString(settings.get(), kOptionsKey, kFillKeepingAspect);
     }

@@ -9,10 +9,15 @@
 class GSettingsPictureWriter final {
 public:
     enum class Form { FileUri, PlainPath };
+    // How a desktop comes to load the picture again although its path is the one it shows:
+    // from an emptied value (Cinnamon, MATE), or from a path it has not shown before, which the
+    // caller gives (GNOME Shell, which flashes its default background for an emptied value).
+    enum class Reload { EmptyFirst, NewPath };
 
     // The first of `pictureKeys` must exist in the schema; the others are written where the
     // installed schema has them (older desktops lack newer keys).
-    GSettingsPictureWriter(std::string schema, std::vector<std::string> pictureKeys, Form form);
+    GSettingsPictureWriter(std::string schema, std::vector<std::string> pictureKeys, Form form,
+                           Reload reload);
 
     // Throws CoreError "Can't change desktop wallpaper" when the schema is not installed, the
     // settings store keeps values only inside this process, or a value does not read back.
@@ -22,4 +27,5 @@ private:
     std::string schema;
     std::vector<std::string> pictureKeys;
     Form form;
+    Reload reload;
 };

@@ -4,6 +4,7 @@
 
 void MateBackend::ShowWallpaper(const std::string& bitmapPath) {
     GSettingsPictureWriter("org.mate.background", {"picture-filename"},
-                           GSettingsPictureWriter::Form::PlainPath)
+                           GSettingsPictureWriter::Form::PlainPath,
+                           GSettingsPictureWriter::Reload::EmptyFirst)
         .Show(bitmapPath);
 }

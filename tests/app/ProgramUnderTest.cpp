@@ -11,6 +11,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "tests/support/FixtureEnvironment.h"
 #include "tests/support/TestDisplay.h"
 
 #include <X11/Xlib.h>
@@ -30,6 +31,7 @@ void Stop(QProcess& process) {
 }  // namespace
 
 ProgramUnderTest::ProgramUnderTest() : display(QString::fromStdString(UseFixtureDisplay())) {
+    JoinFixtureSession();
     if (!home.isValid() || display.isEmpty()) {
         throw std::runtime_error("no temporary home or no fixture display");
     }
@@ -48,8 +50,18 @@ ProgramUnderTest::~ProgramUnderTest() {
     }
 }
 
+// A desktop fixture's session replaces the private display, bus and folders: its desktop reads
+// the settings store in that home.
+void ProgramUnderTest::JoinFixtureSession() {
+    for (const auto& [name, value] : FixtureEnvironment()) {
+        extraEnvironment.insert(QString::fromStdString(name), QString::fromStdString(value));
+    }
+    display = extraEnvironment.value(QStringLiteral("DISPLAY"), display);
+}
+
 QString ProgramUnderTest::ConfigHome() const {
-    return home.filePath(QStringLiteral("config"));
+    return extraEnvironment.value(QStringLiteral("XDG_CONFIG_HOME"),
+                                  home.filePath(QStringLiteral("config")));
 }
 
 QString ProgramUnderTest::SettingsFolder() const {

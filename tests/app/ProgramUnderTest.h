@@ -24,7 +24,8 @@ struct CommandResult {
 };
 
 // The real program started as a separate process with a private home, configuration and
-// runtime folder, on the display of the CTest tray fixture.
+// runtime folder, on the display of the CTest tray fixture; or, under a CTest desktop fixture,
+// in that desktop's session.
 class ProgramUnderTest {
 public:
     ProgramUnderTest();
@@ -68,6 +69,7 @@ public:
     QColor RootWindowPixel(int x, int y) const;
 
 private:
+    void JoinFixtureSession();
     QProcessEnvironment Environment() const;
 
     QTemporaryDir home;

@@ -1,5 +1,6 @@
 // The KDE backend against a stand-in plasmashell on a private session bus (CTest fixture
-// "session_bus"): Debian's plasmashell needs a whole Plasma session and an OpenGL scene.
+// "session_bus"), for what the real one cannot easily show: the escaping of the path and the
+// answers it fails with. The real Plasma is in tests/app/RealDesktopTest.cpp.
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
@@ -69,7 +70,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(UseFixtureEnvironment()); }
 };
 
-TEST_F(KdeBackendTest, EachChangeSendsAScriptThatReloadsTheImageDesktops) {
+TEST_F(KdeBackendTest, EachChangeSendsAScriptWithTheEscapedPathForTheImageDesktops) {
     StandIn shell("print:vornk-changed:1");
     ASSERT_TRUE(shell.IsReady());
     TemporaryFolder folder;
@@ -91,13 +92,9 @@ TEST_F(KdeBackendTest, EachChangeSendsAScriptThatReloadsTheImageDesktops) {
         const QUrl url(ImageLiteralValue(script));
         EXPECT_TRUE(url.isLocalFile()) << script;
         EXPECT_EQ(url.toLocalFile().toStdString(), settings + "/wallpaper.bmp") << script;
-        // Only desktops with the plain image plugin; emptied first, so the same URL reloads.
+        // Only desktops with the plain image plugin; that the real Plasma shows every change
+        // is for the real-desktop test.
         EXPECT_NE(script.find("wallpaperPlugin !== \"org.kde.image\""), std::string::npos);
-        const auto emptied = script.find("writeConfig(\"Image\", \"\")");
-        const auto set = script.find("writeConfig(\"Image\", image)");
-        ASSERT_NE(emptied, std::string::npos);
-        ASSERT_NE(set, std::string::npos);
-        EXPECT_LT(emptied, set);
         EXPECT_NE(script.find("writeConfig(\"FillMode\", 2)"), std::string::npos);
     }
     EXPECT_FALSE(shell.HasScript(3));

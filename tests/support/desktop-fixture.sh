@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # CTest fixture: runs a real desktop (or a private session bus) for the desktop backend tests.
 #   desktop-fixture.sh start KIND STATE_DIR   KIND: session_bus | xfce | lxqt | lxde | sway | wlroots
+#                                              | gnome | plasma | cinnamon | mate
 #   desktop-fixture.sh stop STATE_DIR
+#   desktop-fixture.sh run KIND STATE_DIR COMMAND...   start, run COMMAND, stop whatever happens:
+#                                             a whole desktop shell lives only as long as its test
 # "start" writes STATE_DIR/environment, the NAME=VALUE lines a test sets to reach the desktop
 # (tests/support/FixtureEnvironment.h).
 set -euo pipefail
 
 action=$1
-if [[ "$action" == start ]]; then
+if [[ "$action" == start || "$action" == run ]]; then
     kind=$2
     state=$3
+    shift 3
 else
     state=$2
 fi
@@ -38,7 +42,22 @@ spawn() {
     echo $! >>"$state/groups"
 }
 
+# Every process that carries the session's bus address: the bus starts helpers on demand (the
+# settings service, kded5, ...) outside the process groups we spawned.
+stop_bus_clients() {
+    local address=$1 environ pid
+    for environ in $(grep -lzxF "DBUS_SESSION_BUS_ADDRESS=$address" /proc/[0-9]*/environ \
+        2>/dev/null); do
+        pid=${environ#/proc/}
+        pid=${pid%/environ}
+        [[ $pid != "$$" ]] && kill -TERM "$pid" 2>/dev/null || true
+    done
+}
+
 stop() {
+    if [[ -s "$state/bus" ]]; then
+        stop_bus_clients "$(head -n 1 "$state/bus")"
+    fi
     if [[ -f "$state/groups" ]]; then
         while read -r group; do
             kill -TERM -- "-$group" 2>/dev/null || true
@@ -52,9 +71,10 @@ stop() {
 }
 
 start_xvfb() {
+    local size=${1:-640x400}
     rm -f "$state/displayfd"
     # -noreset keeps root-window properties when the last client leaves.
-    setsid Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 640x400x24 \
+    setsid Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "${size}x24" \
         3>"$state/displayfd" </dev/null >"$state/xvfb.log" 2>&1 &
     echo $! >>"$state/groups"
     wait_for "[[ -s '$state/displayfd' ]]"
@@ -136,6 +156,63 @@ start_sway() {
     fi
 }
 
+# A real desktop shell on a screen of common size, with its own session bus, a second bus
+# standing in for the system bus (GNOME Shell dies without one) and its own runtime folder. It
+# shares HOME and XDG_CONFIG_HOME with the program under test: a settings service started with
+# another configuration folder makes the program read back what it did not write.
+shell_session() {
+    mkdir -p "$state/home/.config" "$state/home/.cache" "$state/runtime"
+    chmod 700 "$state/runtime"
+    export HOME=$state/home XDG_CONFIG_HOME=$state/home/.config
+    export XDG_CACHE_HOME=$state/home/.cache XDG_RUNTIME_DIR=$state/runtime
+    export XDG_SESSION_TYPE=x11 GSETTINGS_BACKEND=dconf
+    start_xvfb 1280x800
+    start_bus
+    rm -f "$state/system-bus"
+    spawn system-bus dbus-daemon --session --nofork --print-address=3 3>"$state/system-bus"
+    wait_for "[[ -s '$state/system-bus' ]]"
+    export DBUS_SYSTEM_BUS_ADDRESS=$(head -n 1 "$state/system-bus")
+}
+
+start_gnome() {
+    export XDG_CURRENT_DESKTOP=GNOME
+    shell_session
+    # A start-up banner would cover part of the screen.
+    gsettings set org.gnome.desktop.notifications show-banners false
+    spawn gnome-shell gnome-shell --x11 --replace
+    wait_for "grep -q 'GNOME Shell started' '$state/gnome-shell.log'"
+    # It starts in the overview.
+    xdotool key Escape
+}
+
+start_plasma() {
+    export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5
+    export QT_QPA_PLATFORM=xcb XDG_DATA_DIRS=/usr/local/share:/usr/share XDG_CONFIG_DIRS=/etc/xdg
+    shell_session
+    # Its window manager and compositor, as in a real session.
+    spawn kwin kwin_x11 --replace
+    wait_for "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window"
+    spawn plasmashell plasmashell --no-respawn
+    wait_for "gdbus call --session --dest org.kde.plasmashell --object-path /PlasmaShell \
+        --method org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1"
+}
+
+start_cinnamon() {
+    export XDG_CURRENT_DESKTOP=X-Cinnamon
+    shell_session
+    # The picture is drawn by csd-background, started by the session manager, and only once
+    # that says the session runs.
+    spawn cinnamon-session cinnamon-session --session cinnamon
+    wait_for "pgrep -f csd-background >/dev/null"
+}
+
+start_mate() {
+    export XDG_CURRENT_DESKTOP=MATE
+    shell_session
+    spawn caja caja --force-desktop --no-default-window
+    wait_for "xdotool search --classname desktop_window >/dev/null 2>&1"
+}
+
 write_environment() {
     local names=("$@")
     : >"$state/environment.tmp"
@@ -159,6 +236,11 @@ start() {
             ;;
         sway) start_sway --own-bg && write_environment XDG_RUNTIME_DIR WAYLAND_DISPLAY SWAYSOCK ;;
         wlroots) start_sway && write_environment XDG_RUNTIME_DIR WAYLAND_DISPLAY ;;
+        gnome | plasma | cinnamon | mate)
+            "start_$kind"
+            write_environment DISPLAY DBUS_SESSION_BUS_ADDRESS HOME XDG_CONFIG_HOME \
+                XDG_RUNTIME_DIR XDG_CURRENT_DESKTOP GSETTINGS_BACKEND
+            ;;
         *) echo "unknown desktop: $kind" >&2; exit 2 ;;
     esac
 }
@@ -166,5 +248,12 @@ start() {
 case "$action" in
     start) start ;;
     stop) stop ;;
-    *) echo "usage: $0 start KIND STATE_DIR | stop STATE_DIR" >&2; exit 2 ;;
+    run)
+        trap stop EXIT
+        trap 'exit 143' TERM INT
+        start
+        VORNK_FIXTURE_ENVIRONMENT=$state/environment "$@"
+        ;;
+    *) echo "usage: $0 start KIND STATE_DIR | stop STATE_DIR | run KIND STATE_DIR COMMAND..." >&2
+       exit 2 ;;
 esac

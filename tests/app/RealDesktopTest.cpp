@@ -1,0 +1,307 @@
+// The real program on a real desktop shell (GNOME Shell, KDE Plasma, Cinnamon, MATE's caja),
+// each run by desktop-fixture.sh for this test alone. The screen is sampled every 10 ms while
+// the program changes the wallpaper: every change must reach the screen, and no frame may show
+// a third picture (the desktop's default, black, or the old picture back after the new one
+// began). A cross-fade from the old picture to the new one is what the desktops do, and fine.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QPoint>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <iostream>
+#include <mutex>
+#include <thread>
+
+#include "tests/app/ProgramUnderTest.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+struct Frame {
+    Clock::time_point at;
+    std::vector<QColor> colours;
+};
+
+// Reads single pixels of the root window every 10 ms, on a thread and connection of its own.
+class ScreenSampler {
+public:
+    explicit ScreenSampler(std::vector<QPoint> points)
+        : connection(XOpenDisplay(nullptr)), points(std::move(points)) {
+        if (connection == nullptr) {
+            throw std::runtime_error("cannot open the desktop's display");
+        }
+        thread = std::thread([this] { Run(); });
+    }
+    ~ScreenSampler() {
+        stopping = true;
+        thread.join();
+        XCloseDisplay(connection);
+    }
+    ScreenSampler(const ScreenSampler&) = delete;
+    ScreenSampler& operator=(const ScreenSampler&) = delete;
+
+    std::vector<Frame> Frames() const {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return frames;
+    }
+    std::optional<Frame> Latest() const {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return frames.empty() ? std::nullopt : std::optional<Frame>(frames.back());
+    }
+
+private:
+    void Run() {
+        while (!stopping) {
+            Frame frame{Clock::now(), {}};
+            for (const QPoint& point : points) {
+                frame.colours.push_back(Pixel(point));
+            }
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                frames.push_back(std::move(frame));
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+    }
+
+    QColor Pixel(const QPoint& point) const {
+        XImage* image = XGetImage(connection, DefaultRootWindow(connection), point.x(), point.y(),
+                                  1, 1, AllPlanes, ZPixmap);
+        if (image == nullptr) {
+            return {};
+        }
+        // The fixtures run Xvfb at depth 24: 8 bits per channel, red highest.
+        const unsigned long pixel = XGetPixel(image, 0, 0);
+        XDestroyImage(image);
+        return QColor(static_cast<int>((pixel >> 16) & 0xff), static_cast<int>((pixel >> 8) & 0xff),
+                      static_cast<int>(pixel & 0xff));
+    }
+
+    Display* connection;
+    std::vector<QPoint> points;
+    mutable std::mutex mutex;
+    std::vector<Frame> frames;
+    std::atomic<bool> stopping{false};
+    std::thread thread;
+};
+
+// Bright colours: no blend of two of them comes near black, a desktop's dark default or a third.
+const std::vector<QColor> kColours{{230, 70, 60},  {70, 190, 80},   {240, 210, 60},
+                                   {90, 200, 230}, {220, 110, 210}, {250, 150, 40}};
+
+double Distance(const QColor& a, const QColor& b) {
+    return std::hypot(a.red() - b.red(), a.green() - b.green(), a.blue() - b.blue());
+}
+
+// Where `colour` lies between `from` (0) and `to` (1), and how far it is off that line.
+std::pair<double, double> BlendOf(const QColor& colour, const QColor& from, const QColor& to) {
+    const double d[3] = {double(to.red() - from.red()), double(to.green() - from.green()),
+                         double(to.blue() - from.blue())};
+    const double c[3] = {double(colour.red() - from.red()), double(colour.green() - from.green()),
+                         double(colour.blue() - from.blue())};
+    const double length = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    const double t = std::clamp((c[0] * d[0] + c[1] * d[1] + c[2] * d[2]) / length, 0.0, 1.0);
+    const double off = std::hypot(c[0] - t * d[0], c[1] - t * d[1], c[2] - t * d[2]);
+    return {t, off};
+}
+
+bool Shows(const Frame& frame, const QColor& colour) {
+    return std::all_of(frame.colours.begin(), frame.colours.end(),
+                       [&](const QColor& seen) { return Distance(seen, colour) < 12; });
+}
+
+// What the frames from one request to the next showed.
+struct ChangeOutcome {
+    bool shown = false;
+    std::chrono::milliseconds untilShown{};
+    int framesOfAnotherPicture = 0;
+    QColor firstWrongColour;
+};
+
+// Each point may only move from the old colour towards the new one: off the line between them
+// is another picture, a step back is the old picture returning.
+ChangeOutcome Judge(const std::vector<Frame>& frames, Clock::time_point asked, const QColor& from,
+                    const QColor& to) {
+    ChangeOutcome outcome;
+    std::vector<double> progress(frames.empty() ? 0 : frames.front().colours.size(), 0.0);
+    for (const Frame& frame : frames) {
+        bool wrong = false;
+        for (std::size_t point = 0; point < frame.colours.size(); ++point) {
+            const auto [t, off] = BlendOf(frame.colours[point], from, to);
+            wrong = wrong || off > 40 || t < progress[point] - 0.3;
+            progress[point] = std::max(progress[point], t);
+        }
+        if (wrong) {
+            outcome.firstWrongColour = outcome.framesOfAnotherPicture == 0
+                                           ? frame.colours.front()
+                                           : outcome.firstWrongColour;
+            ++outcome.framesOfAnotherPicture;
+        }
+        if (!outcome.shown && Shows(frame, to)) {
+            outcome.shown = true;
+            outcome.untilShown =
+                std::chrono::duration_cast<std::chrono::milliseconds>(frame.at - asked);
+        }
+    }
+    return outcome;
+}
+
+std::vector<Frame> FramesBetween(const std::vector<Frame>& frames, Clock::time_point begin,
+                                 Clock::time_point end) {
+    std::vector<Frame> between;
+    std::copy_if(frames.begin(), frames.end(), std::back_inserter(between),
+                 [&](const Frame& frame) { return frame.at >= begin && frame.at < end; });
+    return between;
+}
+
+QByteArray SourcesInfoWithFiles(const QStringList& files) {
+    QByteArray info = "sources\n{\n";
+    for (const QString& file : files) {
+        info += "    module\n    {\n        path " + file.toUtf8() + "\n        type 2\n    }\n";
+    }
+    return info + "}\n";
+}
+
+// A grid over the screen; the points that show the program's first picture are kept, which
+// leaves out panels, notifications and the program's own window.
+std::vector<QPoint> Grid() {
+    std::vector<QPoint> points;
+    for (int column = 0; column < 8; ++column) {
+        for (int row = 0; row < 6; ++row) {
+            points.emplace_back(1280 * (2 * column + 1) / 16, 800 * (2 * row + 1) / 12);
+        }
+    }
+    return points;
+}
+
+class RealDesktopTest : public testing::Test {
+protected:
+    void SetUp() override {
+        QDir(program.SettingsFolder()).removeRecursively();
+        for (std::size_t index = 0; index < kColours.size(); ++index) {
+            QImage image(640, 400, QImage::Format_RGB32);
+            image.fill(kColours[index]);
+            images << pictures.filePath(QStringLiteral("picture-%1.png").arg(index));
+            ASSERT_TRUE(image.save(images.back()));
+        }
+        program.WriteSettingsFile(QStringLiteral("settings.info"), SettingsInfo(false, false, 2));
+        program.WriteSettingsFile(QStringLiteral("sources.info"), SourcesInfoWithFiles(images));
+        program.WriteSettingsFile(QStringLiteral("current_algorithm.txt"), "Normal");
+    }
+
+    bool Next() {
+        const CommandResult next = program.Run({QStringLiteral("--next")});
+        return next.exitCode == 0 && next.errors.isEmpty();
+    }
+
+    QString Desktop() const { return qEnvironmentVariable("XDG_CURRENT_DESKTOP"); }
+
+    ProgramUnderTest program;
+    QTemporaryDir pictures;
+    QStringList images;
+};
+
+TEST_F(RealDesktopTest, EveryChangeIsShownWithoutAFrameOfAnotherPicture) {
+    program.Start();
+    ASSERT_TRUE(WaitFor([&] {
+        const CommandResult current = program.Run({QStringLiteral("--current")});
+        // Nothing is current yet: the exit code says so, but any answer means it is reachable.
+        return current.exitCode >= 0 && current.errors.isEmpty();
+    }));
+
+    // Where no tray takes the program in, its window comes up by itself after a while: up from
+    // the start, it stays out of the points chosen below.
+    ASSERT_EQ(program.Run({QStringLiteral("--show")}).exitCode, 0);
+
+    // The first picture, from whatever the desktop showed at its start, picks the points.
+    std::vector<QPoint> points;
+    {
+        ScreenSampler grid(Grid());
+        ASSERT_TRUE(Next());
+        ASSERT_TRUE(WaitFor([&] {
+            const auto latest = grid.Latest();
+            return latest && std::count_if(latest->colours.begin(), latest->colours.end(),
+                                           [](const QColor& c) {
+                                               return Distance(c, kColours[0]) < 12;
+                                           }) >= 24;
+        })) << Desktop().toStdString()
+            << " never showed the first picture";
+        std::this_thread::sleep_for(1s);
+        const Frame settled = *grid.Latest();
+        const std::vector<QPoint> all = Grid();
+        // Every third of them: enough to see any part of the screen go wrong, few enough for
+        // one frame to take well under the sampling interval.
+        for (std::size_t index = 0; index < all.size(); index += 3) {
+            if (Distance(settled.colours[index], kColours[0]) < 12) {
+                points.push_back(all[index]);
+            }
+        }
+    }
+
+    constexpr int kChanges = 12;
+    ScreenSampler sampler(points);
+    std::vector<Clock::time_point> asked;
+    for (int change = 1; change <= kChanges; ++change) {
+        const QColor& colour = kColours[change % kColours.size()];
+        asked.push_back(Clock::now());
+        ASSERT_TRUE(Next());
+        WaitUntil([&] { return Shows(*sampler.Latest(), colour); }, 10s);
+        // Long enough for a late flash or a return of the old picture to be seen.
+        std::this_thread::sleep_for(400ms);
+    }
+    asked.push_back(Clock::now());
+
+    const std::vector<Frame> frames = sampler.Frames();
+    int shown = 0;
+    int framesOfAnotherPicture = 0;
+    std::vector<long> untilShown;
+    for (int change = 1; change <= kChanges; ++change) {
+        const ChangeOutcome outcome =
+            Judge(FramesBetween(frames, asked[change - 1], asked[change]), asked[change - 1],
+                  kColours[(change - 1) % kColours.size()], kColours[change % kColours.size()]);
+        shown += outcome.shown ? 1 : 0;
+        framesOfAnotherPicture += outcome.framesOfAnotherPicture;
+        if (outcome.shown) {
+            untilShown.push_back(outcome.untilShown.count());
+        }
+        EXPECT_TRUE(outcome.shown) << "change " << change;
+        EXPECT_EQ(outcome.framesOfAnotherPicture, 0)
+            << "change " << change << ", first wrong colour "
+            << outcome.firstWrongColour.name().toStdString();
+    }
+    // Besides the settings files and "wallpaper.bmp", at most the name shown and the one before.
+    const QStringList numbered =
+        QDir(program.SettingsFolder()).entryList({QStringLiteral("wallpaper-*.bmp")}, QDir::Files);
+    EXPECT_LE(numbered.size(), 2) << numbered.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(QDir(program.SettingsFolder())
+                      .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                      .size() -
+                  numbered.size(),
+              5)
+        << QDir(program.SettingsFolder()).entryList().join(QLatin1Char(' ')).toStdString();
+
+    std::cout << Desktop().toStdString() << ": request to fully shown, ms:";
+    for (const long took : untilShown) {
+        std::cout << ' ' << took;
+    }
+    std::cout << '\n';
+    std::sort(untilShown.begin(), untilShown.end());
+    std::cout << Desktop().toStdString() << ": " << kChanges << " changes tried, " << shown
+              << " shown, " << framesOfAnotherPicture << " frames of another picture in "
+              << frames.size() << " frames at " << points.size()
+              << " points; request to fully shown "
+              << (untilShown.empty() ? 0 : untilShown[untilShown.size() / 2]) << " ms median, "
+              << (untilShown.empty() ? 0 : untilShown.back()) << " ms longest\n";
+}
+
+}  // namespace
