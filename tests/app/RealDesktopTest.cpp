@@ -187,7 +187,6 @@ std::vector<QPoint> Grid() {
 class RealDesktopTest : public testing::Test {
 protected:
     void SetUp() override {
-        QDir(program.SettingsFolder()).removeRecursively();
         for (std::size_t index = 0; index < kColours.size(); ++index) {
             QImage image(640, 400, QImage::Format_RGB32);
             image.fill(kColours[index]);
@@ -235,7 +234,8 @@ TEST_F(RealDesktopTest, EveryChangeIsShownWithoutAFrameOfAnotherPicture) {
                                                return Distance(c, kColours[0]) < 12;
                                            }) >= 24;
         })) << Desktop().toStdString()
-            << " never showed the first picture";
+            << " never showed the first picture; the program said: "
+            << program.StandardError(0).toStdString();
         std::this_thread::sleep_for(1s);
         const Frame settled = *grid.Latest();
         const std::vector<QPoint> all = Grid();

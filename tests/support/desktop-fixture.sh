@@ -55,9 +55,13 @@ stop_bus_clients() {
 }
 
 stop() {
-    if [[ -s "$state/bus" ]]; then
-        stop_bus_clients "$(head -n 1 "$state/bus")"
-    fi
+    # What the stand-in system bus starts takes it for its session bus.
+    local bus
+    for bus in "$state/bus" "$state/system-bus"; do
+        if [[ -s "$bus" ]]; then
+            stop_bus_clients "$(head -n 1 "$bus")"
+        fi
+    done
     if [[ -f "$state/groups" ]]; then
         while read -r group; do
             kill -TERM -- "-$group" 2>/dev/null || true
@@ -161,6 +165,8 @@ start_sway() {
 # shares HOME and XDG_CONFIG_HOME with the program under test: a settings service started with
 # another configuration folder makes the program read back what it did not write.
 shell_session() {
+    # A new account's home: nothing of an earlier run for the desktop to show or remember.
+    rm -rf "$state/home" "$state/runtime"
     mkdir -p "$state/home/.config" "$state/home/.cache" "$state/runtime"
     chmod 700 "$state/runtime"
     export HOME=$state/home XDG_CONFIG_HOME=$state/home/.config
@@ -180,9 +186,18 @@ start_gnome() {
     # A start-up banner would cover part of the screen.
     gsettings set org.gnome.desktop.notifications show-banners false
     spawn gnome-shell gnome-shell --x11 --replace
-    wait_for "grep -q 'GNOME Shell started' '$state/gnome-shell.log'"
-    # It starts in the overview.
-    xdotool key Escape
+    # It starts in the overview, and on a busy machine enters it late: a key pressed before
+    # that is lost.
+    wait_for "gnome_overview | grep -q true"
+    gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+        --method org.freedesktop.DBus.Properties.Set org.gnome.Shell OverviewActive '<false>' \
+        >/dev/null
+    wait_for "gnome_overview | grep -q false"
+}
+
+gnome_overview() {
+    gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+        --method org.freedesktop.DBus.Properties.Get org.gnome.Shell OverviewActive 2>/dev/null
 }
 
 start_plasma() {
