@@ -42,32 +42,51 @@ spawn() {
     echo $! >>"$state/groups"
 }
 
-# Every process that carries the session's bus address: the bus starts helpers on demand (the
-# settings service, kded5, ...) outside the process groups we spawned.
-stop_bus_clients() {
-    local address=$1 environ pid
-    for environ in $(grep -lzxF "DBUS_SESSION_BUS_ADDRESS=$address" /proc/[0-9]*/environ \
-        2>/dev/null); do
-        pid=${environ#/proc/}
-        pid=${pid%/environ}
-        [[ $pid != "$$" ]] && kill -TERM "$pid" 2>/dev/null || true
+# The session's processes: those of the groups we spawned, and every process that carries one
+# of its bus addresses, as the bus starts helpers on demand (the settings service, kded5, ...)
+# outside those groups. What the stand-in system bus starts takes it for its session bus.
+session_processes() {
+    local group bus environ
+    if [[ -f "$state/groups" ]]; then
+        while read -r group; do
+            pgrep -g "$group" || true
+        done <"$state/groups"
+    fi
+    for bus in "$state/bus" "$state/system-bus"; do
+        [[ -s "$bus" ]] || continue
+        grep -lzxF "DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$bus")" /proc/[0-9]*/environ \
+            2>/dev/null | while read -r environ; do
+            environ=${environ#/proc/}
+            echo "${environ%/environ}"
+        done
     done
 }
 
-stop() {
-    # What the stand-in system bus starts takes it for its session bus.
-    local bus
-    for bus in "$state/bus" "$state/system-bus"; do
-        if [[ -s "$bus" ]]; then
-            stop_bus_clients "$(head -n 1 "$bus")"
-        fi
+# Zombies, which nobody may reap here, count as gone.
+still_running() {
+    local pid
+    for pid in "$@"; do
+        [[ $(sed 's/.*) //' "/proc/$pid/stat" 2>/dev/null | cut -d' ' -f1) =~ ^[^Z]$ ]] &&
+            echo "$pid"
     done
-    if [[ -f "$state/groups" ]]; then
-        while read -r group; do
-            kill -TERM -- "-$group" 2>/dev/null || true
-        done <"$state/groups"
-        rm -f "$state/groups"
+}
+
+# A desktop shell that has lost its display may spin rather than end on TERM.
+stop() {
+    local pids deadline
+    pids=$(session_processes | grep -vx "$$" | sort -u || true)
+    if [[ -n "$pids" ]]; then
+        # shellcheck disable=SC2086
+        kill -TERM $pids 2>/dev/null || true
+        deadline=$((SECONDS + 5))
+        # shellcheck disable=SC2086
+        while [[ -n "$(still_running $pids)" ]] && ((SECONDS < deadline)); do
+            sleep 0.1
+        done
+        # shellcheck disable=SC2046,SC2086
+        kill -KILL $(still_running $pids) 2>/dev/null || true
     fi
+    rm -f "$state/groups"
     if [[ -f "$state/sway-runtime" ]]; then
         rm -rf -- "$(cat "$state/sway-runtime")" "$state/sway-runtime"
     fi
@@ -82,7 +101,8 @@ start_xvfb() {
         3>"$state/displayfd" </dev/null >"$state/xvfb.log" 2>&1 &
     echo $! >>"$state/groups"
     wait_for "[[ -s '$state/displayfd' ]]"
-    export DISPLAY=":$(head -n 1 "$state/displayfd")"
+    DISPLAY=":$(head -n 1 "$state/displayfd")"
+    export DISPLAY
     wait_for "xdpyinfo >/dev/null 2>&1"
 }
 
@@ -91,7 +111,8 @@ start_bus() {
     rm -f "$state/bus"
     spawn bus dbus-daemon --session --nofork --print-address=3 3>"$state/bus"
     wait_for "[[ -s '$state/bus' ]]"
-    export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$state/bus")
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$state/bus")
+    export DBUS_SESSION_BUS_ADDRESS
 }
 
 private_folders() {
@@ -166,7 +187,7 @@ start_sway() {
 # another configuration folder makes the program read back what it did not write.
 shell_session() {
     # A new account's home: nothing of an earlier run for the desktop to show or remember.
-    rm -rf "$state/home" "$state/runtime"
+    rm -rf "${state:?}/home" "${state:?}/runtime"
     mkdir -p "$state/home/.config" "$state/home/.cache" "$state/runtime"
     chmod 700 "$state/runtime"
     export HOME=$state/home XDG_CONFIG_HOME=$state/home/.config
@@ -177,7 +198,8 @@ shell_session() {
     rm -f "$state/system-bus"
     spawn system-bus dbus-daemon --session --nofork --print-address=3 3>"$state/system-bus"
     wait_for "[[ -s '$state/system-bus' ]]"
-    export DBUS_SYSTEM_BUS_ADDRESS=$(head -n 1 "$state/system-bus")
+    DBUS_SYSTEM_BUS_ADDRESS=$(head -n 1 "$state/system-bus")
+    export DBUS_SYSTEM_BUS_ADDRESS
 }
 
 start_gnome() {
