@@ -1,7 +1,9 @@
 #include "platform/linux/NumberedPictureLink.h"
 
+#include <charconv>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <system_error>
 
 #include "platform/linux/DesktopBackend.h"
@@ -13,20 +15,27 @@ namespace {
 constexpr char kPrefix[] = "wallpaper-";
 constexpr char kSuffix[] = ".bmp";
 
-// The numbered names in `folder`, by number; other files are not ours to touch.
+// The number in a name of ours, "wallpaper-<number>.bmp"; other files are not ours to touch.
+std::optional<unsigned long long> NumberOf(const std::string& name) {
+    const std::size_t prefix = sizeof kPrefix - 1;
+    const std::size_t suffix = sizeof kSuffix - 1;
+    if (name.size() <= prefix + suffix || name.compare(0, prefix, kPrefix) != 0 ||
+        name.compare(name.size() - suffix, suffix, kSuffix) != 0 || name[prefix] == '0') {
+        return std::nullopt;
+    }
+    unsigned long long number = 0;
+    const char* end = name.data() + name.size() - suffix;
+    const auto [stop, error] = std::from_chars(name.data() + prefix, end, number);
+    return error == std::errc() && stop == end ? std::optional(number) : std::nullopt;
+}
+
 std::map<unsigned long long, fs::path> NumberedNames(const fs::path& folder) {
     std::map<unsigned long long, fs::path> names;
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-        const std::string name = entry.path().filename().string();
-        const std::string::size_type digits = sizeof kPrefix - 1;
-        const std::string::size_type suffix = name.size() - (sizeof kSuffix - 1);
-        if (name.size() <= digits + sizeof kSuffix - 1 || name.compare(0, digits, kPrefix) != 0 ||
-            name.compare(suffix, std::string::npos, kSuffix) != 0 ||
-            name.find_first_not_of("0123456789", digits) != suffix || name[digits] == '0') {
-            continue;
+        if (const auto number = NumberOf(entry.path().filename().string())) {
+            names.emplace(*number, entry.path());
         }
-        names.emplace(std::stoull(name.substr(digits, suffix - digits)), entry.path());
     }
     return names;
 }

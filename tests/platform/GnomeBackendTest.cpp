@@ -52,6 +52,12 @@ TEST(GnomeBackendTest, EachChangeNamesTheBitmapAnewAndKeepsTheNameBefore) {
     LinuxCore core{
         SessionEnvironment(std::map<std::string, std::string>{{"XDG_CURRENT_DESKTOP", "GNOME"}})};
     core.SetSettingsFolder(FromUtf8(settings));
+    // Not ours: a number too large for any counter, and no number at all.
+    const std::vector<std::string> others{"wallpaper-99999999999999999999999.bmp",
+                                          "wallpaper-01.bmp", "wallpaper-+1.bmp"};
+    for (const std::string& other : others) {
+        WriteFile(settings + "/" + other, "not ours");
+    }
     MakeGradient(folder / "a.png", 16, 10, "0,0 red 15,9 blue");
     MakeGradient(folder / "b.jpg", 16, 10, "0,0 green 15,9 white");
 
@@ -71,6 +77,9 @@ TEST(GnomeBackendTest, EachChangeNamesTheBitmapAnewAndKeepsTheNameBefore) {
     EXPECT_EQ(ReadFile(settings + "/wallpaper-3.bmp"), ReadFile(settings + "/wallpaper.bmp"));
     EXPECT_TRUE(boost::filesystem::exists(settings + "/wallpaper-2.bmp"));
     EXPECT_FALSE(boost::filesystem::exists(settings + "/wallpaper-1.bmp"));
+    for (const std::string& other : others) {
+        EXPECT_EQ(ReadFile(settings + "/" + other), "not ours");
+    }
 }
 
 TEST(GnomeBackendTest, RelativeBitmapPathBecomesAnAbsoluteUri) {
