@@ -70,7 +70,7 @@ void NumberedPictureLink::Keep() {
     kept = true;
     auto names = NumberedNames(folder);
     auto newer = names.lower_bound(number);
-    // The names below the one before this.
+    // Left: the names older than the one before this.
     names.erase(newer == names.begin() ? newer : std::prev(newer), names.end());
     for (const auto& [older, name] : names) {
         std::error_code ignored;
