@@ -42,13 +42,20 @@ std::map<unsigned long long, fs::path> NumberedNames(const fs::path& folder) {
 
 }  // namespace
 
-NumberedPictureLink::NumberedPictureLink(const std::string& bitmapPath)
-    : folder(fs::path(bitmapPath).parent_path()) {
+NumberedPictureLink::NumberedPictureLink(const std::string& bitmapPath) {
+    fs::path folder = fs::path(bitmapPath).parent_path();
     if (folder.empty()) {
         folder = ".";
     }
-    const auto names = NumberedNames(folder);
-    number = names.empty() ? 1 : names.rbegin()->first + 1;
+    auto names = NumberedNames(folder);
+    const unsigned long long number = names.empty() ? 1 : names.rbegin()->first + 1;
+    // The newest of them is the one shown now, and stays.
+    if (!names.empty()) {
+        names.erase(std::prev(names.end()));
+    }
+    for (auto& entry : names) {
+        olderNames.push_back(std::move(entry.second));
+    }
     const fs::path link = folder / (kPrefix + std::to_string(number) + kSuffix);
     std::error_code error;
     // A hard link costs no room; a copy serves a file system without them.
@@ -68,11 +75,7 @@ NumberedPictureLink::~NumberedPictureLink() {
 
 void NumberedPictureLink::Keep() {
     kept = true;
-    auto names = NumberedNames(folder);
-    auto newer = names.lower_bound(number);
-    // Left: the names older than the one before this.
-    names.erase(newer == names.begin() ? newer : std::prev(newer), names.end());
-    for (const auto& [older, name] : names) {
+    for (const fs::path& name : olderNames) {
         std::error_code ignored;
         fs::remove(name, ignored);
     }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // For desktops that take a picture again only under a name they have not shown: each change
 // links "wallpaper.bmp" as the next of wallpaper-1.bmp, wallpaper-2.bmp, ... in its folder. Once
@@ -20,8 +21,8 @@ public:
     void Keep();
 
 private:
-    std::filesystem::path folder;
-    unsigned long long number = 0;
+    // Found before this name was made: all but the one shown then.
+    std::vector<std::filesystem::path> olderNames;
     std::string path;
     bool kept = false;
 };

@@ -26,15 +26,6 @@ using namespace std::chrono_literals;
 const QByteArray kFirstRunSettings =
     "onload_change false\ntimer_change true\nchange_interval 1800\n";
 
-QColor RootWindowPixel(const ProgramUnderTest& program, int x, int y) {
-    const QString shot = program.ConfigHome() + QStringLiteral("/../root.png");
-    QProcess::execute(
-        QStringLiteral("sh"),
-        {QStringLiteral("-c"),
-         QStringLiteral("xwd -root -silent -display \"$DISPLAY\" | convert xwd:- '%1'").arg(shot)});
-    return QImage(shot).pixelColor(x, y);
-}
-
 bool HasVisibleWindow(const ProgramUnderTest& program, const QProcess& copy) {
     return !program.Windows(copy, true).isEmpty();
 }
@@ -168,7 +159,7 @@ TEST(AppEndToEndTest, ChangeOnStartShowsTheImageAfterTheSavedOne) {
         return program.ReadSettingsFile(QStringLiteral("current_wallpaper.txt")) ==
                images[1].first.toUtf8();
     }));
-    EXPECT_TRUE(Near(RootWindowPixel(program, 300, 300), images[1].second));
+    EXPECT_TRUE(Near(program.RootWindowPixel(300, 300), images[1].second));
     EXPECT_TRUE(QFile::exists(program.SettingsFile(QStringLiteral("wallpaper.bmp"))));
 }
 
@@ -198,8 +189,7 @@ TEST(AppEndToEndTest, NamesThatAreNotUtf8AreListedShownAndKept) {
         QProcess& copy = program.Start();
         ASSERT_TRUE(WaitFor(
             [&] { return QFile::exists(program.SettingsFile(QStringLiteral("wallpaper.bmp"))); }));
-        ASSERT_TRUE(WaitFor([&] { return Near(RootWindowPixel(program, 300, 300), red); }))
-            << start;
+        ASSERT_TRUE(WaitFor([&] { return Near(program.RootWindowPixel(300, 300), red); })) << start;
         EXPECT_TRUE(
             QString::fromUtf8(program.ReadSettingsFile(QStringLiteral("current_wallpaper.txt")))
                 .endsWith(QStringLiteral("/r?t.png")));

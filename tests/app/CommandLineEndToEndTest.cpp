@@ -27,11 +27,6 @@ std::vector<std::pair<QString, QColor>> SetUpColours(const ProgramUnderTest& pro
     return images;
 }
 
-bool IsReachable(const ProgramUnderTest& program) {
-    const CommandResult current = program.Run({QStringLiteral("--current")});
-    return current.exitCode >= 0 && current.errors.isEmpty();
-}
-
 // Polls faster than WaitFor: the time until the screen changes is measured.
 std::chrono::milliseconds TimeUntilScreenShows(const ProgramUnderTest& program,
                                                const QColor& colour, Clock::time_point since) {
@@ -49,7 +44,7 @@ TEST(CommandLineEndToEndTest, NextChangesTheScreenWhileTheCallerEndsAtOnceWithou
     program.StartSessionBus();
     const auto images = SetUpColours(program, false);
     const QProcess& running = program.Start();
-    ASSERT_TRUE(WaitFor([&] { return IsReachable(program); }));
+    ASSERT_TRUE(WaitFor([&] { return program.IsReachable(); }));
 
     // The first request moves the screen away from whatever an earlier test left on it.
     for (std::size_t shown = 1; shown < images.size(); ++shown) {
@@ -79,7 +74,7 @@ TEST(CommandLineEndToEndTest, SecondNextDuringASlowChangeIsCarriedOutAfterIt) {
         QStringLiteral("VORNK_IMAGE_CONVERTER"),
         program.StandInConverter(QStringLiteral("echo \"$1\" >> '%1'; sleep 2").arg(log)));
     program.Start();
-    ASSERT_TRUE(WaitFor([&] { return IsReachable(program); }));
+    ASSERT_TRUE(WaitFor([&] { return program.IsReachable(); }));
 
     for (int request = 0; request < 2; ++request) {
         const CommandResult next = program.Run({QStringLiteral("--next")});
@@ -123,7 +118,7 @@ TEST(CommandLineEndToEndTest, OptionsAnswerWithTheirTextsAndExitCodes) {
         if (row.withRunningCopy && !started) {
             started = true;
             program.Start();
-            ASSERT_TRUE(WaitFor([&] { return IsReachable(program); }));
+            ASSERT_TRUE(WaitFor([&] { return program.IsReachable(); }));
         }
         const CommandResult result = program.Run({row.option});
         EXPECT_EQ(result.exitCode, row.exitCode);
@@ -141,7 +136,7 @@ TEST(CommandLineEndToEndTest, PropertiesChangedArrivesForATimedChange) {
     const auto images = SetUpColours(program, true);
     program.WriteSettingsFile(QStringLiteral("current_wallpaper.txt"), images[2].first.toUtf8());
     program.Start();
-    ASSERT_TRUE(WaitFor([&] { return IsReachable(program); }));
+    ASSERT_TRUE(WaitFor([&] { return program.IsReachable(); }));
 
     QProcess monitor;
     monitor.start(QStringLiteral("gdbus"), {QStringLiteral("monitor"), QStringLiteral("--address"),
@@ -163,7 +158,7 @@ TEST(CommandLineEndToEndTest, MalformedBusCallsAreRefusedWithALineAndChangeNothi
     program.StartSessionBus();
     const auto images = SetUpColours(program, false);
     const QProcess& running = program.Start();
-    ASSERT_TRUE(WaitFor([&] { return IsReachable(program); }));
+    ASSERT_TRUE(WaitFor([&] { return program.IsReachable(); }));
     const QString object = QStringLiteral("software.vornk.WallpaperChanger");
     const QStringList calls[] = {
         {object + QStringLiteral(".Next"), QStringLiteral("42")},

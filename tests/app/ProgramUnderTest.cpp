@@ -179,6 +179,11 @@ CommandResult ProgramUnderTest::Run(const QStringList& arguments) const {
     return result;
 }
 
+bool ProgramUnderTest::IsReachable() const {
+    const CommandResult current = Run({QStringLiteral("--current")});
+    return current.exitCode >= 0 && current.errors.isEmpty();
+}
+
 QString ProgramUnderTest::StandardError(int index) const {
     QFile file(home.filePath(QStringLiteral("stderr-%1").arg(index)));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
@@ -232,24 +237,34 @@ bool ProgramUnderTest::IsMapped(const QString& window) const {
     return known && attributes.map_state == IsViewable;
 }
 
-QColor ProgramUnderTest::RootWindowPixel(int x, int y) const {
-    Display* connection = XOpenDisplay(display.toLocal8Bit().constData());
+RootWindowReader::RootWindowReader(const QString& display)
+    : connection(XOpenDisplay(display.toLocal8Bit().constData())) {
     if (connection == nullptr) {
         throw std::runtime_error("cannot open the test display");
     }
+}
+
+RootWindowReader::~RootWindowReader() {
+    XCloseDisplay(connection);
+}
+
+QColor RootWindowReader::Pixel(int x, int y) const {
     XImage* image =
         XGetImage(connection, DefaultRootWindow(connection), x, y, 1, 1, AllPlanes, ZPixmap);
-    QColor colour;
-    if (image != nullptr) {
-        // The fixture runs Xvfb at depth 24: 8 bits per channel, red highest.
-        const unsigned long pixel = XGetPixel(image, 0, 0);
-        colour = QColor(static_cast<int>((pixel & image->red_mask) >> 16),
+    if (image == nullptr) {
+        return {};
+    }
+    // The fixtures run Xvfb at depth 24: 8 bits per channel, red highest.
+    const unsigned long pixel = XGetPixel(image, 0, 0);
+    const QColor colour(static_cast<int>((pixel & image->red_mask) >> 16),
                         static_cast<int>((pixel & image->green_mask) >> 8),
                         static_cast<int>(pixel & image->blue_mask));
-        XDestroyImage(image);
-    }
-    XCloseDisplay(connection);
+    XDestroyImage(image);
     return colour;
+}
+
+QColor ProgramUnderTest::RootWindowPixel(int x, int y) const {
+    return RootWindowReader(display).Pixel(x, y);
 }
 
 QByteArray SettingsInfo(bool onloadChange, bool timerChange, int interval) {
@@ -258,9 +273,17 @@ QByteArray SettingsInfo(bool onloadChange, bool timerChange, int interval) {
            "\n";
 }
 
+QByteArray SourcesInfo(const QStringList& paths, int type) {
+    QByteArray info = "sources\n{\n";
+    for (const QString& path : paths) {
+        info += "    module\n    {\n        path " + path.toUtf8() + "\n        type " +
+                QByteArray::number(type) + "\n    }\n";
+    }
+    return info + "}\n";
+}
+
 QByteArray SourcesInfoWithFolder(const QString& folder) {
-    return "sources\n{\n    module\n    {\n        path " + folder.toUtf8() +
-           "\n        type 0\n    }\n}\n";
+    return SourcesInfo({folder}, 0);
 }
 
 std::vector<std::pair<QString, QColor>> MakeColourFolder(const QString& location) {

@@ -15,6 +15,23 @@
 
 #include "tests/support/WaitUntil.h"
 
+struct _XDisplay;
+
+// Reads pixels of the root window straight from the X server, over a connection of its own.
+class RootWindowReader {
+public:
+    // Throws std::runtime_error when the display cannot be opened.
+    explicit RootWindowReader(const QString& display);
+    ~RootWindowReader();
+    RootWindowReader(const RootWindowReader&) = delete;
+    RootWindowReader& operator=(const RootWindowReader&) = delete;
+
+    QColor Pixel(int x, int y) const;
+
+private:
+    _XDisplay* connection;
+};
+
 // A command-line copy run to its end.
 struct CommandResult {
     int exitCode = -1;
@@ -56,6 +73,8 @@ public:
     // Starts a command that ends by executing a copy of the program.
     QProcess& StartCommand(const QString& command, const QStringList& arguments);
     CommandResult Run(const QStringList& arguments) const;
+    // A running copy answers the command line (with or without a current wallpaper).
+    bool IsReachable() const;
     QProcess& Copy(int index) { return *copies.at(index); }
     QString StandardError(int index) const;
 
@@ -86,6 +105,8 @@ inline bool WaitFor(const std::function<bool()>& condition,
 }
 
 QByteArray SettingsInfo(bool onloadChange, bool timerChange, int interval);
+// "sources.info" listing `paths`, all of one type (0 folder, 2 file).
+QByteArray SourcesInfo(const QStringList& paths, int type);
 QByteArray SourcesInfoWithFolder(const QString& folder);
 // Three solid-colour images; returned in the order the file system lists them, which is the
 // order the program walks them.
