@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/DevilImage.h"
 #include "platform/linux/LinuxCore.h"
-#include "platform/linux/WallpaperBitmap.h"
+#include "platform/linux/change/WallpaperBitmap.h"
+#include "platform/linux/converter/DevilImage.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/linux/BitmapFile.h"
-#include "platform/linux/ImageDecoder.h"
-#include "platform/linux/RgbImage.h"
+#include "platform/linux/converter/BitmapFile.h"
+#include "platform/linux/converter/ImageDecoder.h"
+#include "platform/linux/converter/RgbImage.h"
 
 namespace {
 

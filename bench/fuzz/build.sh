@@ -12,13 +12,13 @@ out=${1:-$root/build-fuzz}
 mkdir -p "$out"
 sources=(
     bench/fuzz/ConverterFuzzer.cpp
-    platform/linux/BitmapFile.cpp
-    platform/linux/DevilImage.cpp
-    platform/linux/ImageDecoder.cpp
-    platform/linux/ImageFileSize.cpp
-    platform/linux/QtImageDecoder.cpp
-    platform/linux/RareBitmap.cpp
-    platform/linux/RgbImage.cpp
+    platform/linux/converter/BitmapFile.cpp
+    platform/linux/converter/DevilImage.cpp
+    platform/linux/converter/ImageDecoder.cpp
+    platform/linux/converter/ImageFileSize.cpp
+    platform/linux/converter/QtImageDecoder.cpp
+    platform/linux/converter/RareBitmap.cpp
+    platform/linux/converter/RgbImage.cpp
 )
 cd "$root"
 # shellcheck disable=SC2046

@@ -9,11 +9,11 @@
 #include "model/CoreError.h"
 #include "platform/ImageExtensions.h"
 #include "platform/NativeDesktop.h"
-#include "platform/linux/BackgroundChange.h"
-#include "platform/linux/DesktopBackendChooser.h"
 #include "platform/linux/DirectoryWalk.h"
 #include "platform/linux/NativePath.h"
-#include "platform/linux/WallpaperBitmap.h"
+#include "platform/linux/change/BackgroundChange.h"
+#include "platform/linux/change/WallpaperBitmap.h"
+#include "platform/linux/desktops/DesktopBackendChooser.h"
 
 namespace fs = boost::filesystem;
 

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "platform/CoreInterface.h"
-#include "platform/linux/DesktopBackend.h"
-#include "platform/linux/SessionEnvironment.h"
+#include "platform/linux/desktops/DesktopBackend.h"
+#include "platform/linux/desktops/SessionEnvironment.h"
 
 // The platform core on Linux: Boost.Filesystem listings, the conversion in a converter process
 // (WallpaperBitmap.h), and the desktop backend that fits the session (DesktopBackendChooser).

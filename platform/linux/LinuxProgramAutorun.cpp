@@ -18,7 +18,7 @@
 #include "platform/DiskSync.h"
 #include "platform/NativeDesktop.h"
 #include "platform/linux/NativePath.h"
-#include "platform/linux/RunningProgram.h"
+#include "platform/linux/change/RunningProgram.h"
 
 namespace fs = std::filesystem;
 

@@ -9,9 +9,9 @@
 
 #include <unistd.h>
 
-#include "PlatformTestSupport.h"
 #include "model/CoreError.h"
 #include "platform/linux/LinuxCore.h"
+#include "tests/platform/PlatformTestSupport.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "DesktopTestSupport.h"
 #include "platform/linux/LinuxCore.h"
+#include "tests/platform/desktops/DesktopTestSupport.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "PlatformTestSupport.h"
 #include "platform/NativeDesktop.h"
+#include "tests/platform/PlatformTestSupport.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "PlatformTestSupport.h"
+#include "tests/platform/PlatformTestSupport.h"
 #include "tests/support/WaitUntil.h"
 
 namespace fs = std::filesystem;

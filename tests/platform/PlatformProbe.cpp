@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "platform/NativeDesktop.h"
-#include "platform/linux/GnomeBackend.h"
+#include "platform/linux/desktops/gsettings/GnomeBackend.h"
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "another-copy") == 0) {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/RgbImage.h"
+#include "platform/linux/converter/RgbImage.h"
 
 namespace platform_test {
 

@@ -1,9 +1,0 @@
-#pragma once
-
-#include <string>
-
-#include "platform/linux/RgbImage.h"
-
-// Writes the pixels as an uncompressed 24-bit BMP file (the layout every desktop and image
-// library reads) and flushes it to the disk. False when any write failed.
-bool WriteBitmapFile(const RgbImage& image, const std::string& path);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include "platform/linux/converter/RgbImage.h"
+
+// One image of the DevIL library, bound as its current image from construction to destruction
+// (ilGenImages + ilBindImage ... ilDeleteImages), so that every path deletes it. DevIL's current
+// image is process-wide state: one DevilImage at a time, on one thread.
+class DevilImage final {
+public:
+    DevilImage();
+    ~DevilImage();
+    DevilImage(const DevilImage&) = delete;
+    DevilImage& operator=(const DevilImage&) = delete;
+
+    // Loads by the path's extension; when that fails, by the detected content, limited to the
+    // formats of the supported extensions (a PNG named ".jpg" loads, a GIF named ".jpg" does not).
+    bool Load(const std::string& path);
+    // Loads a TGA file's bytes already in memory.
+    bool LoadTarga(const std::string& content);
+    // Colour channels of the loaded image as decoded (1 grey, 3 colour, 4 with alpha).
+    int Channels();
+    // Saves as a BMP file, whatever the path's extension. 8-bit RGB(A) pixels are put into the
+    // BMP's order in place first (the image is meant to be dropped after saving).
+    bool SaveBitmap(const std::string& path);
+    // The loaded image as 8-bit RGB, top row first (converts the image in place).
+    RgbImage ToRgb();
+
+private:
+    unsigned int id = 0;
+};

@@ -1,0 +1,87 @@
+#include "platform/linux/converter/QtImageDecoder.h"
+
+#include <QImage>
+#include <QImageReader>
+#include <QString>
+#include <QTransform>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace {
+
+// Qt refuses pictures above 256 MB by default, a 64-megapixel photo. 1 GB lets a 250-megapixel
+// one through yet stops a damaged header from asking for tens of gigabytes; the converter
+// process's memory limit guards the rest.
+constexpr int kAllocationLimitMegabytes = 1024;
+
+// The formats of the program's eight extensions; Qt would read GIF, ICO and others too.
+bool IsAcceptedFormat(const QByteArray& format) {
+    static const std::array<QByteArray, 5> accepted = {"jpeg", "png", "tiff", "tga", "bmp"};
+    return std::find(accepted.begin(), accepted.end(), format) != accepted.end();
+}
+
+RgbImage FromQImage(const QImage& source) {
+    const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
+    RgbImage image{rgb.width(), rgb.height(), {}};
+    const std::size_t stride = static_cast<std::size_t>(image.width) * 3;
+    image.pixels.resize(stride * static_cast<std::size_t>(image.height));
+    for (int y = 0; y < image.height; ++y) {
+        std::memcpy(image.pixels.data() + stride * static_cast<std::size_t>(y),
+                    rgb.constScanLine(y), stride);
+    }
+    return image;
+}
+
+}  // namespace
+
+std::optional<RgbImage> DecodeWithQt(const std::string& path) {
+    QImageReader::setAllocationLimit(kAllocationLimitMegabytes);
+    QImageReader reader(QString::fromStdString(path));
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(true);
+    if (!IsAcceptedFormat(reader.format())) {
+        return std::nullopt;
+    }
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        return std::nullopt;
+    }
+    return FromQImage(image);
+}
+
+QImageIOHandler::Transformations ReadOrientation(const std::string& path) {
+    QImageReader reader(QString::fromStdString(path));
+    return reader.transformation();
+}
+
+RgbImage Transformed(RgbImage image, QImageIOHandler::Transformations transformations) {
+    if (transformations == QImageIOHandler::TransformationNone) {
+        return image;
+    }
+    // A quarter turn the other way is one step instead of a half turn and a quarter turn.
+    const bool quarterBack = transformations == QImageIOHandler::TransformationRotate270;
+    const bool mirror =
+        !quarterBack && transformations.testFlag(QImageIOHandler::TransformationMirror);
+    const bool flip = !quarterBack && transformations.testFlag(QImageIOHandler::TransformationFlip);
+    // Shares the pixels of `image` until a step makes a new picture (Qt returns the same one for
+    // a 1x1 picture). A 100-megapixel photo is 300 MB: each copy is dropped as soon as the next
+    // one exists, so at most two are held.
+    QImage turned(image.pixels.data(), image.width, image.height, image.width * 3,
+                  QImage::Format_RGB888);
+    const auto dropUnsharedSource = [&] {
+        if (turned.constBits() != image.pixels.data()) {
+            image = RgbImage();
+        }
+    };
+    if (mirror || flip) {
+        turned = turned.mirrored(mirror, flip);
+        dropUnsharedSource();
+    }
+    if (transformations.testFlag(QImageIOHandler::TransformationRotate90)) {
+        turned = turned.transformed(QTransform().rotate(quarterBack ? 270 : 90));
+        dropUnsharedSource();
+    }
+    return FromQImage(turned);
+}

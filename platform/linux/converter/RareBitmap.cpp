@@ -1,0 +1,179 @@
+#include "platform/linux/converter/RareBitmap.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::uint32_t kWindowsHeaderSize = 40;
+constexpr std::uint32_t kOs2HeaderSize = 64;
+constexpr std::uint32_t kUncompressed = 0;
+constexpr std::uint32_t kOs2Rle24 = 4;
+// Beyond this the picture would not fit the converter's memory anyway: refuse it early.
+constexpr std::int64_t kMostPixels = std::int64_t(1) << 28;
+
+// Little-endian fields of the file; reads past its end give nothing.
+class Reader {
+public:
+    explicit Reader(const std::string& content) : content(content) {}
+
+    bool Has(std::size_t offset, std::size_t count) const {
+        return offset <= content.size() && count <= content.size() - offset;
+    }
+    std::uint32_t Unsigned(std::size_t offset, int size) const {
+        std::uint32_t value = 0;
+        for (int i = size - 1; i >= 0; --i) {
+            value = (value << 8) | Byte(offset + static_cast<std::size_t>(i));
+        }
+        return value;
+    }
+    std::uint8_t Byte(std::size_t offset) const {
+        return offset < content.size() ? static_cast<std::uint8_t>(content[offset]) : 0;
+    }
+
+private:
+    const std::string& content;
+};
+
+struct Layout {
+    int width = 0;
+    int height = 0;
+    bool topDown = false;
+    std::uint32_t headerSize = 0;
+    std::uint32_t bits = 0;
+    std::uint32_t compression = 0;
+    std::uint32_t colours = 0;
+    std::size_t pixelOffset = 0;
+};
+
+std::optional<Layout> ReadLayout(const Reader& file) {
+    if (!file.Has(0, kFileHeaderSize + kWindowsHeaderSize) || file.Byte(0) != 'B' ||
+        file.Byte(1) != 'M') {
+        return std::nullopt;
+    }
+    Layout layout;
+    layout.pixelOffset = file.Unsigned(10, 4);
+    layout.headerSize = file.Unsigned(14, 4);
+    const auto width = static_cast<std::int32_t>(file.Unsigned(18, 4));
+    const auto height = static_cast<std::int32_t>(file.Unsigned(22, 4));
+    layout.bits = file.Unsigned(28, 2);
+    layout.compression = file.Unsigned(30, 4);
+    layout.colours = file.Unsigned(46, 4);
+    if (layout.headerSize < kWindowsHeaderSize || width <= 0 || height == 0 ||
+        height == INT32_MIN || std::int64_t(width) * std::abs(std::int64_t(height)) > kMostPixels) {
+        return std::nullopt;
+    }
+    layout.width = width;
+    layout.height = static_cast<int>(std::abs(std::int64_t(height)));
+    layout.topDown = height < 0;
+    return layout;
+}
+
+void Put(RgbImage& image, const Layout& layout, int x, int row, std::uint8_t red,
+         std::uint8_t green, std::uint8_t blue) {
+    const int y = layout.topDown ? row : layout.height - 1 - row;
+    std::uint8_t* pixel = image.pixels.data() + (static_cast<std::size_t>(y) * image.width + x) * 3;
+    pixel[0] = red;
+    pixel[1] = green;
+    pixel[2] = blue;
+}
+
+RgbImage Blank(const Layout& layout) {
+    RgbImage image{layout.width, layout.height, {}};
+    image.pixels.resize(static_cast<std::size_t>(layout.width) * layout.height * 3);
+    return image;
+}
+
+std::optional<RgbImage> DecodeTwoBitPalette(const Reader& file, const Layout& layout) {
+    const std::size_t paletteOffset = kFileHeaderSize + layout.headerSize;
+    const std::size_t stride = ((static_cast<std::size_t>(layout.width) * 2 + 31) / 32) * 4;
+    const std::uint32_t entries = layout.colours == 0 ? 4 : layout.colours;
+    if (entries > 4 || !file.Has(paletteOffset, std::size_t(entries) * 4) ||
+        !file.Has(layout.pixelOffset, stride * static_cast<std::size_t>(layout.height))) {
+        return std::nullopt;
+    }
+    RgbImage image = Blank(layout);
+    for (int row = 0; row < layout.height; ++row) {
+        const std::size_t start = layout.pixelOffset + stride * static_cast<std::size_t>(row);
+        for (int x = 0; x < layout.width; ++x) {
+            const std::uint8_t byte = file.Byte(start + static_cast<std::size_t>(x) / 4);
+            const std::uint32_t index = (byte >> (6 - 2 * (x % 4))) & 3U;
+            if (index >= entries) {
+                return std::nullopt;
+            }
+            const std::size_t entry = paletteOffset + std::size_t(index) * 4;
+            Put(image, layout, x, row, file.Byte(entry + 2), file.Byte(entry + 1),
+                file.Byte(entry));
+        }
+    }
+    return image;
+}
+
+// Runs of one colour and escapes: 0 0 ends a line, 0 1 the picture, 0 2 dx dy skips, 0 n
+// gives n literal pixels padded to an even length. Skipped pixels stay black.
+std::optional<RgbImage> DecodeRle24(const Reader& file, const Layout& layout) {
+    RgbImage image = Blank(layout);
+    std::size_t at = layout.pixelOffset;
+    int x = 0;
+    int row = 0;
+    const auto put = [&](std::size_t colour) {
+        if (x < layout.width && row < layout.height) {
+            Put(image, layout, x, row, file.Byte(colour + 2), file.Byte(colour + 1),
+                file.Byte(colour));
+        }
+        ++x;
+    };
+    while (file.Has(at, 2) && row < layout.height) {
+        const std::uint8_t count = file.Byte(at);
+        const std::uint8_t code = file.Byte(at + 1);
+        at += 2;
+        if (count > 0) {
+            if (!file.Has(at - 1, 3)) {
+                return std::nullopt;
+            }
+            for (int i = 0; i < count; ++i) {
+                put(at - 1);
+            }
+            at += 2;
+        } else if (code == 0) {
+            x = 0;
+            ++row;
+        } else if (code == 1) {
+            return image;
+        } else if (code == 2) {
+            x += file.Byte(at);
+            row += file.Byte(at + 1);
+            at += 2;
+        } else {
+            const std::size_t length = std::size_t(code) * 3;
+            if (!file.Has(at, length)) {
+                return std::nullopt;
+            }
+            for (std::size_t i = 0; i < length; i += 3) {
+                put(at + i);
+            }
+            at += length + length % 2;
+        }
+    }
+    return row >= layout.height ? std::optional<RgbImage>(image) : std::nullopt;
+}
+
+}  // namespace
+
+std::optional<RgbImage> DecodeRareBitmap(const std::string& content) {
+    const Reader file(content);
+    const std::optional<Layout> layout = ReadLayout(file);
+    if (!layout) {
+        return std::nullopt;
+    }
+    if (layout->bits == 2 && layout->compression == kUncompressed) {
+        return DecodeTwoBitPalette(file, *layout);
+    }
+    if (layout->bits == 24 && layout->compression == kOs2Rle24 &&
+        layout->headerSize == kOs2HeaderSize && !layout->topDown) {
+        return DecodeRle24(file, *layout);
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,131 @@
+#include "platform/linux/converter/RgbImage.h"
+
+#include <algorithm>
+#include <cmath>
+#include <thread>
+
+namespace {
+
+// The source pixels that make up one destination pixel along one axis, and their weights.
+struct Taps {
+    int first = 0;
+    std::vector<float> weights;
+};
+
+// Destination pixel i covers the source interval [(i + offset) / scale, (i + 1 + offset) / scale).
+// Shrinking: each source pixel weighs by how much of it that interval covers (an exact average).
+// Enlarging: bilinear between the two nearest source pixels, the edge pixels repeated.
+std::vector<Taps> AxisTaps(int sourceSize, int destinationSize, double scale, double offset) {
+    std::vector<Taps> axis(static_cast<std::size_t>(destinationSize));
+    for (int i = 0; i < destinationSize; ++i) {
+        Taps& taps = axis[static_cast<std::size_t>(i)];
+        if (scale < 1.0) {
+            const double from = std::clamp((i + offset) / scale, 0.0, double(sourceSize));
+            const double to = std::clamp((i + 1 + offset) / scale, from, double(sourceSize));
+            taps.first = std::min(static_cast<int>(from), sourceSize - 1);
+            double total = 0;
+            for (int s = taps.first; s < sourceSize && s < to; ++s) {
+                const double covered = std::min(to, s + 1.0) - std::max(from, double(s));
+                taps.weights.push_back(static_cast<float>(std::max(covered, 0.0)));
+                total += std::max(covered, 0.0);
+            }
+            if (total <= 0) {
+                taps.weights.assign(1, 1.0f);
+                total = 1;
+            }
+            for (float& weight : taps.weights) {
+                weight = static_cast<float>(weight / total);
+            }
+        } else {
+            const double centre =
+                std::clamp((i + offset + 0.5) / scale - 0.5, 0.0, double(sourceSize - 1));
+            taps.first = static_cast<int>(centre);
+            const double fraction = centre - taps.first;
+            taps.weights.push_back(static_cast<float>(1.0 - fraction));
+            if (fraction > 0 && taps.first + 1 < sourceSize) {
+                taps.weights.push_back(static_cast<float>(fraction));
+            }
+        }
+    }
+    return axis;
+}
+
+// Destination rows [first, last) of `result`, whose size is already set. Rows are filtered
+// horizontally when first needed and kept in a small ring: consecutive destination rows use
+// consecutive, overlapping source rows, so no full-height buffer.
+void ScaleRows(const RgbImage& source, const std::vector<Taps>& columns,
+               const std::vector<Taps>& rows, int first, int last, RgbImage& result) {
+    const int width = result.width;
+    const std::size_t stride = static_cast<std::size_t>(width) * 3;
+    std::size_t ringSize = 1;
+    for (int y = first; y < last; ++y) {
+        ringSize = std::max(ringSize, rows[static_cast<std::size_t>(y)].weights.size() + 1);
+    }
+    std::vector<float> ring(ringSize * stride);
+    std::vector<int> ringRow(ringSize, -1);
+    const auto filteredRow = [&](int y) -> const float* {
+        const std::size_t slot = static_cast<std::size_t>(y) % ringSize;
+        float* out = ring.data() + slot * stride;
+        if (ringRow[slot] != y) {
+            for (int x = 0; x < width; ++x) {
+                const Taps& taps = columns[static_cast<std::size_t>(x)];
+                const std::uint8_t* in = source.Pixel(taps.first, y);
+                float r = 0, g = 0, b = 0;
+                for (const float weight : taps.weights) {
+                    r += weight * in[0];
+                    g += weight * in[1];
+                    b += weight * in[2];
+                    in += 3;
+                }
+                out[x * 3] = r;
+                out[x * 3 + 1] = g;
+                out[x * 3 + 2] = b;
+            }
+            ringRow[slot] = y;
+        }
+        return out;
+    };
+
+    std::vector<float> line(stride);
+    for (int y = first; y < last; ++y) {
+        const Taps& taps = rows[static_cast<std::size_t>(y)];
+        std::fill(line.begin(), line.end(), 0.0f);
+        for (std::size_t t = 0; t < taps.weights.size(); ++t) {
+            const float* in = filteredRow(taps.first + static_cast<int>(t));
+            const float weight = taps.weights[t];
+            for (std::size_t i = 0; i < stride; ++i) {
+                line[i] += weight * in[i];
+            }
+        }
+        std::uint8_t* out = result.pixels.data() + static_cast<std::size_t>(y) * stride;
+        for (std::size_t i = 0; i < stride; ++i) {
+            out[i] = static_cast<std::uint8_t>(std::clamp(std::lround(line[i]), 0L, 255L));
+        }
+    }
+}
+
+}  // namespace
+
+// The two halves of the picture are scaled side by side: a change waits for this before the
+// screen shows anything.
+RgbImage ScaleToFill(const RgbImage& source, int width, int height) {
+    RgbImage result;
+    if (source.width <= 0 || source.height <= 0 || width <= 0 || height <= 0) {
+        return result;
+    }
+    const double scale = std::max(static_cast<double>(width) / source.width,
+                                  static_cast<double>(height) / source.height);
+    const double offsetX = (source.width * scale - width) / 2;
+    const double offsetY = (source.height * scale - height) / 2;
+    const std::vector<Taps> columns = AxisTaps(source.width, width, scale, offsetX);
+    const std::vector<Taps> rows = AxisTaps(source.height, height, scale, offsetY);
+
+    result.width = width;
+    result.height = height;
+    result.pixels.resize(static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(height));
+    const int middle = height / 2;
+    std::thread upper([&] { ScaleRows(source, columns, rows, 0, middle, result); });
+    ScaleRows(source, columns, rows, middle, height, result);
+    upper.join();
+    return result;
+}

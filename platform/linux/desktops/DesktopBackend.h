@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "model/CoreError.h"
+#include "platform/linux/converter/RgbImage.h"
+
+// A desktop that is handed the picture already scaled to fill its size, from the same decoding
+// as the bitmap (never reading the bitmap back). Show comes as soon as the picture is made, while
+// the bitmap is still being written, and may put it on the screen at once; then Keep, once the
+// bitmap is in place, or TakeBack, should it fail, which brings back what was shown before.
+class PictureDrawer {
+public:
+    virtual ~PictureDrawer() = default;
+    // Nothing when the display cannot be reached.
+    virtual std::optional<PictureSize> Size() = 0;
+    // Throws CoreError "Can't change desktop wallpaper".
+    virtual void Show(const RgbImage& picture) = 0;
+    // bitmapPath: "wallpaper.bmp", now in place.
+    virtual void Keep(const std::string& bitmapPath) = 0;
+    virtual void TakeBack() = 0;
+};
+
+// One way of handing the bitmap to a running desktop. A backend is asked only when the session
+// environment says its desktop runs, and must make the desktop show the new content although
+// the bitmap path is the same on every change.
+class DesktopBackend {
+public:
+    virtual ~DesktopBackend() = default;
+    virtual const char* Name() const = 0;
+    // bitmapPath is the native (UTF-8) path of "wallpaper.bmp". Throws CoreError
+    // "Can't change desktop wallpaper" when the desktop did not take it.
+    virtual void ShowWallpaper(const std::string& bitmapPath) = 0;
+
+    // A backend that draws the picture itself; most desktops read the bitmap instead.
+    virtual PictureDrawer* Drawer() { return nullptr; }
+};
+
+[[noreturn]] inline void FailToShowWallpaper() {
+    throw CoreError("Can't change desktop wallpaper");
+}

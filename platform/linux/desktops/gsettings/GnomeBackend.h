@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/linux/desktops/DesktopBackend.h"
+
+// The GNOME family (GNOME, Ubuntu, Unity, Budgie, Pantheon): org.gnome.desktop.background
+// through GSettings.
+class GnomeBackend final : public DesktopBackend {
+public:
+    const char* Name() const override { return "GNOME"; }
+    void ShowWallpaper(const std::string& bitmapPath) override;
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/linux/desktops/DesktopBackend.h"
+
+// MATE: org.mate.background picture-filename (a plain path) through GSettings.
+class MateBackend final : public DesktopBackend {
+public:
+    const char* Name() const override { return "MATE"; }
+    void ShowWallpaper(const std::string& bitmapPath) override;
+};

@@ -1,0 +1,71 @@
+#include "platform/linux/desktops/pcmanfm/PcmanfmBackend.h"
+
+#include <boost/filesystem/operations.hpp>
+#include <boost/filesystem/path.hpp>
+#include <boost/system/error_code.hpp>
+
+#include <utility>
+
+#include "platform/DiskSync.h"
+#include "platform/linux/change/HelperProcess.h"
+#include "platform/linux/converter/BitmapFile.h"
+#include "platform/linux/x11/X11MonitorLayout.h"
+
+namespace fs = boost::filesystem;
+
+PcmanfmBackend::PcmanfmBackend(std::string name, std::string program, std::string mode,
+                               bool fillsItself)
+    : name(std::move(name)),
+      program(std::move(program)),
+      mode(std::move(mode)),
+      fillsItself(fillsItself) {}
+
+// pcmanfm-qt 1.2 ignores "zoom" and "fill", "stretch" distorts and "fit" leaves bars: it gets
+// the picture at the screen's size. "center" shows it unscaled, so that each monitor of a wider
+// screen shows its middle without distortion.
+PcmanfmBackend PcmanfmBackend::ForLxqt() {
+    return {"LXQt", "pcmanfm-qt", "center", true};
+}
+
+// "crop" fills the screen keeping the aspect ratio.
+PcmanfmBackend PcmanfmBackend::ForLxde() {
+    return {"LXDE", "pcmanfm", "crop"};
+}
+
+void PcmanfmBackend::ShowWallpaper(const std::string& bitmapPath) {
+    const fs::path plain = fs::absolute(fs::path(bitmapPath));
+    // The desktop keeps a scaled copy keyed on the path string and would show it again for the
+    // same path, new content or not. The same file under another spelling of its path draws
+    // the new content; the plain path then is what the desktop remembers.
+    const fs::path respelled = plain.parent_path() / "." / plain.filename();
+    for (const fs::path& path : {respelled, plain}) {
+        if (!HelperProcess::Run(
+                {program, "--set-wallpaper", path.string(), "--wallpaper-mode", mode})) {
+            FailToShowWallpaper();
+        }
+    }
+}
+
+std::optional<PictureSize> PcmanfmBackend::Size() {
+    return X11MonitorLayout::Query().ScreenSize();
+}
+
+// Replaced in one step, so that the desktop never reads half a picture.
+void PcmanfmBackend::Keep(const std::string& bitmapPath) {
+    const fs::path folder = fs::absolute(fs::path(bitmapPath)).parent_path();
+    const fs::path screenPath = folder / kScreenPictureName;
+    fs::path temporary = screenPath;
+    temporary += ".tmp";
+    boost::system::error_code error;
+    if (!WriteBitmapFile(screenPicture, temporary.string())) {
+        fs::remove(temporary, error);
+        FailToShowWallpaper();
+    }
+    fs::rename(temporary, screenPath, error);
+    if (error) {
+        fs::remove(temporary, error);
+        FailToShowWallpaper();
+    }
+    SyncToDisk(folder);
+    ShowWallpaper(screenPath.string());
+}

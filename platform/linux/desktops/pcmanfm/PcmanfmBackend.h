@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/linux/desktops/DesktopBackend.h"
+
+// LXQt and LXDE: the desktop is drawn by the file manager (pcmanfm-qt or pcmanfm), whose
+// command-line client hands the wallpaper to the running desktop.
+class PcmanfmBackend final : public DesktopBackend, public PictureDrawer {
+public:
+    // `mode` is the file manager's --wallpaper-mode name. A backend that `fillsItself` hands
+    // the file manager a picture already filled to the screen, for a file manager that has no
+    // mode that fills the screen keeping the aspect ratio.
+    PcmanfmBackend(std::string name, std::string program, std::string mode,
+                   bool fillsItself = false);
+
+    static PcmanfmBackend ForLxqt();
+    static PcmanfmBackend ForLxde();
+
+    const char* Name() const override { return name.c_str(); }
+    void ShowWallpaper(const std::string& bitmapPath) override;
+    PictureDrawer* Drawer() override { return fillsItself ? this : nullptr; }
+
+    // The X screen's size.
+    std::optional<PictureSize> Size() override;
+    // The file manager reads a file: it gets the picture only once the bitmap is in place.
+    void Show(const RgbImage& picture) override { screenPicture = picture; }
+    void Keep(const std::string& bitmapPath) override;
+    void TakeBack() override { screenPicture = RgbImage(); }
+
+    // Beside "wallpaper.bmp", the picture at the screen's size; replaced at each change.
+    static constexpr char kScreenPictureName[] = "wallpaper-screen.bmp";
+
+private:
+    std::string name;
+    std::string program;
+    std::string mode;
+    bool fillsItself;
+    RgbImage screenPicture;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/linux/converter/RgbImage.h"
+
+// What an X desktop keys its per-monitor settings on: the X screen number, the names of the
+// connected RandR outputs and the number of workspaces.
+struct X11MonitorLayout {
+    int screen = 0;
+    // The X screen's size in pixels, which spans every monitor; zero without a server.
+    int width = 0;
+    int height = 0;
+    std::vector<std::string> monitors;
+    int workspaces = 1;
+
+    // The layout of the X server named by DISPLAY; no monitors when there is none or it has no
+    // RandR.
+    static X11MonitorLayout Query();
+
+    // The X screen's size; nothing without a server.
+    std::optional<PictureSize> ScreenSize() const;
+};

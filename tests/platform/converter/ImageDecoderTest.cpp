@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "platform/linux/converter/ImageDecoder.h"
+#include "tests/platform/PlatformTestSupport.h"
+
+namespace {
+
+using platform_test::DecodeWithImageMagick;
+using platform_test::LargestDifference;
+
+// Each file shows one of two reference pictures (see images/make.sh, which made them).
+struct Layout {
+    const char* file;
+    const char* reference;
+    int tolerance;
+};
+
+constexpr int kJpegLoss = 4;
+// Five or six bits per channel cannot hold the reference colours exactly.
+constexpr int kRgb565Loss = 7;
+
+const Layout kLayouts[] = {
+    {"bitfields-16.bmp", "four-colours.png", kRgb565Loss},
+    {"bitfields-32.bmp", "four-colours.png", 0},
+    {"header-v4.bmp", "four-colours.png", 0},
+    {"header-v5-masks.bmp", "four-colours.png", 0},
+    {"palette-2bit.bmp", "four-colours.png", 0},
+    {"palette-4bit.bmp", "four-colours.png", 0},
+    {"rle-4bit.bmp", "four-colours.png", 0},
+    {"rle-8bit.bmp", "four-colours.png", 0},
+    {"rle-24bit.bmp", "four-colours.png", 0},
+    {"origin-top-right.tga", "four-colours.png", 0},
+    {"origin-bottom-right.tga", "four-colours.png", 0},
+    {"colour-mapped.tga", "four-colours.png", 0},
+    {"one-pixel-top-right.tga", "one-pixel.png", 0},
+    {"float32.tiff", "quadrants.png", 0},
+    {"orientation-6.tiff", "quadrants.png", 0},
+    {"cmyk.jpg", "quadrants.png", kJpegLoss},
+    {"ycck.jpg", "quadrants.png", kJpegLoss},
+    {"orientation-1.jpg", "quadrants.png", kJpegLoss},
+    {"orientation-2.jpg", "quadrants.png", kJpegLoss},
+    {"orientation-3.jpg", "quadrants.png", kJpegLoss},
+    {"orientation-4.jpg", "quadrants.png", kJpegLoss},
+    {"orientation-5.jpg", "quadrants.png", kJpegLoss},
+    {"orientation-6.jpg", "quadrants.png", kJpegLoss},
+    {"orientation-7.jpg", "quadrants.png", kJpegLoss},
+    {"orientation-8.jpg", "quadrants.png", kJpegLoss},
+};
+
+std::string Image(const std::string& name) {
+    return std::string(VORNK_TEST_IMAGES) + "/" + name;
+}
+
+TEST(DecodeImageTest, EveryLayoutShowsItsReferencePictureUpright) {
+    for (const Layout& layout : kLayouts) {
+        SCOPED_TRACE(layout.file);
+        const std::optional<RgbImage> decoded = DecodeImage(Image(layout.file));
+        if (!decoded) {
+            ADD_FAILURE() << "not decoded";
+            continue;
+        }
+        EXPECT_LE(LargestDifference(*decoded, DecodeWithImageMagick(Image(layout.reference))),
+                  layout.tolerance);
+    }
+}
+
+TEST(DecodeImageTest, FormatsOutsideTheEightExtensionsAreRefusedWhateverTheName) {
+    platform_test::TemporaryFolder folder;
+    const std::string gif = folder / "animation.jpg";
+    platform_test::Shell("convert " + platform_test::Quote(Image("quadrants.png")) +
+                         " gif:" + platform_test::Quote(gif));
+    EXPECT_FALSE(DecodeImage(gif).has_value());
+}
+
+// The layouts that only the second decoder or our own readers take: a file cut in half is
+// refused, not shown with made-up pixels.
+TEST(DecodeImageTest, HalvesOfTheLayoutsDevilDoesNotReadAreRefused) {
+    platform_test::TemporaryFolder folder;
+    for (const char* name : {"palette-2bit.bmp", "rle-24bit.bmp", "header-v5-masks.bmp",
+                             "origin-top-right.tga", "cmyk.jpg", "float32.tiff"}) {
+        SCOPED_TRACE(name);
+        const std::string content = platform_test::ReadFile(Image(name));
+        const std::string half = folder / name;
+        platform_test::WriteFile(half, content.substr(0, content.size() / 2));
+        EXPECT_FALSE(DecodeImage(half).has_value());
+    }
+}
+
+// Fuzzing inputs (see conversion-regressions/NOTES.txt) on which our code went wrong, or which
+// made DevIL take gigabytes, crash or spin before the file's size was checked.
+TEST(DecodeImageTest, DamagedFilesAreRefusedQuickly) {
+    for (const char* name :
+         {"tga-short-buffer.tga", "tga-empty-picture-1.tga", "tga-empty-picture-2.tga",
+          "tga-empty-picture-3.tga", "tga-20-bytes-2-gb.tga", "bmp-48-bytes-2-gb.bmp",
+          "png-chunk-past-end-1.png", "jpeg-segment-past-end-1.jpeg"}) {
+        SCOPED_TRACE(name);
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_FALSE(DecodeImage(std::string(VORNK_TEST_REGRESSIONS) + "/" + name).has_value());
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    }
+}
+
+}  // namespace

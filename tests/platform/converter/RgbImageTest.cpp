@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "platform/linux/converter/RgbImage.h"
+#include "platform/linux/x11/X11PixelFormat.h"
+
+#include <cstdint>
+#include <ios>
+
+namespace {
+
+RgbImage Halves(int width, int height, bool leftRight) {
+    RgbImage image{width, height, {}};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool first = leftRight ? x < width / 2 : y < height / 2;
+            image.pixels.insert(image.pixels.end(),
+                                {std::uint8_t(first ? 255 : 0), 0, std::uint8_t(first ? 0 : 255)});
+        }
+    }
+    return image;
+}
+
+bool IsRed(const RgbImage& image, int x, int y) {
+    const auto* p = image.Pixel(x, y);
+    return p[0] == 255 && p[2] == 0;
+}
+bool IsBlue(const RgbImage& image, int x, int y) {
+    const auto* p = image.Pixel(x, y);
+    return p[0] == 0 && p[2] == 255;
+}
+
+TEST(ScaleToFillTest, SameSizeIsAnExactCopy) {
+    RgbImage image{5, 3, {}};
+    for (int i = 0; i < 45; ++i) {
+        image.pixels.push_back(std::uint8_t(i * 37));
+    }
+    const RgbImage scaled = ScaleToFill(image, 5, 3);
+    EXPECT_EQ(scaled.pixels, image.pixels);
+}
+
+TEST(ScaleToFillTest, WideImageIsCroppedAtTheSidesAndCentred) {
+    // 200x100 on 1280x800: scale 8, 1600 wide, 160 columns cut on each side.
+    const RgbImage scaled = ScaleToFill(Halves(200, 100, true), 1280, 800);
+    ASSERT_EQ(scaled.width, 1280);
+    ASSERT_EQ(scaled.height, 800);
+    EXPECT_TRUE(IsRed(scaled, 0, 0));
+    EXPECT_TRUE(IsRed(scaled, 630, 400));
+    EXPECT_TRUE(IsBlue(scaled, 650, 400));
+    EXPECT_TRUE(IsBlue(scaled, 1279, 799));
+}
+
+TEST(ScaleToFillTest, TallImageIsCroppedAtTopAndBottom) {
+    // 100x200 on 1280x800: scale 12.8, the boundary at source row 100 lands on row 400.
+    const RgbImage scaled = ScaleToFill(Halves(100, 200, false), 1280, 800);
+    EXPECT_TRUE(IsRed(scaled, 640, 0));
+    EXPECT_TRUE(IsRed(scaled, 640, 390));
+    EXPECT_TRUE(IsBlue(scaled, 640, 410));
+    EXPECT_TRUE(IsBlue(scaled, 640, 799));
+}
+
+TEST(ScaleToFillTest, ShrinkingAveragesTheCoveredPixels) {
+    RgbImage stripes{4, 2, {}};
+    for (int i = 0; i < 8; ++i) {
+        const std::uint8_t v = i % 2 == 0 ? 0 : 200;
+        stripes.pixels.insert(stripes.pixels.end(), {v, v, v});
+    }
+    const RgbImage scaled = ScaleToFill(stripes, 2, 1);
+    ASSERT_EQ(scaled.pixels.size(), 6u);
+    for (const std::uint8_t value : scaled.pixels) {
+        EXPECT_NEAR(value, 100, 1);
+    }
+}
+
+// The 16-bit primaries and white are checked on a real 16-bit screen (X11RootWindowTest); here
+// the byte orders and the rounding of what 5-6-5 cannot hold.
+TEST(X11PixelFormatTest, PacksByTheVisualsMasks) {
+    const X11PixelFormat depth24(0xff0000, 0x00ff00, 0x0000ff);
+    const X11PixelFormat bgr(0x0000ff, 0x00ff00, 0xff0000);
+    const X11PixelFormat depth16(0xf800, 0x07e0, 0x001f);
+    const struct {
+        const X11PixelFormat& format;
+        std::uint8_t r, g, b;
+        unsigned long pixel;
+    } cases[] = {
+        {depth24, 0x12, 0x34, 0x56, 0x123456ul},
+        {bgr, 0x12, 0x34, 0x56, 0x563412ul},
+        {depth16, 0, 0, 0, 0ul},
+        {depth16, 128, 128, 128, (16ul << 11) | (32ul << 5) | 16ul},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.format.Pack(c.r, c.g, c.b), c.pixel) << std::hex << c.pixel;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+// Cinnamon and MATE against Debian's real schemas (cinnamon-desktop-data, mate-desktop-common),
+// with a private keyfile GSettings backend; values are read back by a separate gsettings.
+#include <gtest/gtest.h>
+
+#include <gio/gio.h>
+
+#include <map>
+#include <string>
+
+#include "platform/linux/LinuxCore.h"
+#include "platform/linux/desktops/gsettings/GSettingsPictureWriter.h"
+#include "tests/platform/desktops/DesktopTestSupport.h"
+#include "tests/platform/desktops/gsettings/GSettingsTestSupport.h"
+
+namespace {
+
+using namespace desktop_test;
+using namespace gsettings_test;
+using platform_test::TemporaryFolder;
+
+// What another process reads, through GVariant's own text parser.
+std::string ReadBack(const std::string& schema, const std::string& key) {
+    const std::string text = Trimmed(Capture("gsettings get " + schema + " " + key));
+    GVariant* value =
+        g_variant_parse(G_VARIANT_TYPE_STRING, text.c_str(), nullptr, nullptr, nullptr);
+    if (value == nullptr) {
+        return "<unparsable: " + text + ">";
+    }
+    std::string result = g_variant_get_string(value, nullptr);
+    g_variant_unref(value);
+    return result;
+}
+
+TEST(GSettingsBackendsTest, EachDesktopsKeyHoldsTheBitmapForOtherProcesses) {
+    UsePrivateSettings();
+    struct Case {
+        const char* desktop;
+        const char* schema;
+        const char* key;
+        bool uri;
+    };
+    const Case cases[] = {
+        {"X-Cinnamon", "org.cinnamon.desktop.background", "picture-uri", true},
+        {"MATE", "org.mate.background", "picture-filename", false},
+    };
+    for (const Case& c : cases) {
+        TemporaryFolder folder;
+        const std::string settings = folder / HostileFolderName();
+        const std::string bitmap = settings + "/wallpaper.bmp";
+        LinuxCore core{SessionEnvironment(
+            std::map<std::string, std::string>{{"XDG_CURRENT_DESKTOP", c.desktop}})};
+        core.SetSettingsFolder(FromUtf8(settings));
+        Shell(std::string("gsettings set ") + c.schema + " picture-options centered");
+        MakeSolidImage(folder / "red.bmp", "red", 4, 4);
+        MakeSolidImage(folder / "blue.bmp", "blue", 4, 4);
+
+        for (const char* image : {"red.bmp", "blue.bmp"}) {
+            core.SetWallpaper(FromUtf8(folder / image));
+            EXPECT_EQ(ReadBack(c.schema, c.key), c.uri ? UriOf(bitmap) : bitmap) << c.desktop;
+            EXPECT_EQ(ReadBack(c.schema, "picture-options"), "zoom") << c.desktop;
+        }
+        if (c.uri) {
+            // Escaped for a URI ('#' would start a fragment), and read as the same file.
+            const std::string uri = ReadBack(c.schema, c.key);
+            EXPECT_EQ(uri.find_first_of(" \"\\`#"), std::string::npos) << uri;
+            for (const char byte : uri) {
+                EXPECT_TRUE(byte > 0x20 && byte < 0x7f) << uri;
+            }
+            gchar* file = g_filename_from_uri(uri.c_str(), nullptr, nullptr);
+            EXPECT_EQ(std::string(file != nullptr ? file : ""), bitmap);
+            g_free(file);
+        }
+    }
+    // Neither desktop touched the other's, nor GNOME's, settings.
+    EXPECT_EQ(ReadBack("org.gnome.desktop.background", "picture-uri").find("wallpaper.bmp"),
+              std::string::npos);
+}
+
+}  // namespace

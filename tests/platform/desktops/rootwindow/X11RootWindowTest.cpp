@@ -1,0 +1,277 @@
+// SetWallpaper end to end on a private Xvfb (the CTest "root_window_display" fixture): the root
+// window shows the picture after the call returns, read back by a connection of the test's own.
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <bit>
+#include <csignal>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
+#include "tests/platform/PlatformTestSupport.h"
+
+#include "model/CoreError.h"
+#include "platform/linux/LinuxCore.h"
+#include "platform/linux/x11/X11Property.h"
+#include "tests/support/TestDisplay.h"
+
+namespace {
+
+using namespace platform_test;
+
+struct DisplayCloser {
+    void operator()(Display* display) const { XCloseDisplay(display); }
+};
+
+class X11RootWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(display.empty()) << "no display from the fixture";
+        core.SetSettingsFolder(FromUtf8(folder.Path().string()));
+    }
+
+    std::string Bitmap() const { return folder / "wallpaper.bmp"; }
+
+    // The root window's pixels.
+    RgbImage Screen() const {
+        const std::unique_ptr<Display, DisplayCloser> connection(XOpenDisplay(display.c_str()));
+        Display* d = connection.get();
+        const int screen = DefaultScreen(d);
+        const int width = DisplayWidth(d, screen);
+        const int height = DisplayHeight(d, screen);
+        XImage* image = XGetImage(d, RootWindow(d, screen), 0, 0, unsigned(width), unsigned(height),
+                                  AllPlanes, ZPixmap);
+        RgbImage result{width, height, {}};
+        const auto channel = [](unsigned long pixel, unsigned long mask) {
+            const unsigned long maximum = mask >> std::countr_zero(mask);
+            return std::uint8_t(((pixel & mask) >> std::countr_zero(mask)) * 255 / maximum);
+        };
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const unsigned long pixel = XGetPixel(image, x, y);
+                result.pixels.insert(result.pixels.end(), {channel(pixel, image->red_mask),
+                                                           channel(pixel, image->green_mask),
+                                                           channel(pixel, image->blue_mask)});
+            }
+        }
+        XDestroyImage(image);
+        return result;
+    }
+
+    // The pixmap ids of _XROOTPMAP_ID and ESETROOT_PMAP_ID.
+    std::pair<unsigned long, unsigned long> Properties() const {
+        const std::unique_ptr<Display, DisplayCloser> connection(XOpenDisplay(display.c_str()));
+        Display* d = connection.get();
+        const auto read = [d](const char* name) {
+            return ReadSingleLongProperty(d, DefaultRootWindow(d), XInternAtom(d, name, False),
+                                          XA_PIXMAP)
+                .value_or(0);
+        };
+        return {read("_XROOTPMAP_ID"), read("ESETROOT_PMAP_ID")};
+    }
+
+    const std::string display = UseFixtureDisplay();
+    TemporaryFolder folder;
+    LinuxCore core{SessionEnvironment(std::map<std::string, std::string>{{"DISPLAY", display}})};
+};
+
+TEST_F(X11RootWindowTest, ShowsAPngThenAJpegInItsPlace) {
+    const RgbImage screen = Screen();
+    MakeGradient(folder / "first.png", screen.width, screen.height,
+                 "0,0 red 1279,0 yellow 0,799 blue 1279,799 lime");
+    Shell("convert -size " + std::to_string(screen.width) + "x" + std::to_string(screen.height) +
+          " xc: -sparse-color bilinear '0,0 white 1279,0 black 0,799 orange 1279,799 purple'"
+          " -quality 92 " +
+          Quote(folder / "second.jpg"));
+
+    core.SetWallpaper(FromUtf8(folder / "first.png"));
+    EXPECT_EQ(LargestDifference(Screen(), DecodeWithImageMagick(folder / "first.png")), 0);
+    const auto [rootPixmap, esetrootPixmap] = Properties();
+    EXPECT_NE(rootPixmap, 0u);
+    EXPECT_EQ(rootPixmap, esetrootPixmap);
+
+    core.SetWallpaper(FromUtf8(folder / "second.jpg"));
+    EXPECT_LE(LargestDifference(Screen(), DecodeWithImageMagick(folder / "second.jpg")), 6);
+    const auto [newRoot, newEsetroot] = Properties();
+    EXPECT_NE(newRoot, 0u);
+    EXPECT_EQ(newRoot, newEsetroot);
+}
+
+TEST_F(X11RootWindowTest, PictureFillsTheScreenKeepingItsAspect) {
+    // 200x100, red left half, blue right half: scaled by 8 and cut at both sides.
+    Shell("convert -size 100x100 xc:red -size 100x100 xc:blue +append " +
+          Quote(folder / "halves.png"));
+    core.SetWallpaper(FromUtf8(folder / "halves.png"));
+    const RgbImage screen = Screen();
+    const int middle = screen.width / 2;
+    for (const int y : {0, screen.height / 2, screen.height - 1}) {
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(screen.Pixel(0, y)), 3),
+                  std::string("\xff\x00\x00", 3));
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(screen.Pixel(middle - 10, y)), 3),
+                  std::string("\xff\x00\x00", 3));
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(screen.Pixel(middle + 10, y)), 3),
+                  std::string("\x00\x00\xff", 3));
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(screen.Pixel(screen.width - 1, y)), 3),
+                  std::string("\x00\x00\xff", 3));
+    }
+}
+
+TEST_F(X11RootWindowTest, BadInputLeavesTheBitmapAndTheScreenAsTheyWere) {
+    MakeGradient(folder / "good.png", 64, 40, "0,0 red 63,0 yellow 0,39 blue 63,39 lime");
+    MakeGradient(folder / "big.jpg", 640, 400, "0,0 red 639,399 blue");
+    WriteFile(folder / "empty.jpg", "");
+    WriteFile(folder / "text.png", "plain text\n");
+    WriteFile(folder / "truncated.jpg", ReadFile(folder / "big.jpg").substr(0, 1000));
+    core.SetWallpaper(FromUtf8(folder / "good.png"));
+    const std::string bitmap = ReadFile(Bitmap());
+    const RgbImage screen = Screen();
+    const auto properties = Properties();
+
+    for (const char* name : {"empty.jpg", "text.png", "truncated.jpg", "missing.jpg"}) {
+        try {
+            core.SetWallpaper(FromUtf8(folder / name));
+            ADD_FAILURE() << "no exception for " << name;
+        } catch (const CoreError& error) {
+            EXPECT_STREQ(error.what(), "Can't load image") << name;
+        }
+        EXPECT_TRUE(ReadFile(Bitmap()) == bitmap) << name;
+        EXPECT_EQ(LargestDifference(Screen(), screen), 0) << name;
+        EXPECT_EQ(Properties(), properties) << name;
+    }
+
+    // A settings folder that cannot be written (its parent is missing; root writes anywhere).
+    core.SetSettingsFolder(FromUtf8(folder / "missing/settings"));
+    try {
+        core.SetWallpaper(FromUtf8(folder / "big.jpg"));
+        ADD_FAILURE() << "no exception";
+    } catch (const CoreError& error) {
+        EXPECT_STREQ(error.what(), "Can't save image");
+    }
+    EXPECT_TRUE(ReadFile(Bitmap()) == bitmap);
+    EXPECT_EQ(LargestDifference(Screen(), screen), 0);
+
+    // The picture is drawn while the bitmap is written: a bitmap that fails after that (here the
+    // real converter's picture, then its "cannot save" exit) brings the picture of before back.
+    core.SetSettingsFolder(FromUtf8(folder.Path().string()));
+    const std::string converter = std::getenv("VORNK_IMAGE_CONVERTER");
+    const std::string failingSave = folder / "failing-save.sh";
+    WriteFile(failingSave, "#!/bin/sh\n'" + converter +
+                               "' \"$1\" \"$2.other\" \"$3\" \"$4\"\nrm -f \"$2.other\"\nexit 4\n");
+    Shell("chmod +x " + Quote(failingSave));
+    setenv("VORNK_IMAGE_CONVERTER", failingSave.c_str(), 1);
+    try {
+        core.SetWallpaper(FromUtf8(folder / "big.jpg"));
+        ADD_FAILURE() << "no exception";
+    } catch (const CoreError& error) {
+        EXPECT_STREQ(error.what(), "Can't save image");
+    }
+    setenv("VORNK_IMAGE_CONVERTER", converter.c_str(), 1);
+    EXPECT_TRUE(ReadFile(Bitmap()) == bitmap);
+    EXPECT_EQ(LargestDifference(Screen(), screen), 0);
+    EXPECT_EQ(Properties(), properties);
+    core.SetWallpaper(FromUtf8(folder / "big.jpg"));  // the pixmap of before is still whole
+    EXPECT_NE(Properties(), properties);
+}
+
+TEST_F(X11RootWindowTest, PngNamedJpgIsShown) {
+    const RgbImage screen = Screen();
+    MakeGradient("png:" + folder / "download.jpg", screen.width, screen.height,
+                 "0,0 cyan 1279,799 magenta");
+    core.SetWallpaper(FromUtf8(folder / "download.jpg"));
+    EXPECT_EQ(LargestDifference(Screen(), DecodeWithImageMagick("png:" + folder / "download.jpg")),
+              0);
+}
+
+TEST_F(X11RootWindowTest, TheProgramsCoreUsesTheSessionItRunsIn) {
+    for (const char* name :
+         {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"}) {
+        unsetenv(name);
+    }
+    const std::unique_ptr<CoreInterface> programCore = CreateCore();
+    programCore->SetSettingsFolder(FromUtf8(folder.Path().string()));
+    const RgbImage screen = Screen();
+    MakeGradient(folder / "factory.png", screen.width, screen.height, "0,0 navy 1279,799 gold");
+    programCore->SetWallpaper(FromUtf8(folder / "factory.png"));
+    EXPECT_EQ(LargestDifference(Screen(), DecodeWithImageMagick(folder / "factory.png")), 0);
+}
+
+// An X server of the test's own with a 16-bit screen (5-6-5 colour masks); stopped at the end.
+class PrivateXServer {
+public:
+    explicit PrivateXServer(const std::string& screen) {
+        int pipeEnds[2];
+        if (pipe(pipeEnds) != 0) {
+            return;
+        }
+        pid = fork();
+        if (pid == 0) {
+            close(pipeEnds[0]);
+            setsid();
+            const std::string fd = std::to_string(pipeEnds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-nolisten", "tcp",
+                   "-screen", "0", screen.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(pipeEnds[1]);
+        std::string number;
+        char c = 0;
+        while (read(pipeEnds[0], &c, 1) == 1 && c != '\n') {
+            number += c;
+        }
+        close(pipeEnds[0]);
+        if (!number.empty()) {
+            name = ":" + number;
+        }
+    }
+    ~PrivateXServer() {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+    PrivateXServer(const PrivateXServer&) = delete;
+    PrivateXServer& operator=(const PrivateXServer&) = delete;
+
+    const std::string& Name() const { return name; }
+
+private:
+    pid_t pid = -1;
+    std::string name;
+};
+
+TEST(X11RootWindow16BitTest, PacksPixelsByTheVisualsColourMasks) {
+    const PrivateXServer server("640x400x16");
+    ASSERT_FALSE(server.Name().empty()) << "Xvfb did not start";
+    setenv("DISPLAY", server.Name().c_str(), 1);
+    TemporaryFolder folder;
+    LinuxCore core{
+        SessionEnvironment(std::map<std::string, std::string>{{"DISPLAY", server.Name()}})};
+    core.SetSettingsFolder(FromUtf8(folder.Path().string()));
+    // Colours that 5-6-5 holds exactly: red, green, blue, white in four quadrants.
+    Shell(
+        "convert -size 320x200 xc:red -size 320x200 xc:lime +append "
+        "\\( -size 320x200 xc:blue -size 320x200 xc:white +append \\) -append -depth 8 " +
+        Quote(folder / "quadrants.png"));
+    core.SetWallpaper(FromUtf8(folder / "quadrants.png"));
+
+    const std::unique_ptr<Display, DisplayCloser> connection(XOpenDisplay(server.Name().c_str()));
+    ASSERT_TRUE(connection);
+    Display* d = connection.get();
+    ASSERT_EQ(DefaultDepth(d, DefaultScreen(d)), 16);
+    XImage* image = XGetImage(d, DefaultRootWindow(d), 0, 0, 640, 400, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(XGetPixel(image, 100, 100), 0xf800ul);  // red
+    EXPECT_EQ(XGetPixel(image, 500, 100), 0x07e0ul);  // green
+    EXPECT_EQ(XGetPixel(image, 100, 300), 0x001ful);  // blue
+    EXPECT_EQ(XGetPixel(image, 500, 300), 0xfffful);  // white
+    XDestroyImage(image);
+}
+
+}  // namespace

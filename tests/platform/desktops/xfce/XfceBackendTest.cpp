@@ -1,0 +1,79 @@
+// The XFCE backend against a real xfconfd on a private session bus and a real xfdesktop drawing
+// on its own X server (CTest fixture "xfce_desktop"): what the screen shows after each change,
+// and what xfconf holds.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/linux/LinuxCore.h"
+#include "tests/platform/desktops/DesktopTestSupport.h"
+#include "tests/support/FixtureEnvironment.h"
+
+namespace {
+
+using namespace desktop_test;
+using platform_test::TemporaryFolder;
+
+// Xvfb's one RandR output is called "screen"; without a window manager there is one workspace.
+constexpr char kWorkspace[] = "/backdrop/screen0/monitorscreen/workspace0";
+
+std::string Xfconf(const std::string& property) {
+    return Trimmed(Capture("xfconf-query -c xfce4-desktop -p " + Quote(property)));
+}
+
+std::string BackdropProperties() {
+    return Capture("xfconf-query -c xfce4-desktop -l 2>/dev/null || true");
+}
+
+class XfceBackendTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(UseFixtureEnvironment());
+        core.SetSettingsFolder(FromUtf8(settings));
+        // Square pictures on a 640x400 screen: only a fill that keeps the aspect ratio covers
+        // the corners.
+        for (const char* colour : {"red", "blue", "lime"}) {
+            MakeSolidImage(folder / (std::string(colour) + ".bmp"), colour, 40, 40);
+        }
+    }
+
+    // The same bitmap path each time, with new content; never xfdesktop's bare background.
+    void Show(const std::string& colour, const std::string& hex) {
+        ExpectShownWithoutGap(core, kX11Shot, 320, 200, folder / (colour + ".bmp"), colour, hex);
+        EXPECT_EQ(PixelOf(kX11Shot, 2, 2), hex) << colour << " in the corner";
+    }
+
+    TemporaryFolder folder;
+    const std::string settings = folder / HostileFolderName();
+    LinuxCore core{SessionEnvironment({{"XDG_CURRENT_DESKTOP", "XFCE"}, {"DISPLAY", ":0"}})};
+};
+
+TEST_F(XfceBackendTest, EachChangeToTheSameBitmapPathIsDrawn) {
+    Show("red", "FF0000");
+    Show("blue", "0000FF");
+    Show("red", "FF0000");
+    EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/last-image"), settings + "/wallpaper.bmp");
+    EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/image-style"), "5");
+}
+
+TEST_F(XfceBackendTest, MonitorPropertiesAreCreatedWhenThereAreNone) {
+    Show("red", "FF0000");
+    Shell("xfconf-query -c xfce4-desktop -p /backdrop -r -R");
+    ASSERT_EQ(BackdropProperties().find("last-image"), std::string::npos);
+    // xfdesktop answers the removal by drawing its own default, colour first and picture later.
+    ASSERT_TRUE(WaitForSteadyPixel(kX11Shot, 320, 200, "FF0000"));
+
+    Show("lime", "00FF00");
+    EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/last-image"), settings + "/wallpaper.bmp");
+    EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/image-style"), "5");
+    Show("blue", "0000FF");
+}
+
+TEST_F(XfceBackendTest, EveryExistingWorkspaceIsSet) {
+    const std::string other = "/backdrop/screen0/monitorscreen/workspace3/last-image";
+    Shell("xfconf-query -c xfce4-desktop -n -t string -p " + other + " -s /nonexistent.png");
+    Show("red", "FF0000");
+    EXPECT_EQ(Xfconf(other), settings + "/wallpaper.bmp");
+}
+
+}  // namespace
