@@ -37,8 +37,10 @@ std::string StandIn(const TemporaryFolder& folder, const std::string& name,
 // The converter that the real core starts, for one test; the test programs' own one afterwards.
 class ConverterForOneTest final {
 public:
-    explicit ConverterForOneTest(const std::string& program)
-        : before(std::getenv("VORNK_IMAGE_CONVERTER")) {
+    explicit ConverterForOneTest(const std::string& program) {
+        if (const char* value = std::getenv("VORNK_IMAGE_CONVERTER")) {
+            before = value;  // empty: none chosen
+        }
         setenv("VORNK_IMAGE_CONVERTER", program.c_str(), 1);
     }
     ~ConverterForOneTest() { setenv("VORNK_IMAGE_CONVERTER", before.c_str(), 1); }
