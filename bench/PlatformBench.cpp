@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "platform/linux/LinuxCore.h"
-#include "platform/linux/change/WallpaperBitmap.h"
+#include "platform/linux/change/ConverterRun.h"
 #include "platform/linux/converter/DevilImage.h"
 
 namespace {
@@ -174,7 +174,7 @@ void BenchWalk(LinuxCore& core, const fs::path& tree, int runs) {
 
 void BenchConversion(const fs::path& jpeg, const fs::path& out, int runs) {
     const std::string bitmap = (out / "wallpaper.bmp").string();
-    const auto ours = [&] { WriteWallpaperBitmap(jpeg.string(), bitmap); };
+    const auto ours = [&] { RunConverter(jpeg.string(), bitmap); };
     const auto djpeg = [&] {
         Shell("djpeg -bmp -outfile " + Quote((out / "djpeg.bmp").string()) + " " +
               Quote(jpeg.string()));

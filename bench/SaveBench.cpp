@@ -8,7 +8,7 @@
 #include <boost/filesystem/fstream.hpp>
 #include <boost/filesystem/operations.hpp>
 
-#include "persistence/AtomicFile.h"
+#include "platform/FileReplacement.h"
 
 namespace fs = boost::filesystem;
 

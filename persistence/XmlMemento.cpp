@@ -16,10 +16,10 @@
 
 #include "model/ApplicationSettings.h"
 #include "model/WallpaperChanger.h"
-#include "persistence/AtomicFile.h"
 #include "persistence/FilePath.h"
 #include "persistence/TextLine.h"
 #include "platform/CoreInterface.h"
+#include "platform/FileReplacement.h"
 #include "sources/AlgorithmManager.h"
 #include "sources/SourceManager.h"
 

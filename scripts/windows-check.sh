@@ -25,10 +25,10 @@ gtest=/usr/src/googletest/googletest
 # Sources that use DevIL or Boost.Filesystem (or need the core that does): Debian has no
 # Windows build of either, so they are compiled but never linked here.
 compile_only=(platform/windows/BitmapConversion.cpp platform/windows/WindowsCore.cpp
-    platform/Core.cpp)
+    platform/Core.cpp platform/FileReplacement.cpp)
 # Shared sources that the Windows build compiles as well.
-shared=(model/WideString.cpp platform/Core.cpp platform/ImageExtensions.cpp
-    platform/ProgramAutorun.cpp)
+shared=(model/WideString.cpp platform/Core.cpp platform/FileReplacement.cpp
+    platform/ImageExtensions.cpp platform/ProgramAutorun.cpp)
 
 mkdir -p "$build/include" "$build/obj"
 build=$(cd "$build" && pwd)

@@ -12,7 +12,7 @@
 #include "platform/linux/DirectoryWalk.h"
 #include "platform/linux/NativePath.h"
 #include "platform/linux/change/BackgroundChange.h"
-#include "platform/linux/change/WallpaperBitmap.h"
+#include "platform/linux/change/ConverterRun.h"
 #include "platform/linux/desktops/DesktopBackendChooser.h"
 
 namespace fs = boost::filesystem;
@@ -49,7 +49,7 @@ void LinuxCore::SetWallpaper(const WideString& imagePath) {
         DrawWhileWriting(*drawer, *size, ToNativeBytes(imagePath), bitmapPath);
         return;
     }
-    WriteWallpaperBitmap(ToNativeBytes(imagePath), bitmapPath);
+    RunConverter(ToNativeBytes(imagePath), bitmapPath);
     if (!backend) {
         FailToShowWallpaper();
     }
@@ -71,7 +71,7 @@ void LinuxCore::DrawWhileWriting(PictureDrawer& drawer, PictureSize size,
         }
     };
     try {
-        WriteWallpaperBitmap(imagePath, bitmapPath, DrawnPictureRequest{size, draw});
+        RunConverter(imagePath, bitmapPath, DrawnPictureRequest{size, draw});
     } catch (...) {
         if (shown) {
             drawer.TakeBack();

@@ -7,7 +7,7 @@
 #include "platform/linux/desktops/SessionEnvironment.h"
 
 // The platform core on Linux: Boost.Filesystem listings, the conversion in a converter process
-// (WallpaperBitmap.h), and the desktop backend that fits the session (DesktopBackendChooser).
+// (ConverterRun.h), and the desktop backend that fits the session (DesktopBackendChooser).
 // Once the application's event loop exists, changes run beside it (StartSetWallpaper).
 class LinuxCore final : public CoreInterface {
 public:

@@ -1,8 +1,6 @@
 #include "platform/linux/LinuxProgramAutorun.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -11,11 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <boost/filesystem/exception.hpp>
 
-#include "platform/DiskSync.h"
+#include "platform/FileReplacement.h"
 #include "platform/NativeDesktop.h"
 #include "platform/linux/NativePath.h"
 #include "platform/linux/change/RunningProgram.h"
@@ -193,28 +189,13 @@ bool SwitchedOff(const std::map<std::string, std::string>& keys) {
            (enabled != keys.end() && enabled->second == "false");
 }
 
-// Replaces the file in one step, so that a crash never leaves half an entry. A failure leaves
-// the old file and no temporary one.
-void WriteFileAtomically(const fs::path& file, const std::string& content) {
-    std::string hiddenName = ".";
-    hiddenName += file.filename().string();
-    hiddenName += ".XXXXXX";
-    std::string temporary = (file.parent_path() / hiddenName).string();
-    const int descriptor = mkstemp(temporary.data());
-    if (descriptor < 0) {
-        return;
+// In one step, so that a crash never leaves half an entry. A failure leaves the old state, which
+// IsEnabled then reports.
+void WriteEntry(const fs::path& file, const std::string& text) {
+    try {
+        ReplaceFileAtomically(file.string(), text);
+    } catch (const boost::filesystem::filesystem_error&) {
     }
-    const bool written =
-        fchmod(descriptor, 0644) == 0 &&
-        write(descriptor, content.data(), content.size()) == static_cast<ssize_t>(content.size()) &&
-        fsync(descriptor) == 0;
-    const bool closed = close(descriptor) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), file.c_str()) != 0) {
-        unlink(temporary.c_str());
-        return;
-    }
-    // Without this, a power loss can forget the rename although the content is on disk.
-    SyncToDisk(file.parent_path().string());
 }
 
 }  // namespace
@@ -251,7 +232,7 @@ void LinuxProgramAutorun::SetEnabled(bool enable) {
     std::error_code ignored;
     if (enable) {
         fs::create_directories(entry->parent_path(), ignored);
-        WriteFileAtomically(*entry, EntryText());
+        WriteEntry(*entry, EntryText());
     } else {
         fs::remove(*entry, ignored);
     }

@@ -105,10 +105,14 @@ TEST(LinuxNativeDesktopTest, OneCopyPerUserAndAStaleLockDoesNotBlock) {
 TEST(LinuxNativeDesktopTest, WithoutARuntimeFolderTheLockIsInTheTemporaryFolderPerUser) {
     unsetenv("XDG_RUNTIME_DIR");
     TemporaryFolder temporary;
+    const char* temporaryBefore = std::getenv("TMPDIR");
+    const std::string before = temporaryBefore ? temporaryBefore : "";
     setenv("TMPDIR", temporary.Path().c_str(), 1);
     EXPECT_EQ(ProbeAnotherCopy("another-copy-crash"), 0);
     EXPECT_TRUE(fs::exists(
         temporary / ("QWidget-Vornk Wallpaper Changer-" + std::to_string(getuid()) + ".lock")));
+    // The later tests of this process make their folders under it.
+    SetOrUnset("TMPDIR", temporaryBefore ? before.c_str() : nullptr);
 }
 
 }  // namespace

@@ -7,7 +7,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <thread>
+
+#include "platform/linux/change/ChildProcess.h"
 
 extern char** environ;
 
@@ -68,12 +71,9 @@ bool HelperProcess::Run(const std::vector<std::string>& argv, std::chrono::milli
     if (pid < 0) {
         return false;
     }
-    int status = 0;
-    if (!WaitForExit(pid, timeout, &status)) {
-        Stop(pid);
-        return false;
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    ChildProcess helper(pid);
+    const std::optional<int> status = helper.WaitForExit(timeout);
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
 }
 
 pid_t HelperProcess::StartWithOutput(const std::vector<std::string>& argv, int output,

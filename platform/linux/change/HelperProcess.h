@@ -20,7 +20,8 @@ public:
                     std::chrono::milliseconds timeout = kDefaultTimeout);
 
     // Starts argv[0] with its standard output into `output` and this environment ("NAME=value"
-    // each); the caller waits for it. The process id, or -1 when it could not be started.
+    // each); the caller owns it through a ChildProcess. The process id, or -1 when it could not
+    // be started.
     static pid_t StartWithOutput(const std::vector<std::string>& argv, int output,
                                  const std::vector<std::string>& environment);
 
@@ -32,6 +33,7 @@ public:
     // reaped), false when it is still running.
     static bool WaitForExit(pid_t pid, std::chrono::milliseconds timeout, int* status = nullptr);
 
-    // Ends a child of ours and reaps it.
+    // Ends a child of ours and reaps it: asked to end (SIGTERM), then killed when it has not
+    // within a second. The one way the program ends a child.
     static void Stop(pid_t pid);
 };

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,8 +9,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
+#include "platform/linux/change/ChildProcess.h"
 #include "platform/linux/change/HelperProcess.h"
 #include "platform/linux/change/RunningProgram.h"
 #include "platform/linux/converter/ImageConverterProtocol.h"
@@ -25,7 +26,51 @@ using Clock = std::chrono::steady_clock;
 // How soon a run notices StopAll.
 constexpr std::chrono::milliseconds kStopCheckInterval{50};
 
-std::atomic<bool> stopping{false};
+std::atomic<int> stopsHeld{0};
+std::atomic<unsigned> stopsMade{0};
+
+// A run is stopped while a stop is held, and also by a stop made after it started, so that a
+// stop dropped at once still ends the runs in flight.
+class RunStopWatch final {
+public:
+    RunStopWatch() : madeAtStart(stopsMade) {}
+    bool IsStopped() const { return stopsHeld > 0 || stopsMade != madeAtStart; }
+
+private:
+    unsigned madeAtStart;
+};
+
+// The converter's standard output; both ends are closed however the run ends.
+class OutputPipe final {
+public:
+    OutputPipe() {
+        if (pipe2(ends, O_CLOEXEC) != 0) {
+            ends[0] = ends[1] = -1;
+        }
+    }
+    ~OutputPipe() {
+        CloseWritingEnd();
+        if (ends[0] >= 0) {
+            close(ends[0]);
+        }
+    }
+    OutputPipe(const OutputPipe&) = delete;
+    OutputPipe& operator=(const OutputPipe&) = delete;
+
+    bool IsOpen() const { return ends[0] >= 0; }
+    int ReadingEnd() const { return ends[0]; }
+    int WritingEnd() const { return ends[1]; }
+    // Once the converter has its copy: the output ends when the converter's does.
+    void CloseWritingEnd() {
+        if (ends[1] >= 0) {
+            close(ends[1]);
+            ends[1] = -1;
+        }
+    }
+
+private:
+    int ends[2];
+};
 
 std::string DefaultProgram() {
     if (const char* chosen = std::getenv("VORNK_IMAGE_CONVERTER"); chosen && *chosen) {
@@ -67,11 +112,11 @@ std::chrono::milliseconds Left(Clock::time_point deadline) {
                     std::chrono::milliseconds(0));
 }
 
-// Until the converter closes its output; false when the time ran out or the program is ending.
-bool ReadOutput(int input, Clock::time_point deadline, std::string& output,
-                const std::function<void(const std::string&)>& received) {
+// Until the converter closes its output; false when the time ran out or the run was stopped.
+bool ReadOutput(int input, Clock::time_point deadline, const RunStopWatch& stop,
+                std::string& output, const std::function<void(const std::string&)>& received) {
     char buffer[1 << 16];
-    while (!stopping && Left(deadline).count() > 0) {
+    while (!stop.IsStopped() && Left(deadline).count() > 0) {
         pollfd descriptor{input, POLLIN, 0};
         const auto wait = std::min(Left(deadline), kStopCheckInterval);
         const int ready = poll(&descriptor, 1, static_cast<int>(wait.count()));
@@ -109,33 +154,42 @@ ImageConverterProcess::ImageConverterProcess(std::string program,
 ImageConverterProcess::Result ImageConverterProcess::Run(
     const std::vector<std::string>& arguments,
     const std::function<void(const std::string&)>& received) const {
+    const RunStopWatch stop;
     Result result;
-    int ends[2];
-    if (stopping || pipe2(ends, O_CLOEXEC) != 0) {
+    OutputPipe output;
+    if (stop.IsStopped() || !output.IsOpen()) {
         return result;
     }
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    const pid_t pid = HelperProcess::StartWithOutput(argv, ends[1], ConverterEnvironment());
-    close(ends[1]);
+    const pid_t pid =
+        HelperProcess::StartWithOutput(argv, output.WritingEnd(), ConverterEnvironment());
+    output.CloseWritingEnd();
     if (pid < 0) {
-        close(ends[0]);
         return result;
     }
+    ChildProcess converter(pid);
     const Clock::time_point deadline = Clock::now() + timeLimit;
-    const bool closed = ReadOutput(ends[0], deadline, result.output, received);
-    close(ends[0]);
-    int status = 0;
-    if (closed && !stopping && HelperProcess::WaitForExit(pid, Left(deadline), &status)) {
-        result.exited = WIFEXITED(status);
-        result.exitCode = result.exited ? WEXITSTATUS(status) : -1;
+    if (!ReadOutput(output.ReadingEnd(), deadline, stop, result.output, received) ||
+        stop.IsStopped()) {
         return result;
     }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    if (const std::optional<int> status = converter.WaitForExit(Left(deadline))) {
+        result.exited = WIFEXITED(*status);
+        result.exitCode = result.exited ? WEXITSTATUS(*status) : -1;
+    }
     return result;
 }
 
-void ImageConverterProcess::StopAll() {
-    stopping = true;
+ImageConverterProcess::Stop::Stop() {
+    ++stopsHeld;
+    ++stopsMade;
+}
+
+ImageConverterProcess::Stop::~Stop() {
+    --stopsHeld;
+}
+
+ImageConverterProcess::Stop ImageConverterProcess::StopAll() {
+    return Stop();
 }

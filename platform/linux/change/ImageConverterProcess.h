@@ -15,6 +15,15 @@ public:
         std::string output;
     };
 
+    // Keeps every run stopped while it lives (StopAll).
+    class Stop final {
+    public:
+        Stop();
+        ~Stop();
+        Stop(const Stop&) = delete;
+        Stop& operator=(const Stop&) = delete;
+    };
+
     // The program's own converter (beside it in a build tree, else where it was installed).
     ImageConverterProcess();
     ImageConverterProcess(std::string program, std::chrono::milliseconds timeLimit);
@@ -23,8 +32,10 @@ public:
     Result Run(const std::vector<std::string>& arguments,
                const std::function<void(const std::string& output)>& received = {}) const;
 
-    // From any thread: ends the runs in flight at once, and every later run fails at the start.
-    static void StopAll();
+    // From any thread: ends the runs in flight at once, and while the returned object lives
+    // every run that starts fails at the start. Whoever waits for a converting thread to finish
+    // holds it until that thread has finished; dropped at once, it ends the runs in flight only.
+    static Stop StopAll();
 
 private:
     std::string program;

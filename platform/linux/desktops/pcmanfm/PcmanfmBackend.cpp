@@ -1,12 +1,12 @@
 #include "platform/linux/desktops/pcmanfm/PcmanfmBackend.h"
 
+#include <boost/filesystem/exception.hpp>
 #include <boost/filesystem/operations.hpp>
 #include <boost/filesystem/path.hpp>
-#include <boost/system/error_code.hpp>
 
 #include <utility>
 
-#include "platform/DiskSync.h"
+#include "platform/FileReplacement.h"
 #include "platform/linux/change/HelperProcess.h"
 #include "platform/linux/converter/BitmapFile.h"
 #include "platform/linux/x11/X11MonitorLayout.h"
@@ -52,20 +52,16 @@ std::optional<PictureSize> PcmanfmBackend::Size() {
 
 // Replaced in one step, so that the desktop never reads half a picture.
 void PcmanfmBackend::Keep(const std::string& bitmapPath) {
-    const fs::path folder = fs::absolute(fs::path(bitmapPath)).parent_path();
-    const fs::path screenPath = folder / kScreenPictureName;
-    fs::path temporary = screenPath;
-    temporary += ".tmp";
-    boost::system::error_code error;
-    if (!WriteBitmapFile(screenPicture, temporary.string())) {
-        fs::remove(temporary, error);
+    const fs::path screenPath =
+        fs::absolute(fs::path(bitmapPath)).parent_path() / kScreenPictureName;
+    try {
+        FileReplacement replacement(screenPath);
+        if (!WriteBitmapFile(screenPicture, replacement.TemporaryPath().string())) {
+            FailToShowWallpaper();
+        }
+        replacement.Commit();
+    } catch (const fs::filesystem_error&) {
         FailToShowWallpaper();
     }
-    fs::rename(temporary, screenPath, error);
-    if (error) {
-        fs::remove(temporary, error);
-        FailToShowWallpaper();
-    }
-    SyncToDisk(folder);
     ShowWallpaper(screenPath.string());
 }

@@ -1,4 +1,4 @@
-#include "persistence/AtomicFile.h"
+#include "platform/FileReplacement.h"
 
 #include <cctype>
 #include <cerrno>
@@ -28,8 +28,8 @@ namespace {
 constexpr char kTemporaryModel[] = ".%%%%%%%%%%%%.tmp";
 
 // In the same folder, so that the rename stays on one file system and replaces in one step.
-fs::path TemporaryPathFor(const fs::path& target) {
-    fs::path temporary = target;
+fs::path TemporaryPathFor(const fs::path& file) {
+    fs::path temporary = file;
     temporary += fs::unique_path(kTemporaryModel);
     return temporary;
 }
@@ -50,11 +50,14 @@ bool IsTemporaryFor(const std::string& name, const std::string& fileName) {
     return true;
 }
 
-// A symbolic link to the settings file stays a link: the file it points at is replaced.
 fs::path FileBehindLinks(const fs::path& target) {
     boost::system::error_code error;
     const fs::path file = fs::is_symlink(target, error) ? fs::canonical(target, error) : target;
     return error ? target : file;
+}
+
+fs::path FolderOf(const fs::path& file) {
+    return file.has_parent_path() ? file.parent_path() : fs::path(".");
 }
 
 void WriteWholeFile(const fs::path& path, const std::string& content) {
@@ -74,45 +77,45 @@ void WriteWholeFile(const fs::path& path, const std::string& content) {
     }
 }
 
-// Before the rename: otherwise a power loss can leave the new name on an empty file.
-void SyncWholeFile(const fs::path& path) {
-    const std::error_code error = SyncToDisk(path);
-    if (error) {
-        throw fs::filesystem_error(
-            "Can't flush file", path,
-            boost::system::error_code(error.value(), boost::system::generic_category()));
-    }
-}
-
-fs::path FolderOf(const fs::path& file) {
-    return file.has_parent_path() ? file.parent_path() : fs::path(".");
-}
-
 }  // namespace
 
-void ReplaceFileAtomically(const fs::path& target, const std::string& content) {
-    const fs::path file = FileBehindLinks(target);
-    const fs::path temporary = TemporaryPathFor(file);
-    try {
-        WriteWholeFile(temporary, content);
-        SyncWholeFile(temporary);
-        fs::rename(temporary, file);
-    } catch (...) {
+FileReplacement::FileReplacement(const fs::path& target)
+    : file(FileBehindLinks(target)), temporary(TemporaryPathFor(file)) {
+    WriteWholeFile(temporary, {});
+}
+
+FileReplacement::~FileReplacement() {
+    if (!committed) {
         boost::system::error_code ignored;
         fs::remove(temporary, ignored);
-        throw;
     }
-    // Makes the rename itself survive a power loss. Not an error when it fails: the new content
-    // is in place already, and some file systems cannot flush a folder.
+}
+
+void FileReplacement::Commit() {
+    // Before the rename: otherwise a power loss can leave the new name on an empty file.
+    if (const std::error_code error = SyncToDisk(temporary)) {
+        throw fs::filesystem_error(
+            "Can't flush file", temporary,
+            boost::system::error_code(error.value(), boost::system::generic_category()));
+    }
+    fs::rename(temporary, file);
+    committed = true;
+    // Not an error when it fails: the new content is in place already, and some file systems
+    // cannot flush a folder.
     SyncToDisk(FolderOf(file));
+}
+
+void ReplaceFileAtomically(const fs::path& target, const std::string& content) {
+    FileReplacement replacement(target);
+    WriteWholeFile(replacement.TemporaryPath(), content);
+    replacement.Commit();
 }
 
 void RemoveInterruptedReplacements(const fs::path& target) {
     const fs::path file = FileBehindLinks(target);
     const std::string fileName = file.filename().string();
-    const fs::path folder = FolderOf(file);
     boost::system::error_code ignored;
-    for (fs::directory_iterator entry(folder, ignored), end; entry != end;
+    for (fs::directory_iterator entry(FolderOf(file), ignored), end; entry != end;
          entry.increment(ignored)) {
         if (IsTemporaryFor(entry->path().filename().string(), fileName)) {
             fs::remove(entry->path(), ignored);

@@ -13,7 +13,7 @@
 #include <csignal>
 
 #include "model/CoreError.h"
-#include "platform/linux/change/WallpaperBitmap.h"
+#include "platform/linux/change/ConverterRun.h"
 #include "tests/platform/PlatformTestSupport.h"
 
 namespace {
@@ -22,7 +22,7 @@ using namespace platform_test;
 
 std::string ErrorOf(const std::string& image, const std::string& bitmap) {
     try {
-        WriteWallpaperBitmap(image, bitmap);
+        RunConverter(image, bitmap);
     } catch (const CoreError& error) {
         return error.what();
     }
@@ -39,7 +39,7 @@ std::vector<std::string> FolderContents(const fs::path& folder) {
 }
 
 // Each format the core accepts, made by ImageMagick, converts to a bitmap with its pixels.
-TEST(WallpaperBitmapTest, ConvertsEveryFormatWithItsPixels) {
+TEST(ConverterRunTest, ConvertsEveryFormatWithItsPixels) {
     struct Case {
         const char* name;
         const char* imageMagickOptions;  // design.md: BMP3 for DevIL, TGA rows flipped by IM 6
@@ -63,34 +63,34 @@ TEST(WallpaperBitmapTest, ConvertsEveryFormatWithItsPixels) {
         Shell("convert " + Quote(folder / "source.png") + " " + c.imageMagickOptions + " " +
               Quote(format + folder / c.name));
         const std::string bitmap = folder / "wallpaper.bmp";
-        ASSERT_NO_THROW(WriteWallpaperBitmap(folder / c.name, bitmap)) << c.name;
+        ASSERT_NO_THROW(RunConverter(folder / c.name, bitmap)) << c.name;
         EXPECT_EQ(ReadFile(bitmap).substr(0, 2), "BM") << c.name;
         EXPECT_LE(LargestDifference(DecodeWithImageMagick(bitmap), source), c.tolerance) << c.name;
     }
 }
 
-TEST(WallpaperBitmapTest, PngNamedJpgLoadsByItsContent) {
+TEST(ConverterRunTest, PngNamedJpgLoadsByItsContent) {
     TemporaryFolder folder;
     MakeGradient("png:" + folder / "photo.jpg", 16, 9, "0,0 white 15,8 black");
     Shell("test \"$(head -c 4 " + Quote(folder / "photo.jpg") + " | tail -c 3)\" = PNG");
-    ASSERT_NO_THROW(WriteWallpaperBitmap(folder / "photo.jpg", folder / "wallpaper.bmp"));
+    ASSERT_NO_THROW(RunConverter(folder / "photo.jpg", folder / "wallpaper.bmp"));
     EXPECT_EQ(LargestDifference(DecodeWithImageMagick(folder / "wallpaper.bmp"),
                                 DecodeWithImageMagick("png:" + folder / "photo.jpg")),
               0);
 }
 
-TEST(WallpaperBitmapTest, GifNamedJpgIsNotASupportedFormat) {
+TEST(ConverterRunTest, GifNamedJpgIsNotASupportedFormat) {
     TemporaryFolder folder;
     Shell("convert -size 4x4 xc:red " + Quote("gif:" + folder / "anim.jpg"));
     EXPECT_EQ(ErrorOf(folder / "anim.jpg", folder / "wallpaper.bmp"), "Can't load image");
 }
 
-TEST(WallpaperBitmapTest, UnreadableInputLeavesTheBitmapAlone) {
+TEST(ConverterRunTest, UnreadableInputLeavesTheBitmapAlone) {
     TemporaryFolder folder;
     MakeGradient(folder / "good.png", 32, 20, "0,0 red 31,19 blue");
     MakeGradient(folder / "big.jpg", 300, 200, "0,0 red 299,199 blue");
     const std::string bitmap = folder / "wallpaper.bmp";
-    WriteWallpaperBitmap(folder / "good.png", bitmap);
+    RunConverter(folder / "good.png", bitmap);
     const std::string before = ReadFile(bitmap);
 
     WriteFile(folder / "empty.jpg", "");
@@ -105,7 +105,7 @@ TEST(WallpaperBitmapTest, UnreadableInputLeavesTheBitmapAlone) {
                                         "truncated.jpg", "wallpaper.bmp"}));
 }
 
-TEST(WallpaperBitmapTest, FolderThatCannotBeWrittenIsCantSaveImage) {
+TEST(ConverterRunTest, FolderThatCannotBeWrittenIsCantSaveImage) {
     TemporaryFolder folder;
     MakeGradient(folder / "good.png", 32, 20, "0,0 red 31,19 blue");
     EXPECT_EQ(ErrorOf(folder / "good.png", folder / "missing/wallpaper.bmp"), "Can't save image");
@@ -113,7 +113,7 @@ TEST(WallpaperBitmapTest, FolderThatCannotBeWrittenIsCantSaveImage) {
     if (geteuid() != 0) {  // root writes into any folder
         fs::create_directory(folder.Path() / "locked");
         const std::string bitmap = folder / "locked/wallpaper.bmp";
-        WriteWallpaperBitmap(folder / "good.png", bitmap);
+        RunConverter(folder / "good.png", bitmap);
         const std::string before = ReadFile(bitmap);
         fs::permissions(folder.Path() / "locked", fs::owner_read | fs::owner_exe);
         EXPECT_EQ(ErrorOf(folder / "good.png", bitmap), "Can't save image");
@@ -123,12 +123,12 @@ TEST(WallpaperBitmapTest, FolderThatCannotBeWrittenIsCantSaveImage) {
 
 // A full disk (here: the file-size limit, which binds root as well) must not replace the
 // bitmap with a truncated one.
-TEST(WallpaperBitmapTest, FailedWriteKeepsTheOldBitmap) {
+TEST(ConverterRunTest, FailedWriteKeepsTheOldBitmap) {
     TemporaryFolder folder;
     MakeGradient(folder / "small.png", 8, 8, "0,0 red 7,7 blue");
     MakeGradient(folder / "large.png", 400, 300, "0,0 red 399,299 blue");
     const std::string bitmap = folder / "wallpaper.bmp";
-    WriteWallpaperBitmap(folder / "small.png", bitmap);
+    RunConverter(folder / "small.png", bitmap);
     const std::string before = ReadFile(bitmap);
 
     const pid_t child = fork();
