@@ -28,7 +28,7 @@ compile_only=(platform/windows/BitmapConversion.cpp platform/windows/WindowsCore
     platform/Core.cpp)
 # Shared sources that the Windows build compiles as well.
 shared=(model/WideString.cpp platform/Core.cpp platform/ImageExtensions.cpp
-    platform/ProgramAutorun.cpp)
+    platform/ProgramAutorun.cpp platform/RemoteRequest.cpp)
 
 mkdir -p "$build/include" "$build/obj"
 build=$(cd "$build" && pwd)

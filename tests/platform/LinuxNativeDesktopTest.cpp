@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QLockFile>
+#include <QString>
+
 #include <boost/filesystem.hpp>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include <sys/wait.h>
@@ -23,11 +27,37 @@ void SetOrUnset(const char* name, const char* value) {
     }
 }
 
+// Puts an environment variable back as it was, for the tests that run after in this process.
+class RestoredVariable final {
+public:
+    explicit RestoredVariable(const char* name) : name(name) {
+        const char* value = std::getenv(name);
+        if (value != nullptr) {
+            saved = value;
+        }
+    }
+    ~RestoredVariable() { SetOrUnset(name, saved ? saved->c_str() : nullptr); }
+    RestoredVariable(const RestoredVariable&) = delete;
+    RestoredVariable& operator=(const RestoredVariable&) = delete;
+
+private:
+    const char* name;
+    std::optional<std::string> saved;
+};
+
+// What the lock tests change.
+struct RestoredLockVariables {
+    RestoredVariable runtime{"XDG_RUNTIME_DIR"};
+    RestoredVariable temporary{"TMPDIR"};
+};
+
 TEST(LinuxNativeDesktopTest, NamesThePlatform) {
     EXPECT_STREQ(PlatformName(), "Linux");
 }
 
 TEST(LinuxNativeDesktopTest, ApplicationDataFolderFollowsTheXdgRules) {
+    const RestoredVariable configHomeVariable("XDG_CONFIG_HOME");
+    const RestoredVariable homeVariable("HOME");
     TemporaryFolder folder;
     const std::string configHome = folder / "cfg/h\xC3\xA9";
     const std::string home = folder / "home";
@@ -84,7 +114,9 @@ int ProbeAnotherCopy(const char* how = "another-copy") {
 }
 
 TEST(LinuxNativeDesktopTest, OneCopyPerUserAndAStaleLockDoesNotBlock) {
+    const RestoredLockVariables restored;
     TemporaryFolder runtime;
+    fs::permissions(runtime.Path(), fs::owner_all);
     setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
     const std::string lockFile = runtime / "QWidget-Vornk Wallpaper Changer.lock";
 
@@ -102,13 +134,62 @@ TEST(LinuxNativeDesktopTest, OneCopyPerUserAndAStaleLockDoesNotBlock) {
     EXPECT_EQ(ProbeAnotherCopy(), 1);
 }
 
-TEST(LinuxNativeDesktopTest, WithoutARuntimeFolderTheLockIsInTheTemporaryFolderPerUser) {
+const std::string kLockFileName = "QWidget-Vornk Wallpaper Changer.lock";
+
+std::string PrivateTemporaryFolderName() {
+    return "vornk-wallpaper-changer-" + std::to_string(getuid());
+}
+
+TEST(LinuxNativeDesktopTest, WithoutARuntimeFolderTheLockIsInAPrivateFolderInTheTemporaryFolder) {
+    const RestoredLockVariables restored;
     unsetenv("XDG_RUNTIME_DIR");
-    TemporaryFolder temporary;
+    const TemporaryFolder temporary;
     setenv("TMPDIR", temporary.Path().c_str(), 1);
     EXPECT_EQ(ProbeAnotherCopy("another-copy-crash"), 0);
-    EXPECT_TRUE(fs::exists(
-        temporary / ("QWidget-Vornk Wallpaper Changer-" + std::to_string(getuid()) + ".lock")));
+    const std::string folder = temporary / PrivateTemporaryFolderName();
+    EXPECT_TRUE(fs::exists(folder + "/" + kLockFileName));
+    EXPECT_EQ(fs::symlink_status(folder).permissions(), fs::owner_all);
+    EXPECT_EQ(ProbeAnotherCopy(), 0);
+}
+
+// Anybody may create a file in the shared temporary folder, and a runtime folder may be
+// misconfigured: a lock that another user has made there, naming a live process, must not keep
+// the program from ever starting.
+TEST(LinuxNativeDesktopTest, ALockAnotherUserMadeDoesNotKeepTheProgramFromStarting) {
+    if (getuid() != 0) {
+        GTEST_SKIP() << "making files of another user needs root";
+    }
+    const RestoredLockVariables restored;
+    const TemporaryFolder temporary;
+    setenv("TMPDIR", temporary.Path().c_str(), 1);
+    const TemporaryFolder othersRuntime;
+    const struct {
+        const char* what;
+        std::string squattedFolder;
+        bool runtimeIsTheOthers;
+    } cases[] = {
+        {"the runtime folder is another user's", othersRuntime.Path().string(), true},
+        {"another user took our folder's name", temporary / PrivateTemporaryFolderName(), false},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        SetOrUnset("XDG_RUNTIME_DIR",
+                   row.runtimeIsTheOthers ? othersRuntime.Path().c_str() : nullptr);
+        fs::create_directories(row.squattedFolder);
+        fs::permissions(row.squattedFolder, fs::owner_all);
+        const std::string lockFile = row.squattedFolder + "/" + kLockFileName;
+        // Held by this live process, as another user's copy would hold it.
+        QLockFile squatted(QString::fromStdString(lockFile));
+        ASSERT_TRUE(squatted.tryLock(0));
+        ASSERT_EQ(chown(lockFile.c_str(), 65534, 65534), 0);
+        ASSERT_EQ(chown(row.squattedFolder.c_str(), 65534, 65534), 0);
+
+        EXPECT_EQ(ProbeAnotherCopy("another-copy-crash"), 0);
+        EXPECT_TRUE(squatted.isLocked());
+        if (row.runtimeIsTheOthers) {
+            EXPECT_TRUE(fs::exists(temporary / PrivateTemporaryFolderName() + "/" + kLockFileName));
+        }
+    }
 }
 
 }  // namespace
