@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "platform/NativeDesktop.h"
+#include "platform/RemoteControlClient.h"
 #include "tests/platform/PlatformTestSupport.h"
 
 namespace {
@@ -123,12 +124,15 @@ TEST(LinuxNativeDesktopTest, OneCopyPerUserAndAStaleLockDoesNotBlock) {
     // A copy that crashed left its lock file behind: the next copy starts anyway.
     EXPECT_EQ(ProbeAnotherCopy("another-copy-crash"), 0);
     EXPECT_TRUE(fs::exists(lockFile));
+    // Asking, as the command line does, sees no copy in it and takes nothing.
+    EXPECT_FALSE(IsRunningCopyPresent());
     EXPECT_EQ(ProbeAnotherCopy(), 0);
     EXPECT_FALSE(fs::exists(lockFile));  // a copy that ends normally removes its lock
 
     // This process becomes the running copy; it keeps being told it is the only one.
     EXPECT_FALSE(IsAnotherCopyRunning());
     EXPECT_FALSE(IsAnotherCopyRunning());
+    EXPECT_TRUE(IsRunningCopyPresent());
     // Other processes find it, again and again.
     EXPECT_EQ(ProbeAnotherCopy(), 1);
     EXPECT_EQ(ProbeAnotherCopy(), 1);
