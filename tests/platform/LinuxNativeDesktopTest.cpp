@@ -6,8 +6,11 @@
 #include <boost/filesystem.hpp>
 
 #include <cstdlib>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,28 +31,25 @@ void SetOrUnset(const char* name, const char* value) {
     }
 }
 
-// Puts an environment variable back as it was, for the tests that run after in this process.
-class RestoredVariable final {
+// Puts environment variables back as they were, for the tests that run after in this process.
+class RestoredVariables final {
 public:
-    explicit RestoredVariable(const char* name) : name(name) {
-        const char* value = std::getenv(name);
-        if (value != nullptr) {
-            saved = value;
+    explicit RestoredVariables(std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            const char* value = std::getenv(name);
+            saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
         }
     }
-    ~RestoredVariable() { SetOrUnset(name, saved ? saved->c_str() : nullptr); }
-    RestoredVariable(const RestoredVariable&) = delete;
-    RestoredVariable& operator=(const RestoredVariable&) = delete;
+    ~RestoredVariables() {
+        for (const auto& [name, value] : saved) {
+            SetOrUnset(name, value ? value->c_str() : nullptr);
+        }
+    }
+    RestoredVariables(const RestoredVariables&) = delete;
+    RestoredVariables& operator=(const RestoredVariables&) = delete;
 
 private:
-    const char* name;
-    std::optional<std::string> saved;
-};
-
-// What the lock tests change.
-struct RestoredLockVariables {
-    RestoredVariable runtime{"XDG_RUNTIME_DIR"};
-    RestoredVariable temporary{"TMPDIR"};
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved;
 };
 
 TEST(LinuxNativeDesktopTest, NamesThePlatform) {
@@ -57,8 +57,7 @@ TEST(LinuxNativeDesktopTest, NamesThePlatform) {
 }
 
 TEST(LinuxNativeDesktopTest, ApplicationDataFolderFollowsTheXdgRules) {
-    const RestoredVariable configHomeVariable("XDG_CONFIG_HOME");
-    const RestoredVariable homeVariable("HOME");
+    const RestoredVariables restored{"XDG_CONFIG_HOME", "HOME"};
     TemporaryFolder folder;
     const std::string configHome = folder / "cfg/h\xC3\xA9";
     const std::string home = folder / "home";
@@ -115,7 +114,7 @@ int ProbeAnotherCopy(const char* how = "another-copy") {
 }
 
 TEST(LinuxNativeDesktopTest, OneCopyPerUserAndAStaleLockDoesNotBlock) {
-    const RestoredLockVariables restored;
+    const RestoredVariables restored{"XDG_RUNTIME_DIR", "TMPDIR"};
     TemporaryFolder runtime;
     fs::permissions(runtime.Path(), fs::owner_all);
     setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
@@ -145,7 +144,7 @@ std::string PrivateTemporaryFolderName() {
 }
 
 TEST(LinuxNativeDesktopTest, WithoutARuntimeFolderTheLockIsInAPrivateFolderInTheTemporaryFolder) {
-    const RestoredLockVariables restored;
+    const RestoredVariables restored{"XDG_RUNTIME_DIR", "TMPDIR"};
     unsetenv("XDG_RUNTIME_DIR");
     const TemporaryFolder temporary;
     setenv("TMPDIR", temporary.Path().c_str(), 1);
@@ -163,7 +162,7 @@ TEST(LinuxNativeDesktopTest, ALockAnotherUserMadeDoesNotKeepTheProgramFromStarti
     if (getuid() != 0) {
         GTEST_SKIP() << "making files of another user needs root";
     }
-    const RestoredLockVariables restored;
+    const RestoredVariables restored{"XDG_RUNTIME_DIR", "TMPDIR"};
     const TemporaryFolder temporary;
     setenv("TMPDIR", temporary.Path().c_str(), 1);
     const TemporaryFolder othersRuntime;
