@@ -5,8 +5,9 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <iostream>
+#include <string_view>
+#include <vector>
 
 #include "model/ProductInfo.h"
 
@@ -14,22 +15,29 @@ namespace {
 
 constexpr char kCommandName[] = "vornk-wallpaper-changer";
 
-struct OptionEntry {
-    const char* name;
-    const char* description;
-    CommandLineAction action;
+struct Option {
+    std::string_view name;
+    std::string_view help;
 };
 
-constexpr std::array kOptions{
-    OptionEntry{"next", "show the next wallpaper", CommandLineAction::NextWallpaper},
-    OptionEntry{"previous", "show the previous wallpaper", CommandLineAction::PreviousWallpaper},
-    OptionEntry{"show", "bring up the main window", CommandLineAction::ShowWindow},
-    OptionEntry{"exit", "end the running copy", CommandLineAction::Exit},
-    OptionEntry{"current", "print the path of the current wallpaper",
-                CommandLineAction::PrintCurrentWallpaper},
-    OptionEntry{"help", "print this help", CommandLineAction::PrintHelp},
-    OptionEntry{"version", "print the version", CommandLineAction::PrintVersion},
-};
+constexpr Option kHelp{"help", "print this help"};
+constexpr Option kVersion{"version", "print the version"};
+
+// Every option, in the order the help lists them.
+std::vector<Option> Options() {
+    std::vector<Option> options;
+    for (const RemoteRequestEntry& entry : RemoteRequests()) {
+        options.push_back({entry.names.option, entry.names.help});
+    }
+    options.push_back({CurrentWallpaperQuery().option, CurrentWallpaperQuery().help});
+    options.push_back(kHelp);
+    options.push_back(kVersion);
+    return options;
+}
+
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QStringList Arguments(int argc, const char* const* argv) {
     QStringList arguments;
@@ -43,10 +51,10 @@ std::string HelpText() {
     std::string text = std::string("Usage: ") + kCommandName + " [OPTION]\n" + product::kName +
                        ": changes the desktop wallpaper. With an option, it acts on the copy "
                        "that runs.\n\n";
-    for (const OptionEntry& entry : kOptions) {
-        std::string name = std::string("  --") + entry.name;
+    for (const Option& option : Options()) {
+        std::string name = "  --" + std::string(option.name);
         name.resize(14, ' ');
-        text += name + entry.description + '\n';
+        text += name + std::string(option.help) + '\n';
     }
     return text;
 }
@@ -56,16 +64,19 @@ std::string VersionText() {
 }
 
 std::string UsageText() {
-    return std::string("Usage: ") + kCommandName +
-           " [--next | --previous | --show | --exit | --current | --help | --version]\n";
+    std::string alternatives;
+    for (const Option& option : Options()) {
+        alternatives += (alternatives.empty() ? "--" : " | --") + std::string(option.name);
+    }
+    return std::string("Usage: ") + kCommandName + " [" + alternatives + "]\n";
 }
 
 }  // namespace
 
 CommandLine::CommandLine(int argc, const char* const* argv) {
     QCommandLineParser parser;
-    for (const OptionEntry& entry : kOptions) {
-        parser.addOption(QCommandLineOption(QString::fromLatin1(entry.name)));
+    for (const Option& option : Options()) {
+        parser.addOption(QCommandLineOption(Latin1(option.name)));
     }
     if (!parser.parse(Arguments(argc, argv))) {
         action = CommandLineAction::Misuse;
@@ -84,10 +95,21 @@ CommandLine::CommandLine(int argc, const char* const* argv) {
         misuse = "one option at a time";
         return;
     }
-    for (const OptionEntry& entry : kOptions) {
-        if (given.contains(QString::fromLatin1(entry.name))) {
-            action = entry.action;
-        }
+    if (!given.isEmpty()) {
+        Take(given.constFirst().toStdString());
+    }
+}
+
+// The parser has accepted only the names of Options().
+void CommandLine::Take(const std::string& option) {
+    request = FindRemoteRequest(&RemoteRequestNames::option, option);
+    if (request) {
+        action = CommandLineAction::Request;
+    } else if (option == CurrentWallpaperQuery().option) {
+        action = CommandLineAction::PrintCurrentWallpaper;
+    } else {
+        action =
+            option == kHelp.name ? CommandLineAction::PrintHelp : CommandLineAction::PrintVersion;
     }
 }
 
@@ -107,24 +129,8 @@ std::optional<int> CommandLine::AnswerAlone() const {
     }
 }
 
-std::optional<RemoteRequest> CommandLine::Request() const {
-    switch (action) {
-        case CommandLineAction::NextWallpaper:
-            return RemoteRequest::NextWallpaper;
-        case CommandLineAction::PreviousWallpaper:
-            return RemoteRequest::PreviousWallpaper;
-        case CommandLineAction::ShowWindow:
-            return RemoteRequest::ShowWindow;
-        case CommandLineAction::Exit:
-            return RemoteRequest::Exit;
-        default:
-            return std::nullopt;
-    }
-}
-
 // Ending a copy that does not run is no reason to start one.
 std::optional<RemoteRequest> CommandLine::StartRequest() const {
-    const std::optional<RemoteRequest> request = Request();
     return request == RemoteRequest::Exit ? std::nullopt : request;
 }
 

@@ -7,10 +7,8 @@
 
 enum class CommandLineAction {
     Run,
-    NextWallpaper,
-    PreviousWallpaper,
-    ShowWindow,
-    Exit,
+    // One of the requests of platform/RemoteRequest.h.
+    Request,
     PrintCurrentWallpaper,
     PrintHelp,
     PrintVersion,
@@ -28,13 +26,16 @@ public:
     // misuse) on standard output or error; their exit code, otherwise nothing.
     std::optional<int> AnswerAlone() const;
     // The request an option makes of the running copy.
-    std::optional<RemoteRequest> Request() const;
+    std::optional<RemoteRequest> Request() const { return request; }
     // What a start of the program itself carries out once it runs.
     std::optional<RemoteRequest> StartRequest() const;
     // False for the options that only ask about or end a copy that runs.
     bool StartsTheProgram() const;
 
 private:
+    void Take(const std::string& option);
+
     CommandLineAction action = CommandLineAction::Run;
+    std::optional<RemoteRequest> request;
     std::string misuse;
 };

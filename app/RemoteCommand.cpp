@@ -6,14 +6,13 @@
 
 #include "app/CommandLine.h"
 #include "model/ProductInfo.h"
-#include "platform/NativeDesktop.h"
 #include "platform/RemoteControlClient.h"
 
 namespace {
 
 int ReportFailure(RemoteOutcome outcome) {
     // Without a way in, only the single-instance lock can tell whether a copy runs.
-    if (outcome == RemoteOutcome::NoCopyRuns || !IsAnotherCopyRunning()) {
+    if (outcome == RemoteOutcome::NoCopyRuns || !IsRunningCopyPresent()) {
         std::cerr << product::kName << " is not running\n";
     } else {
         std::cerr << "Cannot reach the running copy of " << product::kName << '\n';
@@ -30,7 +29,8 @@ int PrintCurrentWallpaper() {
     if (current.empty()) {
         return 1;
     }
-    std::cout << ToUtf8(current) << '\n';
+    // A name that is not UTF-8 keeps its own bytes, so that the path printed names the file.
+    std::cout << ToUtf8Escaped(current) << '\n';
     return 0;
 }
 

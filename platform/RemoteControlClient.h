@@ -20,3 +20,8 @@ RemoteOutcome SendRemoteRequest(RemoteRequest request, bool copyRuns);
 
 // The running copy's current wallpaper (empty when there is none) goes to `current`.
 RemoteOutcome QueryCurrentWallpaper(WideString& current);
+
+// Whether a copy runs, asked without becoming the copy that later ones find (as
+// IsAnotherCopyRunning does when none runs): an asker that did so would make a copy starting at
+// the same moment believe that another one runs.
+bool IsRunningCopyPresent();

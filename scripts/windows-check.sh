@@ -27,8 +27,13 @@ gtest=/usr/src/googletest/googletest
 compile_only=(platform/windows/BitmapConversion.cpp platform/windows/WindowsCore.cpp
     platform/Core.cpp platform/FileReplacement.cpp)
 # Shared sources that the Windows build compiles as well.
+<<<<<<< HEAD
 shared=(model/WideString.cpp platform/Core.cpp platform/FileReplacement.cpp
     platform/ImageExtensions.cpp platform/ProgramAutorun.cpp)
+=======
+shared=(model/WideString.cpp platform/Core.cpp platform/ImageExtensions.cpp
+    platform/ProgramAutorun.cpp platform/RemoteRequest.cpp)
+>>>>>>> h3
 
 mkdir -p "$build/include" "$build/obj"
 build=$(cd "$build" && pwd)

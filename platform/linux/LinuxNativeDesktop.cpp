@@ -1,12 +1,15 @@
 // The operating-system services of platform/NativeDesktop.h on Linux.
 #include "platform/NativeDesktop.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QByteArray>
+#include <QFile>
 #include <QLockFile>
 #include <QString>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 #include <string>
 
@@ -14,6 +17,7 @@
 #include <unistd.h>
 
 #include "model/ProductInfo.h"
+#include "platform/RemoteControlClient.h"
 #include "platform/linux/NativePath.h"
 
 namespace {
@@ -27,16 +31,40 @@ std::string AbsolutePathVariable(const char* name) {
     return value;
 }
 
-QString LockFilePath() {
-    const QString name = QStringLiteral("%1-%2").arg(QString::fromLatin1(product::kWindowClass),
-                                                     QString::fromLatin1(product::kName));
-    // The runtime folder is per user already; the shared temporary folder needs the uid.
+// A folder that nobody else can have made or write into: a folder, not a link, ours, and closed
+// to group and others.
+bool IsPrivateFolder(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           status.st_uid == ::getuid() && (status.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+// The runtime folder is the user's own. The shared temporary folder gets a folder of ours,
+// since anybody can create a file there first, naming a process that lives. Nothing when
+// somebody else holds that folder's name.
+std::optional<std::string> LockFolder() {
     const std::string runtime = AbsolutePathVariable("XDG_RUNTIME_DIR");
-    if (!runtime.empty() && QFileInfo(QString::fromStdString(runtime)).isDir()) {
-        return QDir(QString::fromStdString(runtime)).filePath(name + QStringLiteral(".lock"));
+    if (!runtime.empty() && IsPrivateFolder(runtime)) {
+        return runtime;
     }
-    return QDir(QDir::tempPath())
-        .filePath(name + QStringLiteral("-%1.lock").arg(static_cast<qulonglong>(getuid())));
+    std::string temporary = AbsolutePathVariable("TMPDIR");
+    if (temporary.empty()) {
+        temporary = "/tmp";
+    }
+    const std::string folder = temporary + "/vornk-wallpaper-changer-" + std::to_string(::getuid());
+    (void)::mkdir(folder.c_str(), 0700);
+    return IsPrivateFolder(folder) ? std::optional(folder) : std::nullopt;
+}
+
+std::optional<QString> LockFilePath() {
+    const std::optional<std::string> folder = LockFolder();
+    if (!folder) {
+        return std::nullopt;
+    }
+    return QFile::decodeName(QByteArray::fromStdString(*folder)) +
+           QStringLiteral("/%1-%2.lock")
+               .arg(QString::fromLatin1(product::kWindowClass),
+                    QString::fromLatin1(product::kName));
 }
 
 }  // namespace
@@ -80,7 +108,13 @@ bool IsAnotherCopyRunning() {
     if (held) {
         return false;
     }
-    auto lock = std::make_unique<QLockFile>(LockFilePath());
+    const std::optional<QString> path = LockFilePath();
+    if (!path) {
+        std::cerr << "No private folder for the single-instance lock: not checking for another "
+                     "copy\n";
+        return false;
+    }
+    auto lock = std::make_unique<QLockFile>(*path);
     // 0: never stale by age (a copy may run for months), only when its process is gone.
     lock->setStaleLockTime(0);
     if (lock->tryLock(0)) {
@@ -90,6 +124,18 @@ bool IsAnotherCopyRunning() {
     // A lock that cannot even be tried (no writable folder) must not keep the program from
     // starting: only a lock held by a live copy counts.
     return lock->error() == QLockFile::LockFailedError;
+}
+
+// Declared in platform/RemoteControlClient.h; here, where the lock is.
+bool IsRunningCopyPresent() {
+    const std::optional<QString> path = LockFilePath();
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (!path || !QLockFile(*path).getLockInfo(&pid, &host, &application) || pid <= 0) {
+        return false;
+    }
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 void BringNativeWindowToFront(std::uintptr_t) {

@@ -1,20 +1,11 @@
 #include "platform/windows/CopyDataProtocol.h"
 
-#include <array>
 #include <memory>
-#include <utility>
 #include <vector>
 
 namespace copy_data_protocol {
 
 namespace {
-
-constexpr std::array<std::pair<RemoteRequest, std::string_view>, 4> kWords{{
-    {RemoteRequest::NextWallpaper, "next"},
-    {RemoteRequest::PreviousWallpaper, "previous"},
-    {RemoteRequest::ShowWindow, "show"},
-    {RemoteRequest::Exit, "exit"},
-}};
 
 struct HandleCloser {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
@@ -44,21 +35,11 @@ PSID SidOf(std::vector<BYTE>& tokenUser) {
 }  // namespace
 
 std::string_view WordOf(RemoteRequest request) {
-    for (const auto& [known, word] : kWords) {
-        if (known == request) {
-            return word;
-        }
-    }
-    return {};
+    return NamesOf(request).windowsWord;
 }
 
 std::optional<RemoteRequest> RequestOfWord(std::string_view word) {
-    for (const auto& [request, known] : kWords) {
-        if (known == word) {
-            return request;
-        }
-    }
-    return std::nullopt;
+    return FindRemoteRequest(&RemoteRequestNames::windowsWord, word);
 }
 
 std::optional<std::string> Payload(const COPYDATASTRUCT& data, ULONG_PTR tag, DWORD maxBytes) {
@@ -68,15 +49,15 @@ std::optional<std::string> Payload(const COPYDATASTRUCT& data, ULONG_PTR tag, DW
     return std::string(static_cast<const char*>(data.lpData), data.cbData);
 }
 
-bool Send(HWND receiver, HWND sender, ULONG_PTR tag, std::string_view bytes) {
+bool Send(HWND receiver, HWND sender, ULONG_PTR tag, std::string_view bytes, UINT timeoutMs) {
     COPYDATASTRUCT data{};
     data.dwData = tag;
     data.cbData = static_cast<DWORD>(bytes.size());
     data.lpData = const_cast<char*>(bytes.data());
     DWORD_PTR result = FALSE;
     return SendMessageTimeoutW(receiver, WM_COPYDATA, reinterpret_cast<WPARAM>(sender),
-                               reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kTimeoutMs,
-                               &result) != 0 &&
+                               reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG | SMTO_ERRORONEXIT,
+                               timeoutMs, &result) != 0 &&
            result == TRUE;
 }
 

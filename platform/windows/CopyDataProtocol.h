@@ -20,17 +20,21 @@ inline constexpr DWORD kMaxRequestBytes = 64;
 // A path of at most 32767 UTF-16 units takes at most three UTF-8 bytes for each.
 inline constexpr DWORD kMaxReplyBytes = 3 * 32767;
 inline constexpr UINT kTimeoutMs = 10000;
-inline constexpr std::string_view kCurrentWallpaperWord = "current";
+// The asker waits for the reply inside its own request, taking sent messages at once; only a
+// window that is not the asker's keeps the running copy's window waiting, and then not for long.
+inline constexpr UINT kReplyTimeoutMs = 1000;
 
+// The words of platform/RemoteRequest.h.
 std::string_view WordOf(RemoteRequest request);
 std::optional<RemoteRequest> RequestOfWord(std::string_view word);
 
 // The bytes a message carries when it has the tag and at most maxBytes; otherwise nothing.
 std::optional<std::string> Payload(const COPYDATASTRUCT& data, ULONG_PTR tag, DWORD maxBytes);
 
-// Sends bytes under a tag and waits, without blocking sent messages to this thread (the reply
-// to a question arrives as one). True when the receiver returned TRUE.
-bool Send(HWND receiver, HWND sender, ULONG_PTR tag, std::string_view bytes);
+// Sends bytes under a tag and waits up to timeoutMs, without blocking sent messages to this
+// thread (the reply to a question arrives as one). True when the receiver returned TRUE.
+bool Send(HWND receiver, HWND sender, ULONG_PTR tag, std::string_view bytes,
+          UINT timeoutMs = kTimeoutMs);
 
 // True when the window belongs to a process that runs as the same user as this one.
 bool IsWindowOfThisUser(HWND window);

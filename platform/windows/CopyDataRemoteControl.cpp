@@ -4,6 +4,7 @@
 
 #include <iostream>
 
+#include "platform/RemoteRequest.h"
 #include "platform/RemoteRequestHandler.h"
 #include "platform/windows/CopyDataProtocol.h"
 
@@ -57,7 +58,7 @@ BOOL CopyDataRemoteControl::Receive(HWND sender, const COPYDATASTRUCT& data) {
         std::cerr << "Ignored a request that does not come from a window of this user\n";
         return FALSE;
     }
-    if (*word == kCurrentWallpaperWord) {
+    if (*word == CurrentWallpaperQuery().windowsWord) {
         return ReplyCurrentWallpaper(sender);
     }
     const std::optional<RemoteRequest> request = RequestOfWord(*word);
@@ -70,9 +71,10 @@ BOOL CopyDataRemoteControl::Receive(HWND sender, const COPYDATASTRUCT& data) {
 }
 
 // Sent back while the sender still waits for this message, so that the answer cannot be
-// confused with another one.
+// confused with another one. This is the GUI thread: a sender that does not take the reply at
+// once is given up soon.
 BOOL CopyDataRemoteControl::ReplyCurrentWallpaper(HWND sender) {
+    using namespace copy_data_protocol;
     const std::string path = ToUtf8(handler.CurrentWallpaper());
-    return copy_data_protocol::Send(sender, window, copy_data_protocol::kReplyTag, path) ? TRUE
-                                                                                         : FALSE;
+    return Send(sender, window, kReplyTag, path, kReplyTimeoutMs) ? TRUE : FALSE;
 }

@@ -64,9 +64,13 @@ private:
     HWND window = nullptr;
 };
 
+HWND RunningCopyWindow() {
+    return FindWindowA(kMainWindowClass, product::kName);
+}
+
 // A reply, if any, is in the exchange.
 RemoteOutcome Ask(Exchange& exchange, std::string_view bytes) {
-    exchange.runningCopy = FindWindowA(kMainWindowClass, product::kName);
+    exchange.runningCopy = RunningCopyWindow();
     if (exchange.runningCopy == nullptr) {
         return RemoteOutcome::NoCopyRuns;
     }
@@ -87,7 +91,7 @@ RemoteOutcome SendRemoteRequest(RemoteRequest request, bool) {
 
 RemoteOutcome QueryCurrentWallpaper(WideString& current) {
     Exchange exchange;
-    const RemoteOutcome outcome = Ask(exchange, copy_data_protocol::kCurrentWallpaperWord);
+    const RemoteOutcome outcome = Ask(exchange, CurrentWallpaperQuery().windowsWord);
     if (outcome != RemoteOutcome::Taken) {
         return outcome;
     }
@@ -96,4 +100,8 @@ RemoteOutcome QueryCurrentWallpaper(WideString& current) {
     }
     current = FromUtf8(*exchange.reply);
     return RemoteOutcome::Taken;
+}
+
+bool IsRunningCopyPresent() {
+    return RunningCopyWindow() != nullptr;
 }

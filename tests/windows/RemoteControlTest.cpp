@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "model/ProductInfo.h"
 #include "platform/RemoteControlClient.h"
@@ -84,6 +86,31 @@ TEST(RemoteControlTest, MalformedAndSenderlessMessagesAreRefusedAndChangeNothing
     EXPECT_TRUE(copy_data_protocol::Send(receiver, sender.Handle(), copy_data_protocol::kRequestTag,
                                          "show"));
     EXPECT_EQ(CurrentWallpaper(), ServedWith(u"show "));
+}
+
+// The running copy replies on its GUI thread. A sender window whose thread does not take the
+// reply (here this thread, waiting for the asker without taking messages) must not hold that
+// thread for as long as an asker waits.
+TEST(RemoteControlTest, ASenderWindowThatTakesNoReplyIsGivenUpSoon) {
+    const WindowOwnerProcess runningCopy(kMainWindowClass, product::kName, true);
+    ASSERT_TRUE(runningCopy.IsReady()) << "the window could not be created (no display?)";
+    const HWND receiver = FindWindowA(kMainWindowClass, product::kName);
+    const SenderWindow deaf;
+    // A thread that has just taken its messages is not hung, so the reply waits for it.
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+    bool answered = true;
+    std::chrono::steady_clock::duration took{};
+    std::thread asker([&] {
+        const auto start = std::chrono::steady_clock::now();
+        answered = copy_data_protocol::Send(receiver, deaf.Handle(),
+                                            copy_data_protocol::kRequestTag, "current");
+        took = std::chrono::steady_clock::now() - start;
+    });
+    asker.join();
+    EXPECT_FALSE(answered);
+    EXPECT_LT(took, std::chrono::milliseconds(copy_data_protocol::kTimeoutMs / 2));
+    EXPECT_EQ(CurrentWallpaper(), ServedWith(u""));
 }
 
 }  // namespace

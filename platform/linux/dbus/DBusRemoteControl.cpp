@@ -1,31 +1,24 @@
 #include "platform/linux/dbus/DBusRemoteControl.h"
 
+#include <QByteArray>
 #include <QDBusVariant>
 #include <QStringList>
-#include <QVariantMap>
 
-#include <array>
 #include <iostream>
-#include <utility>
+#include <string_view>
 
+#include "platform/RemoteRequest.h"
 #include "platform/RemoteRequestHandler.h"
+#include "platform/linux/NativePath.h"
 #include "platform/linux/dbus/RemoteControlBus.h"
 
 namespace {
 
-const QString kConnectionName = QStringLiteral("vornk-remote-control");
 const QString kPropertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString kIntrospectableInterface = QStringLiteral("org.freedesktop.DBus.Introspectable");
 
-const std::array<std::pair<const char*, RemoteRequest>, 4> kMethods{{
-    {"Next", RemoteRequest::NextWallpaper},
-    {"Previous", RemoteRequest::PreviousWallpaper},
-    {"ShowWindow", RemoteRequest::ShowWindow},
-    {"Exit", RemoteRequest::Exit},
-}};
-
-QString Latin1(const char* text) {
-    return QString::fromLatin1(text);
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QDBusMessage Error(const QDBusMessage& message, const char* name, const QString& text) {
@@ -33,16 +26,20 @@ QDBusMessage Error(const QDBusMessage& message, const char* name, const QString&
                                     text);
 }
 
+QString PropertyXml(std::string_view name, const char* type) {
+    return QStringLiteral("<property name=\"%1\" type=\"%2\" access=\"read\"/>")
+        .arg(Latin1(name), Latin1(type));
+}
+
 }  // namespace
 
 std::unique_ptr<RemoteControlServer> CreateRemoteControlServer(std::uintptr_t,
                                                                RemoteRequestHandler& handler) {
-    const auto connection = remote_control_bus::Connect(kConnectionName);
-    if (!connection) {
+    auto server = std::make_unique<DBusRemoteControl>(handler);
+    if (!server->IsConnected()) {
         std::cerr << "No session bus: the command line cannot reach this copy\n";
         return nullptr;
     }
-    auto server = std::make_unique<DBusRemoteControl>(*connection, handler);
     if (!server->IsRegistered()) {
         std::cerr << "Cannot offer " << remote_control_bus::kService
                   << " on the session bus: the command line cannot reach this copy\n";
@@ -51,16 +48,17 @@ std::unique_ptr<RemoteControlServer> CreateRemoteControlServer(std::uintptr_t,
     return server;
 }
 
-DBusRemoteControl::DBusRemoteControl(const QDBusConnection& connection,
-                                     RemoteRequestHandler& handler)
-    : connection(connection), handler(handler) {
-    registered = Register();
+DBusRemoteControl::DBusRemoteControl(RemoteRequestHandler& handler)
+    : connection(bus.Connection()), handler(handler) {
+    registered = bus.IsConnected() && Register();
 }
 
+// QtDBus crashes when asked to give up a name on a connection that never was.
 DBusRemoteControl::~DBusRemoteControl() {
-    connection.unregisterObject(Latin1(remote_control_bus::kObjectPath));
-    connection.unregisterService(Latin1(remote_control_bus::kService));
-    QDBusConnection::disconnectFromBus(connection.name());
+    if (bus.IsConnected()) {
+        connection.unregisterObject(Latin1(remote_control_bus::kObjectPath));
+        connection.unregisterService(Latin1(remote_control_bus::kService));
+    }
 }
 
 // The object first, so that whoever sees the name appear finds the object behind it.
@@ -69,30 +67,33 @@ bool DBusRemoteControl::Register() {
            connection.registerService(Latin1(remote_control_bus::kService));
 }
 
-QString DBusRemoteControl::CurrentWallpaper() const {
-    return QString::fromStdU16String(handler.CurrentWallpaper());
+// The path twice: as text for those who show it (a byte that is not UTF-8 becomes '?'), and as
+// the file name's own bytes for those who open the file.
+QVariantMap DBusRemoteControl::Properties() const {
+    const WideString current = handler.CurrentWallpaper();
+    QByteArray bytes = QByteArray::fromStdString(ToNativeBytes(current));
+    bytes.append('\0');
+    return {{Latin1(CurrentWallpaperQuery().busMember), QString::fromStdString(ToUtf8(current))},
+            {Latin1(remote_control_bus::kCurrentWallpaperBytesProperty), bytes}};
 }
 
 void DBusRemoteControl::CurrentWallpaperChanged() {
     QDBusMessage signal =
         QDBusMessage::createSignal(Latin1(remote_control_bus::kObjectPath), kPropertiesInterface,
                                    QStringLiteral("PropertiesChanged"));
-    signal << Latin1(remote_control_bus::kInterface)
-           << QVariantMap{{Latin1(remote_control_bus::kCurrentWallpaperProperty),
-                           CurrentWallpaper()}}
-           << QStringList();
+    signal << Latin1(remote_control_bus::kInterface) << Properties() << QStringList();
     connection.send(signal);
 }
 
 QString DBusRemoteControl::introspect(const QString&) const {
-    return QStringLiteral(
-               "<interface name=\"%1\">"
-               "<method name=\"Next\"/><method name=\"Previous\"/>"
-               "<method name=\"ShowWindow\"/><method name=\"Exit\"/>"
-               "<property name=\"%2\" type=\"s\" access=\"read\"/>"
-               "</interface>")
-        .arg(Latin1(remote_control_bus::kInterface),
-             Latin1(remote_control_bus::kCurrentWallpaperProperty));
+    QString xml =
+        QStringLiteral("<interface name=\"%1\">").arg(Latin1(remote_control_bus::kInterface));
+    for (const RemoteRequestEntry& entry : RemoteRequests()) {
+        xml += QStringLiteral("<method name=\"%1\"/>").arg(Latin1(entry.names.busMember));
+    }
+    xml += PropertyXml(CurrentWallpaperQuery().busMember, "s") +
+           PropertyXml(remote_control_bus::kCurrentWallpaperBytesProperty, "ay");
+    return xml + QStringLiteral("</interface>");
 }
 
 bool DBusRemoteControl::handleMessage(const QDBusMessage& message, const QDBusConnection&) {
@@ -123,31 +124,31 @@ QDBusMessage DBusRemoteControl::Answer(const QDBusMessage& message) {
 }
 
 QDBusMessage DBusRemoteControl::AnswerRequest(const QDBusMessage& message) {
-    for (const auto& [name, request] : kMethods) {
-        if (message.member() == Latin1(name) && message.signature().isEmpty()) {
-            handler.Accept(request);
-            return message.createReply();
-        }
+    const std::optional<RemoteRequest> request =
+        FindRemoteRequest(&RemoteRequestNames::busMember, message.member().toStdString());
+    if (!request || !message.signature().isEmpty()) {
+        return Error(message, "UnknownMethod", QStringLiteral("No such method"));
     }
-    return Error(message, "UnknownMethod", QStringLiteral("No such method"));
+    handler.Accept(*request);
+    return message.createReply();
 }
 
 QDBusMessage DBusRemoteControl::AnswerProperties(const QDBusMessage& message) const {
-    const QString interface = message.arguments().value(0).toString();
-    const bool ours = interface == Latin1(remote_control_bus::kInterface);
-    const QString property = Latin1(remote_control_bus::kCurrentWallpaperProperty);
+    const bool ours =
+        message.arguments().value(0).toString() == Latin1(remote_control_bus::kInterface);
+    const QVariantMap properties = ours ? Properties() : QVariantMap();
     const QString member = message.member();
     const QString signature = message.signature();
     if (member == QStringLiteral("GetAll") && signature == QStringLiteral("s")) {
         // The other interfaces here have no properties.
-        return message.createReply(ours ? QVariantMap{{property, CurrentWallpaper()}}
-                                        : QVariantMap());
+        return message.createReply(properties);
     }
-    if (!ours || message.arguments().value(1).toString() != property) {
+    const QString property = message.arguments().value(1).toString();
+    if (!properties.contains(property)) {
         return Error(message, "InvalidArgs", QStringLiteral("No such property"));
     }
     if (member == QStringLiteral("Get") && signature == QStringLiteral("ss")) {
-        return message.createReply(QVariant::fromValue(QDBusVariant(CurrentWallpaper())));
+        return message.createReply(QVariant::fromValue(QDBusVariant(properties.value(property))));
     }
     if (member == QStringLiteral("Set") && signature == QStringLiteral("ssv")) {
         return Error(message, "PropertyReadOnly", QStringLiteral("The property is read-only"));

@@ -4,8 +4,10 @@
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <QString>
+#include <QVariantMap>
 
 #include "platform/RemoteControlServer.h"
+#include "platform/linux/dbus/SessionBus.h"
 
 class RemoteRequestHandler;
 
@@ -15,12 +17,13 @@ class DBusRemoteControl final : public QDBusVirtualObject, public RemoteControlS
     Q_OBJECT
 
 public:
-    // Registered on the connection when IsRegistered() says so.
-    DBusRemoteControl(const QDBusConnection& connection, RemoteRequestHandler& handler);
+    // On a connection of its own, registered when IsRegistered() says so.
+    explicit DBusRemoteControl(RemoteRequestHandler& handler);
     ~DBusRemoteControl() override;
     DBusRemoteControl(const DBusRemoteControl&) = delete;
     DBusRemoteControl& operator=(const DBusRemoteControl&) = delete;
 
+    bool IsConnected() const { return bus.IsConnected(); }
     bool IsRegistered() const { return registered; }
     void CurrentWallpaperChanged() override;
 
@@ -29,11 +32,12 @@ public:
 
 private:
     bool Register();
-    QString CurrentWallpaper() const;
+    QVariantMap Properties() const;
     QDBusMessage Answer(const QDBusMessage& message);
     QDBusMessage AnswerRequest(const QDBusMessage& message);
     QDBusMessage AnswerProperties(const QDBusMessage& message) const;
 
+    SessionBus bus;
     QDBusConnection connection;
     RemoteRequestHandler& handler;
     bool registered = false;

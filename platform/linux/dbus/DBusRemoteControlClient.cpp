@@ -1,35 +1,29 @@
 // The calling side of platform/RemoteControlClient.h on Linux: a method call on the session bus.
 #include "platform/RemoteControlClient.h"
 
+#include <QByteArray>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDeadlineTimer>
 #include <QThread>
 #include <QVariantList>
 
+#include <string_view>
+
+#include "platform/linux/NativePath.h"
 #include "platform/linux/dbus/RemoteControlBus.h"
+#include "platform/linux/dbus/SessionBus.h"
 
 namespace {
 
-const QString kConnectionName = QStringLiteral("vornk-remote-request");
 // A copy that has just taken the single-instance lock needs a moment to appear on the bus.
 constexpr int kNameWaitMs = 10000;
 constexpr int kNameRetryMs = 50;
 // Generous, since the running copy answers only between two of its own steps.
 constexpr int kCallTimeoutMs = 10000;
 
-QString MethodName(RemoteRequest request) {
-    switch (request) {
-        case RemoteRequest::NextWallpaper:
-            return QStringLiteral("Next");
-        case RemoteRequest::PreviousWallpaper:
-            return QStringLiteral("Previous");
-        case RemoteRequest::ShowWindow:
-            return QStringLiteral("ShowWindow");
-        case RemoteRequest::Exit:
-            return QStringLiteral("Exit");
-    }
-    return {};
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 bool IsNameNotYetOwned(const QDBusMessage& reply) {
@@ -40,22 +34,21 @@ bool IsNameNotYetOwned(const QDBusMessage& reply) {
 // The reply to one call on the running copy's object; an error reply when there is no bus.
 QDBusMessage Call(const QString& interface, const QString& method, const QVariantList& arguments,
                   bool waitForName) {
-    const auto connection = remote_control_bus::Connect(kConnectionName);
-    if (!connection) {
+    const SessionBus bus;
+    if (!bus.IsConnected()) {
         return QDBusMessage::createError(QStringLiteral("org.freedesktop.DBus.Error.NoServer"),
                                          QStringLiteral("no session bus"));
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QString::fromLatin1(remote_control_bus::kService),
-        QString::fromLatin1(remote_control_bus::kObjectPath), interface, method);
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(Latin1(remote_control_bus::kService),
+                                       Latin1(remote_control_bus::kObjectPath), interface, method);
     call.setArguments(arguments);
     const QDeadlineTimer nameDeadline(waitForName ? kNameWaitMs : 0);
-    QDBusMessage reply = connection->call(call, QDBus::Block, kCallTimeoutMs);
+    QDBusMessage reply = bus.Connection().call(call, QDBus::Block, kCallTimeoutMs);
     while (IsNameNotYetOwned(reply) && !nameDeadline.hasExpired()) {
         QThread::msleep(kNameRetryMs);
-        reply = connection->call(call, QDBus::Block, kCallTimeoutMs);
+        reply = bus.Connection().call(call, QDBus::Block, kCallTimeoutMs);
     }
-    QDBusConnection::disconnectFromBus(kConnectionName);
     return reply;
 }
 
@@ -67,28 +60,37 @@ RemoteOutcome OutcomeOf(const QDBusMessage& reply, bool copyRuns) {
                                                  : RemoteOutcome::Unreachable;
 }
 
+// The bytes of a file name without the closing zero byte that GLib's byte strings have.
+WideString FromByteString(QByteArray bytes) {
+    if (bytes.endsWith('\0')) {
+        bytes.chop(1);
+    }
+    return FromNativeBytes(bytes.toStdString());
+}
+
 }  // namespace
 
 RemoteOutcome SendRemoteRequest(RemoteRequest request, bool copyRuns) {
-    return OutcomeOf(Call(QString::fromLatin1(remote_control_bus::kInterface), MethodName(request),
-                          {}, copyRuns),
+    return OutcomeOf(Call(Latin1(remote_control_bus::kInterface),
+                          Latin1(NamesOf(request).busMember), {}, copyRuns),
                      copyRuns);
 }
 
+// The bytes rather than the text, so that a name that is not UTF-8 still names its file.
 RemoteOutcome QueryCurrentWallpaper(WideString& current) {
     const QDBusMessage reply =
         Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
-             {QString::fromLatin1(remote_control_bus::kInterface),
-              QString::fromLatin1(remote_control_bus::kCurrentWallpaperProperty)},
+             {Latin1(remote_control_bus::kInterface),
+              Latin1(remote_control_bus::kCurrentWallpaperBytesProperty)},
              false);
     const RemoteOutcome outcome = OutcomeOf(reply, false);
     if (outcome != RemoteOutcome::Taken) {
         return outcome;
     }
     const QVariant value = reply.arguments().value(0).value<QDBusVariant>().variant();
-    if (value.typeId() != QMetaType::QString) {
+    if (value.typeId() != QMetaType::QByteArray) {
         return RemoteOutcome::Unreachable;
     }
-    current = value.toString().toStdU16String();
+    current = FromByteString(value.toByteArray());
     return RemoteOutcome::Taken;
 }

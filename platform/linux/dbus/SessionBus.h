@@ -5,9 +5,9 @@
 #include <QString>
 #include <QVariantList>
 
-// A private connection to the user's session bus for one exchange with a desktop, closed when
-// this object goes. The bus address is read at each connection, so a change of the session's
-// bus (a desktop restarted) is followed.
+// A private connection to the user's session bus, closed when this object goes: for one exchange
+// with a desktop, or for the running copy's remote control. The bus address is read at each
+// connection, so a change of the session's bus (a desktop restarted) is followed.
 class SessionBus final {
 public:
     // A desktop that does not answer within this time is given up, so that the user interface
@@ -19,6 +19,8 @@ public:
     SessionBus(const SessionBus&) = delete;
     SessionBus& operator=(const SessionBus&) = delete;
 
+    // False when the session has no bus, or it cannot be reached.
+    bool IsConnected() const { return connection.isConnected(); }
     const QDBusConnection& Connection() const { return connection; }
     // A blocking method call, given up after kTimeoutMs; the reply or the error message.
     QDBusMessage Call(const QString& service, const QString& path, const QString& interface,
