@@ -15,10 +15,11 @@ sources=(
     platform/linux/converter/BitmapFile.cpp
     platform/linux/converter/DevilImage.cpp
     platform/linux/converter/ImageDecoder.cpp
-    platform/linux/converter/ImageFileSize.cpp
+    platform/linux/converter/ImageFormat.cpp
     platform/linux/converter/QtImageDecoder.cpp
     platform/linux/converter/RareBitmap.cpp
     platform/linux/converter/RgbImage.cpp
+    platform/linux/converter/TruncationCheck.cpp
 )
 cd "$root"
 # shellcheck disable=SC2046

@@ -4,7 +4,7 @@
 # Usage: bench/fuzz/keep.sh ARTIFACT NAME "what it did"
 set -euo pipefail
 artifact=$1 name=$2 note=$3
-folder=$(cd "$(dirname "$0")/../.." && pwd)/tests/platform/conversion-regressions
+folder=$(cd "$(dirname "$0")/../.." && pwd)/tests/platform/converter/conversion-regressions
 extensions=(jpg jpeg jpe png tiff tif tga bmp)
 number=$(head -c 1 "$artifact" | od -An -tu1 | tr -d ' ')
 file=$name.${extensions[number % 8]}

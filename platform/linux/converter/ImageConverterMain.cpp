@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     WriteAll(&kDecodedMarker, 1);
 
     // The screen's picture goes out first (the program shows it then, and takes it back should
-    // the bitmap fail), scaled on both cores: until then the screen shows nothing new.
+    // the bitmap fail), scaled on every core: until then the screen shows nothing new.
     if (drawnSize) {
         const RgbImage drawn = ScaleToFill(*image, drawnSize->width, drawnSize->height);
         WriteAll(drawn.pixels.data(), drawn.pixels.size());

@@ -21,10 +21,10 @@ inline constexpr int kCantSave = 4;
 // Written to standard output once the image is decoded: a crash after it is a failed save.
 inline constexpr char kDecodedMarker = 'D';
 
-// A 100-megapixel JPEG (12000x8400) converts within 650 MB of address space here; 2 GB leaves
-// room for the other decoders and still stops a damaged file that asks for gigabytes.
+// A 100-megapixel JPEG (12000x8400) converts within a third of this; the rest leaves room for
+// the other decoders and still stops a damaged file that asks for gigabytes.
 inline constexpr std::size_t kMemoryLimitBytes = std::size_t(2) << 30;
-// The same photo takes 3 to 8 s here on a busy machine; a hung decoder is ended after this.
+// Several times what the same photo takes on a busy machine; a hung decoder is ended after this.
 inline constexpr std::chrono::seconds kTimeLimit{30};
 
 }  // namespace image_converter

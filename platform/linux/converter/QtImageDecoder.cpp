@@ -1,13 +1,17 @@
 #include "platform/linux/converter/QtImageDecoder.h"
 
+#include <QFile>
 #include <QImage>
 #include <QImageReader>
-#include <QString>
 #include <QTransform>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -20,6 +24,21 @@ constexpr int kAllocationLimitMegabytes = 1024;
 bool IsAcceptedFormat(const QByteArray& format) {
     static const std::array<QByteArray, 5> accepted = {"jpeg", "png", "tiff", "tga", "bmp"};
     return std::find(accepted.begin(), accepted.end(), format) != accepted.end();
+}
+
+// The file at exactly these bytes: a name reaches the converter as the system's bytes, which
+// need not be UTF-8 and would not survive a trip through QString. Nothing when it cannot be read.
+std::unique_ptr<QFile> OpenFile(const std::string& path) {
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    auto file = std::make_unique<QFile>();
+    if (!file->open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        close(descriptor);
+        return nullptr;
+    }
+    return file;
 }
 
 RgbImage FromQImage(const QImage& source) {
@@ -38,8 +57,12 @@ RgbImage FromQImage(const QImage& source) {
 
 std::optional<RgbImage> DecodeWithQt(const std::string& path) {
     QImageReader::setAllocationLimit(kAllocationLimitMegabytes);
-    QImageReader reader(QString::fromStdString(path));
-    reader.setDecideFormatFromContent(true);
+    const std::unique_ptr<QFile> file = OpenFile(path);
+    if (!file) {
+        return std::nullopt;
+    }
+    // Without a file name the reader tells the format by content alone.
+    QImageReader reader(file.get());
     reader.setAutoTransform(true);
     if (!IsAcceptedFormat(reader.format())) {
         return std::nullopt;
@@ -52,7 +75,11 @@ std::optional<RgbImage> DecodeWithQt(const std::string& path) {
 }
 
 QImageIOHandler::Transformations ReadOrientation(const std::string& path) {
-    QImageReader reader(QString::fromStdString(path));
+    const std::unique_ptr<QFile> file = OpenFile(path);
+    if (!file) {
+        return QImageIOHandler::TransformationNone;
+    }
+    QImageReader reader(file.get());
     return reader.transformation();
 }
 

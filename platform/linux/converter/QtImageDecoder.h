@@ -9,7 +9,7 @@
 
 // The second decoder of the converter: Qt's image readers, for what DevIL rejects or gets wrong.
 
-// Decodes a JPEG, PNG, TIFF, TGA or BMP file (told by its content when its extension misleads),
+// Decodes a JPEG, PNG, TIFF, TGA or BMP file (told by its content, whatever its name is),
 // turned upright by its EXIF orientation; nothing for any other format or a damaged file.
 std::optional<RgbImage> DecodeWithQt(const std::string& path);
 

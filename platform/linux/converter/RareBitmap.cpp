@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/linux/converter/ImageFormat.h"
+#include "platform/linux/converter/LittleEndianReader.h"
+
 namespace {
 
 constexpr std::size_t kFileHeaderSize = 14;
@@ -13,29 +16,6 @@ constexpr std::uint32_t kUncompressed = 0;
 constexpr std::uint32_t kOs2Rle24 = 4;
 // Beyond this the picture would not fit the converter's memory anyway: refuse it early.
 constexpr std::int64_t kMostPixels = std::int64_t(1) << 28;
-
-// Little-endian fields of the file; reads past its end give nothing.
-class Reader {
-public:
-    explicit Reader(const std::string& content) : content(content) {}
-
-    bool Has(std::size_t offset, std::size_t count) const {
-        return offset <= content.size() && count <= content.size() - offset;
-    }
-    std::uint32_t Unsigned(std::size_t offset, int size) const {
-        std::uint32_t value = 0;
-        for (int i = size - 1; i >= 0; --i) {
-            value = (value << 8) | Byte(offset + static_cast<std::size_t>(i));
-        }
-        return value;
-    }
-    std::uint8_t Byte(std::size_t offset) const {
-        return offset < content.size() ? static_cast<std::uint8_t>(content[offset]) : 0;
-    }
-
-private:
-    const std::string& content;
-};
 
 struct Layout {
     int width = 0;
@@ -48,16 +28,15 @@ struct Layout {
     std::size_t pixelOffset = 0;
 };
 
-std::optional<Layout> ReadLayout(const Reader& file) {
-    if (!file.Has(0, kFileHeaderSize + kWindowsHeaderSize) || file.Byte(0) != 'B' ||
-        file.Byte(1) != 'M') {
+std::optional<Layout> ReadLayout(const LittleEndianReader& file) {
+    if (!file.Has(0, kFileHeaderSize + kWindowsHeaderSize)) {
         return std::nullopt;
     }
     Layout layout;
     layout.pixelOffset = file.Unsigned(10, 4);
     layout.headerSize = file.Unsigned(14, 4);
-    const auto width = static_cast<std::int32_t>(file.Unsigned(18, 4));
-    const auto height = static_cast<std::int32_t>(file.Unsigned(22, 4));
+    const std::int32_t width = file.Signed32(18);
+    const std::int32_t height = file.Signed32(22);
     layout.bits = file.Unsigned(28, 2);
     layout.compression = file.Unsigned(30, 4);
     layout.colours = file.Unsigned(46, 4);
@@ -86,7 +65,7 @@ RgbImage Blank(const Layout& layout) {
     return image;
 }
 
-std::optional<RgbImage> DecodeTwoBitPalette(const Reader& file, const Layout& layout) {
+std::optional<RgbImage> DecodeTwoBitPalette(const LittleEndianReader& file, const Layout& layout) {
     const std::size_t paletteOffset = kFileHeaderSize + layout.headerSize;
     const std::size_t stride = ((static_cast<std::size_t>(layout.width) * 2 + 31) / 32) * 4;
     const std::uint32_t entries = layout.colours == 0 ? 4 : layout.colours;
@@ -113,7 +92,7 @@ std::optional<RgbImage> DecodeTwoBitPalette(const Reader& file, const Layout& la
 
 // Runs of one colour and escapes: 0 0 ends a line, 0 1 the picture, 0 2 dx dy skips, 0 n
 // gives n literal pixels padded to an even length. Skipped pixels stay black.
-std::optional<RgbImage> DecodeRle24(const Reader& file, const Layout& layout) {
+std::optional<RgbImage> DecodeRle24(const LittleEndianReader& file, const Layout& layout) {
     RgbImage image = Blank(layout);
     std::size_t at = layout.pixelOffset;
     int x = 0;
@@ -163,7 +142,10 @@ std::optional<RgbImage> DecodeRle24(const Reader& file, const Layout& layout) {
 }  // namespace
 
 std::optional<RgbImage> DecodeRareBitmap(const std::string& content) {
-    const Reader file(content);
+    if (SniffImageFormat(content) != ImageFormat::Bitmap) {
+        return std::nullopt;
+    }
+    const LittleEndianReader file(content);
     const std::optional<Layout> layout = ReadLayout(file);
     if (!layout) {
         return std::nullopt;

@@ -104,10 +104,17 @@ void ScaleRows(const RgbImage& source, const std::vector<Taps>& columns,
     }
 }
 
+// Bands of rows scaled side by side, one per core; a few at most, as each band filters again the
+// source rows it shares with the band above.
+int BandCount(int height) {
+    constexpr unsigned kMostBands = 8;
+    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1U, kMostBands);
+    return std::min(static_cast<int>(cores), height);
+}
+
 }  // namespace
 
-// The two halves of the picture are scaled side by side: a change waits for this before the
-// screen shows anything.
+// Scaled on every core: a change waits for this before the screen shows anything.
 RgbImage ScaleToFill(const RgbImage& source, int width, int height) {
     RgbImage result;
     if (source.width <= 0 || source.height <= 0 || width <= 0 || height <= 0) {
@@ -123,9 +130,17 @@ RgbImage ScaleToFill(const RgbImage& source, int width, int height) {
     result.width = width;
     result.height = height;
     result.pixels.resize(static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(height));
-    const int middle = height / 2;
-    std::thread upper([&] { ScaleRows(source, columns, rows, 0, middle, result); });
-    ScaleRows(source, columns, rows, middle, height, result);
-    upper.join();
+    const int bands = BandCount(height);
+    const auto bandStart = [&](int band) { return height * band / bands; };
+    std::vector<std::thread> others;
+    for (int band = 1; band < bands; ++band) {
+        others.emplace_back([&, band] {
+            ScaleRows(source, columns, rows, bandStart(band), bandStart(band + 1), result);
+        });
+    }
+    ScaleRows(source, columns, rows, 0, bandStart(1), result);
+    for (std::thread& other : others) {
+        other.join();
+    }
     return result;
 }

@@ -1,55 +1,64 @@
 #include "platform/linux/x11/X11MonitorLayout.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
+#include <xcb/randr.h>
 
-#include <memory>
-
-#include "platform/linux/x11/X11ErrorTrap.h"
-#include "platform/linux/x11/X11Property.h"
+#include "platform/linux/x11/X11Connection.h"
 
 namespace {
 
-struct ResourcesDeleter {
-    void operator()(XRRScreenResources* resources) const { XRRFreeScreenResources(resources); }
-};
-struct OutputDeleter {
-    void operator()(XRROutputInfo* output) const { XRRFreeOutputInfo(output); }
-};
+// Screen resources as they are now, without probing the outputs, came with RandR 1.3.
+bool HasCurrentScreenResources(xcb_connection_t* connection) {
+    const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection, &xcb_randr_id);
+    if (randr == nullptr || !randr->present) {
+        return false;
+    }
+    const auto version = WaitForReply(connection, xcb_randr_query_version_reply,
+                                      xcb_randr_query_version(connection, 1, 3));
+    return version && (version->major_version > 1 ||
+                       (version->major_version == 1 && version->minor_version >= 3));
+}
 
-// Outputs that show something: connected and driven by a CRTC.
-std::vector<std::string> ActiveOutputNames(Display* display, Window root) {
-    int eventBase = 0;
-    int errorBase = 0;
-    if (!XRRQueryExtension(display, &eventBase, &errorBase)) {
+// Outputs that show something: connected and driven by a CRTC. Queries that fail find nothing.
+std::vector<std::string> ActiveOutputNames(xcb_connection_t* connection, xcb_window_t root) {
+    if (!HasCurrentScreenResources(connection)) {
         return {};
     }
-    const std::unique_ptr<XRRScreenResources, ResourcesDeleter> resources(
-        XRRGetScreenResourcesCurrent(display, root));
+    const auto resources = WaitForReply(connection, xcb_randr_get_screen_resources_current_reply,
+                                        xcb_randr_get_screen_resources_current(connection, root));
     if (!resources) {
         return {};
     }
+    const xcb_randr_output_t* outputs =
+        xcb_randr_get_screen_resources_current_outputs(resources.get());
+    const int outputCount = xcb_randr_get_screen_resources_current_outputs_length(resources.get());
+    // Every question first, then the answers: one round trip for all the outputs.
+    std::vector<xcb_randr_get_output_info_cookie_t> questions;
+    for (int index = 0; index < outputCount; ++index) {
+        questions.push_back(
+            xcb_randr_get_output_info(connection, outputs[index], resources->config_timestamp));
+    }
     std::vector<std::string> names;
-    for (int index = 0; index < resources->noutput; ++index) {
-        const std::unique_ptr<XRROutputInfo, OutputDeleter> output(
-            XRRGetOutputInfo(display, resources.get(), resources->outputs[index]));
-        if (output && output->connection == RR_Connected && output->crtc != None) {
-            names.emplace_back(output->name, output->nameLen);
+    for (const xcb_randr_get_output_info_cookie_t question : questions) {
+        const auto output = WaitForReply(connection, xcb_randr_get_output_info_reply, question);
+        if (output && output->connection == XCB_RANDR_CONNECTION_CONNECTED &&
+            output->crtc != XCB_NONE) {
+            names.emplace_back(
+                reinterpret_cast<const char*>(xcb_randr_get_output_info_name(output.get())),
+                static_cast<std::size_t>(xcb_randr_get_output_info_name_length(output.get())));
         }
     }
     return names;
 }
 
 // _NET_NUMBER_OF_DESKTOPS as the window manager publishes it; one without a window manager.
-int WorkspaceCount(Display* display, Window root) {
-    const Atom property = XInternAtom(display, "_NET_NUMBER_OF_DESKTOPS", True);
-    if (property == None) {
+int WorkspaceCount(X11Connection& connection, xcb_window_t root) {
+    const xcb_atom_t property = connection.Atom("_NET_NUMBER_OF_DESKTOPS", true);
+    if (property == XCB_ATOM_NONE) {
         return 1;
     }
-    const auto workspaces =
-        static_cast<long>(ReadSingleLongProperty(display, root, property, XA_CARDINAL).value_or(1));
-    constexpr long kMostWorkspaces = 64;
+    const std::uint32_t workspaces =
+        connection.ReadSingleProperty(root, property, XCB_ATOM_CARDINAL).value_or(1);
+    constexpr std::uint32_t kMostWorkspaces = 64;
     return workspaces >= 1 && workspaces <= kMostWorkspaces ? static_cast<int>(workspaces) : 1;
 }
 
@@ -57,18 +66,16 @@ int WorkspaceCount(Display* display, Window root) {
 
 X11MonitorLayout X11MonitorLayout::Query() {
     X11MonitorLayout layout;
-    // Queries that fail just find nothing.
-    const X11ErrorTrap errors;
-    const X11Connection display(XOpenDisplay(nullptr));
-    if (!display) {
+    X11Connection connection;
+    const xcb_screen_t* const screen = connection.Screen();
+    if (screen == nullptr) {
         return layout;
     }
-    layout.screen = DefaultScreen(display.get());
-    layout.width = DisplayWidth(display.get(), layout.screen);
-    layout.height = DisplayHeight(display.get(), layout.screen);
-    const Window root = RootWindow(display.get(), layout.screen);
-    layout.monitors = ActiveOutputNames(display.get(), root);
-    layout.workspaces = WorkspaceCount(display.get(), root);
+    layout.screen = connection.ScreenNumber();
+    layout.width = screen->width_in_pixels;
+    layout.height = screen->height_in_pixels;
+    layout.monitors = ActiveOutputNames(connection.Get(), screen->root);
+    layout.workspaces = WorkspaceCount(connection, screen->root);
     return layout;
 }
 

@@ -114,6 +114,28 @@ TEST(ImageConverterProcessTest, DamagedFilesFoundByFuzzingAreFailedChanges) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
 }
 
+// A file name reaches the converter as the system's bytes, which need not be UTF-8: each
+// decoder opens exactly those. Only Qt's decoder reads the CMYK JPEG; the other one is turned by
+// its EXIF orientation.
+TEST(ImageConverterProcessTest, NamesThatAreNotUtf8AreConverted) {
+    TemporaryFolder folder;
+    const std::string images = VORNK_TEST_IMAGES;
+    const RgbImage reference = DecodeWithImageMagick(images + "/quadrants.png");
+    const std::string bitmap = folder / "wallpaper.bmp";
+    for (const char* name : {"cmyk.jpg", "orientation-6.jpg"}) {
+        SCOPED_TRACE(name);
+        const std::string image = folder / (std::string("r\xff t ") + name);
+        WriteFile(image, ReadFile(images + "/" + name));
+        try {
+            WriteWallpaperBitmap(image, bitmap);
+        } catch (const CoreError& error) {
+            ADD_FAILURE() << error.what();
+            continue;
+        }
+        EXPECT_LE(LargestDifference(DecodeWithImageMagick(bitmap), reference), 4);
+    }
+}
+
 // File > Exit ends the event loop, and the application object goes with the objects of the
 // program: the change in flight must end with it, leave no file behind and report nothing.
 TEST(ImageConverterProcessTest, EndingTheProgramEndsTheChangeInFlight) {

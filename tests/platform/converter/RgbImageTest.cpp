@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <ios>
+#include <vector>
 
 namespace {
 
@@ -89,6 +90,31 @@ TEST(X11PixelFormatTest, PacksByTheVisualsMasks) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.format.Pack(c.r, c.g, c.b), c.pixel) << std::hex << c.pixel;
+    }
+}
+
+// Rows as the server lays them out: whole bytes per pixel in its byte order. The test servers
+// use the host's order only.
+TEST(X11PixelFormatTest, PacksRowsInTheServersByteOrder) {
+    const X11PixelFormat depth16(0xf800, 0x07e0, 0x001f);
+    const X11PixelFormat depth24(0xff0000, 0x00ff00, 0x0000ff);
+    const std::uint8_t pixels[] = {0xff, 0x00, 0x00, 0x12, 0x34, 0x56};
+    const struct {
+        const X11PixelFormat& format;
+        int bytesPerPixel;
+        bool mostSignificantFirst;
+        std::vector<std::uint8_t> row;
+    } cases[] = {
+        {depth16, 2, false, {0x00, 0xf8, 0xaa, 0x11}},
+        {depth16, 2, true, {0xf8, 0x00, 0x11, 0xaa}},
+        {depth24, 3, true, {0xff, 0x00, 0x00, 0x12, 0x34, 0x56}},
+        {depth24, 4, false, {0x00, 0x00, 0xff, 0x00, 0x56, 0x34, 0x12, 0x00}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::uint8_t> row(c.row.size());
+        c.format.PackRow(pixels, 2, c.bytesPerPixel, c.mostSignificantFirst, row.data());
+        EXPECT_EQ(row, c.row) << c.bytesPerPixel << " bytes, most significant first "
+                              << c.mostSignificantFirst;
     }
 }
 

@@ -1,116 +1,158 @@
 #include "platform/linux/desktops/rootwindow/X11RootWindowBackend.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include <xcb/xcb.h>
 
-#include <bit>
-#include <cstdlib>
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "platform/linux/converter/RgbImage.h"
-#include "platform/linux/x11/X11ErrorTrap.h"
+#include "platform/linux/x11/X11Connection.h"
 #include "platform/linux/x11/X11MonitorLayout.h"
 #include "platform/linux/x11/X11PixelFormat.h"
-#include "platform/linux/x11/X11Property.h"
 
 namespace {
 
-void KeepProcessAlive(Display*, void* lost) {
-    *static_cast<bool*>(lost) = true;
-}
+// The request's own fields and the length field BIG-REQUESTS adds.
+constexpr std::size_t kPutImageHeaderBytes = 28;
 
-// The pixmap id a property holds, or 0.
-Pixmap ReadPixmapProperty(Display* display, Window root, Atom property) {
-    return static_cast<Pixmap>(
-        ReadSingleLongProperty(display, root, property, XA_PIXMAP).value_or(0));
-}
+// How the server lays out a row of pixels of the screen's depth (ZPixmap).
+struct ServerRows {
+    int bytesPerPixel = 0;
+    std::size_t stride = 0;
+    bool mostSignificantFirst = false;
+};
 
-// The pixmap of the previous setter (ours or another Esetroot-style program), which stays on
-// the server with RetainPermanent, or 0. The Esetroot convention: only when both properties name
-// the same pixmap. One whose owner is gone is no one's to free: its id may be reused, even by us.
-Pixmap PreviousPixmap(Display* display, Window root, X11ErrorTrap& errors) {
-    const Atom rootProperty = XInternAtom(display, "_XROOTPMAP_ID", True);
-    const Atom esetrootProperty = XInternAtom(display, "ESETROOT_PMAP_ID", True);
-    if (rootProperty == None || esetrootProperty == None) {
-        return 0;
-    }
-    const Pixmap previous = ReadPixmapProperty(display, root, rootProperty);
-    if (previous == 0 || previous != ReadPixmapProperty(display, root, esetrootProperty)) {
-        return 0;
-    }
-    Window ignoredRoot;
-    int x, y;
-    unsigned width, height, border, depth;
-    XGetGeometry(display, previous, &ignoredRoot, &x, &y, &width, &height, &border, &depth);
-    XSync(display, False);
-    const bool alive = !errors.ErrorOccurred();
-    errors.Clear();
-    return alive ? previous : 0;
-}
-
-// Publishes the pixmap as the root window's background (None: the server's own).
-void SetBackground(Display* display, Window root, Pixmap pixmap) {
-    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
-        const Atom property = XInternAtom(display, name, False);
-        if (pixmap == None) {
-            XDeleteProperty(display, root, property);
+// Whole-byte pixels only: the layouts of TrueColor screens.
+std::optional<ServerRows> RowsOfDepth(const xcb_setup_t* setup, std::uint8_t depth, int width) {
+    for (xcb_format_iterator_t format = xcb_setup_pixmap_formats_iterator(setup); format.rem > 0;
+         xcb_format_next(&format)) {
+        if (format.data->depth != depth) {
             continue;
         }
-        const unsigned long value = pixmap;  // format 32 is passed as long
-        XChangeProperty(display, root, property, XA_PIXMAP, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(&value), 1);
+        const int bits = format.data->bits_per_pixel;
+        const int pad = format.data->scanline_pad;
+        if (bits == 0 || bits % 8 != 0 || bits > 32 || pad == 0 || pad % 8 != 0) {
+            return std::nullopt;
+        }
+        const std::size_t rowBits =
+            static_cast<std::size_t>(width) * static_cast<std::size_t>(bits);
+        const std::size_t padBits = static_cast<std::size_t>(pad);
+        return ServerRows{bits / 8, (rowBits + padBits - 1) / padBits * padBits / 8,
+                          setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST};
     }
-    XSetWindowBackgroundPixmap(display, root, pixmap);
-    XClearWindow(display, root);
+    return std::nullopt;
 }
 
-// Frees a retained pixmap with everything its (closed) connection left on the server.
-void FreeRetained(Pixmap pixmap) {
-    if (pixmap == 0) {
-        return;
-    }
-    X11ErrorTrap errors;
-    const X11Connection display(XOpenDisplay(nullptr));
-    if (display) {
-        XKillClient(display.get(), pixmap);
-        XSync(display.get(), False);
-    }
-}
-
-bool IsHostOrder(int byteOrder) {
-    return byteOrder == (std::endian::native == std::endian::little ? LSBFirst : MSBFirst);
-}
-
-// A client-side image of the picture in the visual's pixel format.
-XImage* CreatePixels(Display* display, Visual* visual, int depth, const RgbImage& picture) {
-    XImage* image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
-                                 static_cast<unsigned>(picture.width),
-                                 static_cast<unsigned>(picture.height), 32, 0);
-    if (image == nullptr) {
-        return nullptr;
-    }
-    // XDestroyImage frees this with free().
-    image->data = static_cast<char*>(
-        std::malloc(static_cast<std::size_t>(image->bytes_per_line) * picture.height));
-    if (image->data == nullptr) {
-        XDestroyImage(image);
-        return nullptr;
-    }
-    const X11PixelFormat format(visual->red_mask, visual->green_mask, visual->blue_mask);
-    const bool direct32 = image->bits_per_pixel == 32 && IsHostOrder(image->byte_order);
-    for (int y = 0; y < picture.height; ++y) {
-        const std::uint8_t* in = picture.Pixel(0, y);
-        auto* row = reinterpret_cast<std::uint32_t*>(image->data + y * image->bytes_per_line);
-        for (int x = 0; x < picture.width; ++x, in += 3) {
-            const unsigned long pixel = format.Pack(in[0], in[1], in[2]);
-            if (direct32) {
-                row[x] = static_cast<std::uint32_t>(pixel);
-            } else {
-                XPutPixel(image, x, y, pixel);
+const xcb_visualtype_t* RootVisual(const xcb_screen_t& screen) {
+    for (xcb_depth_iterator_t depth = xcb_screen_allowed_depths_iterator(&screen); depth.rem > 0;
+         xcb_depth_next(&depth)) {
+        for (xcb_visualtype_iterator_t visual = xcb_depth_visuals_iterator(depth.data);
+             visual.rem > 0; xcb_visualtype_next(&visual)) {
+            if (visual.data->visual_id == screen.root_visual) {
+                return visual.data;
             }
         }
     }
-    return image;
+    return nullptr;
+}
+
+// Palette visuals are long gone from real desktops.
+bool IsTrueColour(const xcb_visualtype_t* visual) {
+    return visual != nullptr && (visual->_class == XCB_VISUAL_CLASS_TRUE_COLOR ||
+                                 visual->_class == XCB_VISUAL_CLASS_DIRECT_COLOR);
+}
+
+// The pixmap id a property holds, or none.
+xcb_pixmap_t ReadPixmapProperty(X11Connection& connection, xcb_window_t root, xcb_atom_t property) {
+    return connection.ReadSingleProperty(root, property, XCB_ATOM_PIXMAP).value_or(XCB_NONE);
+}
+
+// The pixmap of the previous setter (ours or another Esetroot-style program), which stays on
+// the server with RetainPermanent, or none. The Esetroot convention: only when both properties
+// name the same pixmap. One whose owner is gone is no one's to free: its id may be reused, even
+// by us.
+xcb_pixmap_t PreviousPixmap(X11Connection& connection, xcb_window_t root) {
+    const xcb_atom_t rootProperty = connection.Atom("_XROOTPMAP_ID", true);
+    const xcb_atom_t esetrootProperty = connection.Atom("ESETROOT_PMAP_ID", true);
+    if (rootProperty == XCB_ATOM_NONE || esetrootProperty == XCB_ATOM_NONE) {
+        return XCB_NONE;
+    }
+    const xcb_pixmap_t previous = ReadPixmapProperty(connection, root, rootProperty);
+    if (previous == XCB_NONE ||
+        previous != ReadPixmapProperty(connection, root, esetrootProperty)) {
+        return XCB_NONE;
+    }
+    const bool alive = WaitForReply(connection.Get(), xcb_get_geometry_reply,
+                                    xcb_get_geometry(connection.Get(), previous)) != nullptr;
+    return alive ? previous : XCB_NONE;
+}
+
+// Publishes the pixmap as the root window's background (none: the server's own).
+void SetBackground(X11Connection& connection, xcb_window_t root, xcb_pixmap_t pixmap) {
+    xcb_connection_t* const c = connection.Get();
+    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
+        const xcb_atom_t property = connection.Atom(name, false);
+        connection.Expect(pixmap == XCB_NONE ? xcb_delete_property_checked(c, root, property)
+                                             : xcb_change_property_checked(
+                                                   c, XCB_PROP_MODE_REPLACE, root, property,
+                                                   XCB_ATOM_PIXMAP, 32, 1, &pixmap));
+    }
+    connection.Expect(xcb_change_window_attributes_checked(c, root, XCB_CW_BACK_PIXMAP, &pixmap));
+    connection.Expect(xcb_clear_area_checked(c, 0, root, 0, 0, 0, 0));
+}
+
+// As well as it can: the screen is the only witness of a failure here. The server has done it
+// when this returns.
+void RestoreBackground(xcb_pixmap_t pixmap) {
+    X11Connection connection;
+    if (const xcb_screen_t* screen = connection.Screen()) {
+        SetBackground(connection, screen->root, pixmap);
+    }
+}
+
+// Frees a retained pixmap with everything its (closed) connection left on the server. One that
+// is gone already needs nothing.
+void FreeRetained(xcb_pixmap_t pixmap) {
+    if (pixmap == XCB_NONE) {
+        return;
+    }
+    const X11Connection connection;
+    if (connection.IsUsable()) {
+        xcb_kill_client(connection.Get(), pixmap);
+    }
+}
+
+// The picture into the pixmap in bands of rows, each as large as the server takes in one request.
+// False when not even one row fits.
+bool PutPicture(X11Connection& connection, xcb_pixmap_t pixmap, const xcb_screen_t& screen,
+                const ServerRows& rows, const X11PixelFormat& format, const RgbImage& picture) {
+    xcb_connection_t* const c = connection.Get();
+    const std::size_t largestRequest = std::size_t(xcb_get_maximum_request_length(c)) * 4;
+    if (largestRequest < kPutImageHeaderBytes + rows.stride) {
+        return false;
+    }
+    const int rowsPerRequest = static_cast<int>(std::min<std::size_t>(
+        (largestRequest - kPutImageHeaderBytes) / rows.stride, std::size_t(picture.height)));
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    connection.Expect(xcb_create_gc_checked(c, gc, pixmap, 0, nullptr));
+    std::vector<std::uint8_t> band;
+    for (int top = 0; top < picture.height; top += rowsPerRequest) {
+        const int count = std::min(rowsPerRequest, picture.height - top);
+        band.assign(rows.stride * static_cast<std::size_t>(count), 0);
+        for (int y = 0; y < count; ++y) {
+            format.PackRow(picture.Pixel(0, top + y), picture.width, rows.bytesPerPixel,
+                           rows.mostSignificantFirst,
+                           band.data() + rows.stride * static_cast<std::size_t>(y));
+        }
+        connection.Expect(xcb_put_image_checked(
+            c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, static_cast<std::uint16_t>(picture.width),
+            static_cast<std::uint16_t>(count), 0, static_cast<std::int16_t>(top), 0,
+            screen.root_depth, static_cast<std::uint32_t>(band.size()), band.data()));
+    }
+    connection.Expect(xcb_free_gc_checked(c, gc));
+    return true;
 }
 
 }  // namespace
@@ -129,12 +171,7 @@ void X11RootWindowBackend::Keep(const std::string&) {
 }
 
 void X11RootWindowBackend::TakeBack() {
-    X11ErrorTrap errors;
-    const X11Connection display(XOpenDisplay(nullptr));
-    if (display) {
-        SetBackground(display.get(), DefaultRootWindow(display.get()), previous);
-        XSync(display.get(), False);
-    }
+    RestoreBackground(previous);
     FreeRetained(shown);
     shown = 0;
 }
@@ -143,58 +180,45 @@ void X11RootWindowBackend::Show(const RgbImage& picture) {
     if (picture.pixels.empty()) {
         FailToShowWallpaper();
     }
-
-    // Installed first so that it outlives the connection (closing it can report errors too).
-    X11ErrorTrap errors;
-    bool connectionLost = false;
     // A connection of our own: the toolkit's must not end up in RetainPermanent mode.
-    const X11Connection display(XOpenDisplay(nullptr));
-    if (!display) {
+    X11Connection connection;
+    const xcb_screen_t* const screen = connection.Screen();
+    if (screen == nullptr) {
         FailToShowWallpaper();
     }
-    Display* const d = display.get();
-    XSetIOErrorExitHandler(d, KeepProcessAlive, &connectionLost);
-
-    const int screen = DefaultScreen(d);
-    const Window root = RootWindow(d, screen);
-    const int depth = DefaultDepth(d, screen);
-    Visual* const visual = DefaultVisual(d, screen);
-    if (visual->c_class != TrueColor && visual->c_class != DirectColor) {
-        FailToShowWallpaper();  // palette visuals are long gone from real desktops
+    const xcb_visualtype_t* const visual = RootVisual(*screen);
+    const int width = screen->width_in_pixels;
+    const int height = screen->height_in_pixels;
+    const std::optional<ServerRows> rows =
+        RowsOfDepth(xcb_get_setup(connection.Get()), screen->root_depth, width);
+    if (!IsTrueColour(visual) || !rows) {
+        FailToShowWallpaper();
     }
-    const int width = DisplayWidth(d, screen);
-    const int height = DisplayHeight(d, screen);
     // The screen may have been resized since it was asked for its size.
     const bool fits = picture.width == width && picture.height == height;
     const RgbImage scaled = fits ? RgbImage() : ScaleToFill(picture, width, height);
     const RgbImage& drawn = fits ? picture : scaled;
 
     // Looked up before anything of ours exists, so that it can never name one of ours.
-    previous = PreviousPixmap(d, root, errors);
+    previous = PreviousPixmap(connection, screen->root);
 
-    XImage* const pixels = CreatePixels(d, visual, depth, drawn);
-    if (pixels == nullptr) {
+    xcb_connection_t* const c = connection.Get();
+    const xcb_pixmap_t pixmap = xcb_generate_id(c);
+    connection.Expect(xcb_create_pixmap_checked(c, screen->root_depth, pixmap, screen->root,
+                                                static_cast<std::uint16_t>(width),
+                                                static_cast<std::uint16_t>(height)));
+    const X11PixelFormat format(visual->red_mask, visual->green_mask, visual->blue_mask);
+    if (!PutPicture(connection, pixmap, *screen, *rows, format, drawn)) {
         FailToShowWallpaper();
     }
-    const Pixmap pixmap =
-        XCreatePixmap(d, root, static_cast<unsigned>(width), static_cast<unsigned>(height),
-                      static_cast<unsigned>(depth));
-    const GC gc = XCreateGC(d, pixmap, 0, nullptr);
-    XPutImage(d, pixmap, gc, pixels, 0, 0, 0, 0, static_cast<unsigned>(width),
-              static_cast<unsigned>(height));
-    XFreeGC(d, gc);
-    XDestroyImage(pixels);
-
-    SetBackground(d, root, pixmap);
-    XSync(d, False);
-    if (errors.ErrorOccurred() || connectionLost) {
+    SetBackground(connection, screen->root, pixmap);
+    if (!connection.AllSucceeded()) {
         FailToShowWallpaper();  // closing the connection frees what was created (close-down mode
                                 // DestroyAll)
     }
-    // Keep the pixmap after our connection closes; the next setter frees it with XKillClient.
-    XSetCloseDownMode(d, RetainPermanent);
-    XSync(d, False);
-    if (errors.ErrorOccurred() || connectionLost) {
+    // Keep the pixmap after our connection closes; the next setter frees it with KillClient.
+    connection.Expect(xcb_set_close_down_mode_checked(c, XCB_CLOSE_DOWN_RETAIN_PERMANENT));
+    if (!connection.AllSucceeded()) {
         FailToShowWallpaper();
     }
     shown = pixmap;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstdint>
+
 #include "platform/linux/desktops/DesktopBackend.h"
 
 // Any other X11 session: the root window's background pixmap, published through the
 // _XROOTPMAP_ID and ESETROOT_PMAP_ID properties that terminals and docks read, kept after our
-// connection closes (RetainPermanent) and freed by the next setter (XKillClient). The picture of
+// connection closes (RetainPermanent) and freed by the next setter (KillClient). The picture of
 // before stays on the server until the new one is kept, so that it can be shown again.
 class X11RootWindowBackend final : public DesktopBackend, public PictureDrawer {
 public:
@@ -20,6 +22,6 @@ public:
     void TakeBack() override;
 
 private:
-    unsigned long previous = 0;  // the pixmap shown before Show, if it is still on the server
-    unsigned long shown = 0;     // ours, from Show
+    std::uint32_t previous = 0;  // the pixmap shown before Show, if it is still on the server
+    std::uint32_t shown = 0;     // ours, from Show
 };

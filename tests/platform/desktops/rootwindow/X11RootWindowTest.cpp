@@ -19,7 +19,6 @@
 
 #include "model/CoreError.h"
 #include "platform/linux/LinuxCore.h"
-#include "platform/linux/x11/X11Property.h"
 #include "tests/support/TestDisplay.h"
 
 namespace {
@@ -65,16 +64,38 @@ protected:
         return result;
     }
 
-    // The pixmap ids of _XROOTPMAP_ID and ESETROOT_PMAP_ID.
+    // The pixmap ids of _XROOTPMAP_ID and ESETROOT_PMAP_ID, 0 where there is none.
     std::pair<unsigned long, unsigned long> Properties() const {
         const std::unique_ptr<Display, DisplayCloser> connection(XOpenDisplay(display.c_str()));
         Display* d = connection.get();
         const auto read = [d](const char* name) {
-            return ReadSingleLongProperty(d, DefaultRootWindow(d), XInternAtom(d, name, False),
-                                          XA_PIXMAP)
-                .value_or(0);
+            Atom type = None;
+            int format = 0;
+            unsigned long count = 0;
+            unsigned long remaining = 0;
+            unsigned char* data = nullptr;
+            XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, name, False), 0, 1, False,
+                               XA_PIXMAP, &type, &format, &count, &remaining, &data);
+            const unsigned long pixmap =
+                type == XA_PIXMAP && count == 1 ? *reinterpret_cast<unsigned long*>(data) : 0;
+            XFree(data);
+            return pixmap;
         };
         return {read("_XROOTPMAP_ID"), read("ESETROOT_PMAP_ID")};
+    }
+
+    // Both properties name a pixmap whose connection is closed, so it is gone from the server.
+    void PublishGonePixmap() const {
+        const std::unique_ptr<Display, DisplayCloser> connection(XOpenDisplay(display.c_str()));
+        Display* d = connection.get();
+        const Window root = DefaultRootWindow(d);
+        const unsigned long pixmap =
+            XCreatePixmap(d, root, 1, 1, unsigned(DefaultDepth(d, DefaultScreen(d))));
+        for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
+            XChangeProperty(d, root, XInternAtom(d, name, False), XA_PIXMAP, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(&pixmap), 1);
+        }
+        XSync(d, False);
     }
 
     const std::string display = UseFixtureDisplay();
@@ -180,6 +201,31 @@ TEST_F(X11RootWindowTest, BadInputLeavesTheBitmapAndTheScreenAsTheyWere) {
     EXPECT_NE(Properties(), properties);
 }
 
+int processWideErrors = 0;
+
+// The server refuses the requests about a gone pixmap. Those errors belong to the requests that
+// asked, never to the process's Xlib error handler, which the toolkit's thread shares.
+TEST_F(X11RootWindowTest, AGonePixmapOfBeforeIsIgnoredWithoutTheProcessWideHandler) {
+    PublishGonePixmap();
+    const auto gone = Properties();
+    ASSERT_NE(gone.first, 0u);
+    const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) {
+        ++processWideErrors;
+        return 0;
+    });
+    MakeGradient(folder / "after.png", 64, 40, "0,0 red 63,0 yellow 0,39 blue 63,39 lime");
+    EXPECT_NO_THROW(core.SetWallpaper(FromUtf8(folder / "after.png")));
+    XSetErrorHandler(previous);
+    EXPECT_EQ(processWideErrors, 0);
+    const auto [root, esetroot] = Properties();
+    EXPECT_NE(root, 0u);
+    EXPECT_EQ(root, esetroot);
+    const RgbImage screen = Screen();
+    EXPECT_EQ(LargestDifference(screen, ScaleToFill(DecodeWithImageMagick(folder / "after.png"),
+                                                    screen.width, screen.height)),
+              0);
+}
+
 TEST_F(X11RootWindowTest, PngNamedJpgIsShown) {
     const RgbImage screen = Screen();
     MakeGradient("png:" + folder / "download.jpg", screen.width, screen.height,
@@ -202,7 +248,8 @@ TEST_F(X11RootWindowTest, TheProgramsCoreUsesTheSessionItRunsIn) {
     EXPECT_EQ(LargestDifference(Screen(), DecodeWithImageMagick(folder / "factory.png")), 0);
 }
 
-// An X server of the test's own with a 16-bit screen (5-6-5 colour masks); stopped at the end.
+// An X server of the test's own with a 16-bit screen (5-6-5 colour masks), taking requests of at
+// most 4 MB, so that a screen's picture goes in several; stopped at the end.
 class PrivateXServer {
 public:
     explicit PrivateXServer(const std::string& screen) {
@@ -216,7 +263,8 @@ public:
             setsid();
             const std::string fd = std::to_string(pipeEnds[1]);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-nolisten", "tcp",
-                   "-screen", "0", screen.c_str(), static_cast<char*>(nullptr));
+                   "-maxbigreqsize", "1", "-screen", "0", screen.c_str(),
+                   static_cast<char*>(nullptr));
             _exit(127);
         }
         close(pipeEnds[1]);
@@ -247,7 +295,8 @@ private:
 };
 
 TEST(X11RootWindow16BitTest, PacksPixelsByTheVisualsColourMasks) {
-    const PrivateXServer server("640x400x16");
+    // 4.6 MB of pixels: two requests, the second from row 1092.
+    const PrivateXServer server("1920x1200x16");
     ASSERT_FALSE(server.Name().empty()) << "Xvfb did not start";
     setenv("DISPLAY", server.Name().c_str(), 1);
     TemporaryFolder folder;
@@ -256,8 +305,8 @@ TEST(X11RootWindow16BitTest, PacksPixelsByTheVisualsColourMasks) {
     core.SetSettingsFolder(FromUtf8(folder.Path().string()));
     // Colours that 5-6-5 holds exactly: red, green, blue, white in four quadrants.
     Shell(
-        "convert -size 320x200 xc:red -size 320x200 xc:lime +append "
-        "\\( -size 320x200 xc:blue -size 320x200 xc:white +append \\) -append -depth 8 " +
+        "convert -size 960x600 xc:red -size 960x600 xc:lime +append "
+        "\\( -size 960x600 xc:blue -size 960x600 xc:white +append \\) -append -depth 8 " +
         Quote(folder / "quadrants.png"));
     core.SetWallpaper(FromUtf8(folder / "quadrants.png"));
 
@@ -265,12 +314,13 @@ TEST(X11RootWindow16BitTest, PacksPixelsByTheVisualsColourMasks) {
     ASSERT_TRUE(connection);
     Display* d = connection.get();
     ASSERT_EQ(DefaultDepth(d, DefaultScreen(d)), 16);
-    XImage* image = XGetImage(d, DefaultRootWindow(d), 0, 0, 640, 400, AllPlanes, ZPixmap);
+    XImage* image = XGetImage(d, DefaultRootWindow(d), 0, 0, 1920, 1200, AllPlanes, ZPixmap);
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(XGetPixel(image, 100, 100), 0xf800ul);  // red
-    EXPECT_EQ(XGetPixel(image, 500, 100), 0x07e0ul);  // green
-    EXPECT_EQ(XGetPixel(image, 100, 300), 0x001ful);  // blue
-    EXPECT_EQ(XGetPixel(image, 500, 300), 0xfffful);  // white
+    EXPECT_EQ(XGetPixel(image, 300, 300), 0xf800ul);    // red
+    EXPECT_EQ(XGetPixel(image, 1500, 300), 0x07e0ul);   // green
+    EXPECT_EQ(XGetPixel(image, 300, 900), 0x001ful);    // blue
+    EXPECT_EQ(XGetPixel(image, 1500, 1150), 0xfffful);  // white, from the second request
+    EXPECT_EQ(XGetPixel(image, 300, 1199), 0x001ful);
     XDestroyImage(image);
 }
 

@@ -1,13 +1,17 @@
-#include "platform/linux/converter/ImageFileSize.h"
+#include "platform/linux/converter/TruncationCheck.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "platform/linux/converter/ImageFormat.h"
+#include "platform/linux/converter/LittleEndianReader.h"
+
 namespace {
 
-constexpr std::size_t kBitmapFieldsEnd = 34;  // through the compression field
+constexpr std::size_t kBitmapInfoHeaderStart = 14;  // with its own size
+constexpr std::size_t kBitmapFieldsEnd = 34;        // through the compression field
 constexpr std::uint32_t kWindowsInfoHeaderSize = 40;
 constexpr std::size_t kTargaHeaderEnd = 18;
 constexpr std::uint32_t kBitmapUncompressed = 0;
@@ -18,25 +22,25 @@ constexpr std::uintmax_t kPngChunkOverhead = 12;  // length, type and checksum
 constexpr unsigned char kJpegStartOfScan = 0xDA;
 constexpr unsigned char kJpegEndOfImage = 0xD9;
 
-std::uint32_t Little(const std::string& bytes, std::size_t offset, int size) {
-    std::uint32_t value = 0;
-    for (int i = size - 1; i >= 0; --i) {
-        value = (value << 8) | static_cast<std::uint8_t>(bytes[offset + std::size_t(i)]);
-    }
-    return value;
-}
-
 // Uncompressed BMP rows are padded to four bytes; compressed ones cannot be told in advance, nor
-// can the old OS/2 layout with its 12-byte header.
-bool IsShortBitmap(const std::string& start, std::uintmax_t fileSize) {
-    const std::uint32_t compression = Little(start, 30, 4);
-    if (Little(start, 14, 4) < kWindowsInfoHeaderSize ||
-        (compression != kBitmapUncompressed && compression != kBitmapBitFields)) {
+// can the old OS/2 layout with its 12-byte header. A file without its own header is too short.
+bool IsShortBitmap(const LittleEndianReader& header, std::uintmax_t fileSize) {
+    if (!header.Has(kBitmapInfoHeaderStart, 4)) {
+        return true;
+    }
+    if (header.Unsigned(kBitmapInfoHeaderStart, 4) < kWindowsInfoHeaderSize) {
         return false;
     }
-    const auto width = static_cast<std::int32_t>(Little(start, 18, 4));
-    const auto height = static_cast<std::int32_t>(Little(start, 22, 4));
-    const std::uintmax_t bits = Little(start, 28, 2);
+    if (!header.Has(0, kBitmapFieldsEnd)) {
+        return true;
+    }
+    const std::uint32_t compression = header.Unsigned(30, 4);
+    if (compression != kBitmapUncompressed && compression != kBitmapBitFields) {
+        return false;
+    }
+    const std::int32_t width = header.Signed32(18);
+    const std::int32_t height = header.Signed32(22);
+    const std::uintmax_t bits = header.Unsigned(28, 2);
     const std::uintmax_t stride =
         (static_cast<std::uintmax_t>(std::abs(std::intmax_t(width))) * bits + 31) / 32 * 4;
     return stride * static_cast<std::uintmax_t>(std::abs(std::intmax_t(height))) > fileSize;
@@ -44,14 +48,17 @@ bool IsShortBitmap(const std::string& start, std::uintmax_t fileSize) {
 
 // Uncompressed TGA pixels take their full size; an RLE packet covers at most 128 of them with
 // one byte of count and at least one pixel value.
-bool IsShortTarga(const std::string& start, std::uintmax_t fileSize) {
-    const std::uint8_t type = static_cast<std::uint8_t>(start[2]);
+bool IsShortTarga(const LittleEndianReader& header, std::uintmax_t fileSize) {
+    if (!header.Has(0, kTargaHeaderEnd)) {
+        return false;
+    }
+    const std::uint8_t type = header.Byte(2);
     const bool rle = type >= 9 && type <= 11;
     if (!rle && (type < 1 || type > 3)) {
         return false;
     }
-    const std::uintmax_t pixels = std::uintmax_t(Little(start, 12, 2)) * Little(start, 14, 2);
-    const std::uintmax_t bytesPerPixel = (static_cast<std::uint8_t>(start[16]) + 7U) / 8;
+    const std::uintmax_t pixels = std::uintmax_t(header.Unsigned(12, 2)) * header.Unsigned(14, 2);
+    const std::uintmax_t bytesPerPixel = (header.Byte(16) + 7U) / 8;
     const std::uintmax_t least =
         rle ? (pixels + kLongestTargaRun - 1) / kLongestTargaRun * (1 + bytesPerPixel)
             : pixels * bytesPerPixel;
@@ -112,35 +119,32 @@ bool IsShortJpeg(std::ifstream& in, std::uintmax_t fileSize) {
 
 }  // namespace
 
-bool IsTooShortForItsContent(const std::string& path) {
+bool IsTruncated(const std::string& path) {
     std::error_code unknown;
     const std::uintmax_t size = std::filesystem::file_size(path, unknown);
     std::ifstream in(path, std::ios::binary);
-    std::string start(kBitmapFieldsEnd, '\0');
-    in.read(start.data(), static_cast<std::streamsize>(start.size()));
-    start.resize(static_cast<std::size_t>(in.gcount()));
-    in.clear();
     if (unknown || !in.is_open()) {
         return false;  // the decoders report what cannot be read
     }
-    if (start.size() >= kPngSignatureSize && start.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0) {
-        return IsShortPng(in, size);
+    const std::string start = ReadFileStart(path, kBitmapFieldsEnd);
+    switch (SniffImageFormat(start)) {
+        case ImageFormat::Png:
+            return IsShortPng(in, size);
+        case ImageFormat::Jpeg:
+            return IsShortJpeg(in, size);
+        case ImageFormat::Bitmap:
+            return IsShortBitmap(LittleEndianReader(start), size);
+        case ImageFormat::Targa:
+            return IsShortTarga(LittleEndianReader(start), size);
+        case ImageFormat::Tiff:
+            break;
     }
-    if (start.size() >= 3 && start.compare(0, 3, "\xFF\xD8\xFF") == 0) {
-        return IsShortJpeg(in, size);
-    }
-    if (start.size() >= kBitmapFieldsEnd && start.compare(0, 2, "BM") == 0) {
-        return IsShortBitmap(start, size);
-    }
-    const bool tiff = start.size() >= 4 && (start.compare(0, 4, "II*\0", 4) == 0 ||
-                                            start.compare(0, 4, "MM\0*", 4) == 0);
-    // TGA has no signature, and DevIL tells it by content when the extension misleads.
-    return !tiff && start.size() >= kTargaHeaderEnd && IsShortTarga(start, size);
+    return false;
 }
 
 // Inside compressed data every 0xFF byte is followed by 0x00 or a restart marker, so an
 // end-of-image marker near the end can only be the real one (a few bytes may trail it).
-bool IsJpegCutShort(const std::string& path) {
+bool IsJpegDataTruncated(const std::string& path) {
     constexpr std::uintmax_t kTail = 4096;
     std::error_code unknown;
     const std::uintmax_t size = std::filesystem::file_size(path, unknown);
