@@ -1,0 +1,236 @@
+// The program in a real shell's Wayland session (desktop-fixture.sh gnome_wayland or
+// plasma_wayland): a native Wayland client that never reaches for an X server, and on Plasma a
+// tray icon that answers the calls Plasma's tray makes on a click.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "tests/app/ProgramUnderTest.h"
+#include "tests/app/ScreenReader.h"
+
+namespace {
+
+constexpr char kX11SocketFolder[] = "/tmp/.X11-unix";
+
+// Listens where an X server of a free display number would, and counts who comes: Xwayland's
+// place in a session that has one, which a Wayland client must leave alone.
+class X11SocketTrap {
+public:
+    X11SocketTrap() : listener(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)) {
+        // Sticky and open to all, as X servers make it.
+        (void)::mkdir(kX11SocketFolder, 01777);
+        for (number = 400; listener >= 0 && number < 500; ++number) {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::snprintf(address.sun_path, sizeof address.sun_path, "%s/X%d", kX11SocketFolder,
+                          number);
+            if (bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+                path = address.sun_path;
+                if (listen(listener, SOMAXCONN) == 0) {
+                    return;
+                }
+                break;
+            }
+        }
+        throw std::runtime_error("no free X11 display number for the trap");
+    }
+    ~X11SocketTrap() {
+        ::close(listener);
+        ::unlink(path.c_str());
+    }
+    X11SocketTrap(const X11SocketTrap&) = delete;
+    X11SocketTrap& operator=(const X11SocketTrap&) = delete;
+
+    QString Display() const { return QStringLiteral(":%1").arg(number); }
+
+    int Connections() {
+        for (int client; (client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+            ::close(client);
+            ++connections;
+        }
+        return connections;
+    }
+
+private:
+    int listener;
+    int number = 0;
+    std::string path;
+    int connections = 0;
+};
+
+// A gdbus call on the session's bus, as a tray host makes it; its printed answer.
+std::optional<QString> BusCall(const QStringList& arguments) {
+    QProcess gdbus;
+    gdbus.start(QStringLiteral("gdbus"),
+                QStringList{QStringLiteral("call"), QStringLiteral("--session")} + arguments);
+    if (!gdbus.waitForFinished(10000) || gdbus.exitStatus() != QProcess::NormalExit ||
+        gdbus.exitCode() != 0) {
+        return std::nullopt;
+    }
+    return QString::fromUtf8(gdbus.readAllStandardOutput());
+}
+
+// The tray's entry for the copy with `pid`, "SERVICE/PATH", as the tray host's watcher lists it.
+std::optional<QString> RegisteredTrayItem(qint64 pid) {
+    const auto items =
+        BusCall({QStringLiteral("--dest"), QStringLiteral("org.kde.StatusNotifierWatcher"),
+                 QStringLiteral("--object-path"), QStringLiteral("/StatusNotifierWatcher"),
+                 QStringLiteral("--method"), QStringLiteral("org.freedesktop.DBus.Properties.Get"),
+                 QStringLiteral("org.kde.StatusNotifierWatcher"),
+                 QStringLiteral("RegisteredStatusNotifierItems")});
+    if (!items) {
+        return std::nullopt;
+    }
+    const QRegularExpression ours(QStringLiteral("'([^']*-%1-[^']*)'").arg(pid));
+    const QRegularExpressionMatch match = ours.match(*items);
+    return match.hasMatch() ? std::optional<QString>(match.captured(1)) : std::nullopt;
+}
+
+struct TrayItem {
+    QString service;
+    QString path;
+
+    std::optional<QString> Call(const QString& method, const QStringList& arguments) const {
+        return BusCall(QStringList{QStringLiteral("--dest"), service,
+                                   QStringLiteral("--object-path"), path,
+                                   QStringLiteral("--method"), method} +
+                       arguments);
+    }
+
+    std::optional<QString> MenuPath() const {
+        const auto menu =
+            Call(QStringLiteral("org.freedesktop.DBus.Properties.Get"),
+                 {QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Menu")});
+        const QRegularExpressionMatch path =
+            QRegularExpression(QStringLiteral("objectpath '([^']+)'")).match(menu.value_or(""));
+        return path.hasMatch() ? std::optional<QString>(path.captured(1)) : std::nullopt;
+    }
+};
+
+// The menu entry labelled `label`: its id in the menu's layout.
+std::optional<QString> MenuEntry(const TrayItem& item, const QString& menuPath,
+                                 const QString& label) {
+    const TrayItem menu{item.service, menuPath};
+    const auto layout =
+        menu.Call(QStringLiteral("com.canonical.dbusmenu.GetLayout"),
+                  {QStringLiteral("0"), QStringLiteral("-1"), QStringLiteral("[]")});
+    const QRegularExpressionMatch entry =
+        QRegularExpression(QStringLiteral("\\((\\d+), \\{[^}]*'label': <'%1'>")
+                               .arg(QRegularExpression::escape(label)))
+            .match(layout.value_or(""));
+    return entry.hasMatch() ? std::optional<QString>(entry.captured(1)) : std::nullopt;
+}
+
+// Points over the whole 1280x800 screen.
+std::vector<QPoint> Grid() {
+    std::vector<QPoint> points;
+    for (int column = 0; column < 8; ++column) {
+        for (int row = 0; row < 5; ++row) {
+            points.emplace_back(80 + 160 * column, 80 + 160 * row);
+        }
+    }
+    return points;
+}
+
+int PointsShowing(const std::vector<QColor>& colours, const QColor& colour) {
+    return static_cast<int>(std::count_if(colours.begin(), colours.end(),
+                                          [&](const QColor& seen) { return Near(seen, colour); }));
+}
+
+class RealWaylandSessionTest : public testing::Test {
+protected:
+    void SetUp() override {
+        for (const QColor& colour : {QColor(230, 70, 60), QColor(70, 190, 80)}) {
+            QImage image(640, 400, QImage::Format_RGB32);
+            image.fill(colour);
+            images << pictures.filePath(QStringLiteral("%1.png").arg(colour.name().mid(1)));
+            ASSERT_TRUE(image.save(images.back()));
+        }
+        program.WriteSettingsFile(QStringLiteral("settings.info"), SettingsInfo(false, false, 2));
+        program.WriteSettingsFile(QStringLiteral("sources.info"), SourcesInfo(images, 2));
+        program.WriteSettingsFile(QStringLiteral("current_algorithm.txt"), "Normal");
+    }
+
+    QString Current() const {
+        return QString::fromUtf8(program.Run({QStringLiteral("--current")}).output).trimmed();
+    }
+
+    ProgramUnderTest program;
+    QTemporaryDir pictures;
+    QStringList images;
+};
+
+// DISPLAY names a socket where Xwayland would be: were the program, or any part of it, an X11
+// client, it would connect there (and fail, so the program would not come up at all).
+TEST_F(RealWaylandSessionTest, RunsAsAWaylandClientWithoutTouchingX11OrWarning) {
+    X11SocketTrap xwayland;
+    program.SetEnvironment(QStringLiteral("DISPLAY"), xwayland.Display());
+    program.Start();
+    ASSERT_TRUE(WaitFor([&] { return program.IsReachable(); }))
+        << program.StandardError(0).toStdString();
+
+    // The command line reaches the running copy over the bus, past the single-instance lock.
+    for (const char* command : {"--show", "--next", "--next"}) {
+        const CommandResult result = program.Run({QString::fromLatin1(command)});
+        EXPECT_EQ(result.exitCode, 0) << command;
+        EXPECT_TRUE(result.errors.isEmpty()) << command << ": " << result.errors.toStdString();
+    }
+    EXPECT_TRUE(WaitFor([&] { return Current() == images[1]; })) << Current().toStdString();
+    EXPECT_EQ(program.Copy(0).state(), QProcess::Running);
+    EXPECT_EQ(program.StandardError(0), QString());
+    EXPECT_EQ(xwayland.Connections(), 0);
+}
+
+TEST_F(RealWaylandSessionTest, TrayIconAnswersTheTrayHostLikeAClick) {
+    const QProcess& copy = program.Start();
+    ASSERT_TRUE(WaitFor([&] { return program.IsReachable(); }));
+
+    std::optional<QString> registered;
+    ASSERT_TRUE(WaitFor([&] {
+        return (registered = RegisteredTrayItem(copy.processId())).has_value();
+    })) << "the tray host's watcher does not list the program";
+    const qsizetype slash = registered->indexOf(QLatin1Char('/'));
+    const TrayItem item{registered->left(slash), registered->mid(slash)};
+
+    // The menu's "Next Wallpaper", clicked: the first picture, on the screen.
+    const auto menuPath = item.MenuPath();
+    ASSERT_TRUE(menuPath);
+    const auto next = MenuEntry(item, *menuPath, QStringLiteral("Next Wallpaper"));
+    ASSERT_TRUE(next) << "no \"Next Wallpaper\" in the tray menu";
+    ASSERT_TRUE(
+        TrayItem({item.service, *menuPath})
+            .Call(QStringLiteral("com.canonical.dbusmenu.Event"),
+                  {*next, QStringLiteral("clicked"), QStringLiteral("<0>"), QStringLiteral("0")}));
+    EXPECT_TRUE(WaitFor([&] { return Current() == images[0]; })) << Current().toStdString();
+
+    const std::unique_ptr<ScreenReader> screen = ScreenReader::ForSession();
+    const QColor wallpaper(230, 70, 60);
+    int before = 0;
+    ASSERT_TRUE(WaitFor([&] {
+        before = PointsShowing(screen->Colours(Grid()), wallpaper);
+        return before >= static_cast<int>(Grid().size()) * 3 / 4;
+    })) << "the picture did not reach the screen";
+
+    // A left click: the window comes up over the picture.
+    ASSERT_TRUE(item.Call(QStringLiteral("org.kde.StatusNotifierItem.Activate"),
+                          {QStringLiteral("0"), QStringLiteral("0")}));
+    EXPECT_TRUE(WaitFor([&] { return PointsShowing(screen->Colours(Grid()), wallpaper) < before; }))
+        << "the window did not come up";
+    EXPECT_EQ(program.StandardError(0), QString());
+}
+
+}  // namespace
