@@ -72,67 +72,72 @@ private:
     int connections = 0;
 };
 
-// A gdbus call on the session's bus, as a tray host makes it; its printed answer.
-std::optional<QString> BusCall(const QStringList& arguments) {
-    QProcess gdbus;
-    gdbus.start(QStringLiteral("gdbus"),
-                QStringList{QStringLiteral("call"), QStringLiteral("--session")} + arguments);
-    if (!gdbus.waitForFinished(10000) || gdbus.exitStatus() != QProcess::NormalExit ||
-        gdbus.exitCode() != 0) {
-        return std::nullopt;
-    }
-    return QString::fromUtf8(gdbus.readAllStandardOutput());
-}
-
-// The tray's entry for the copy with `pid`, "SERVICE/PATH", as the tray host's watcher lists it.
-std::optional<QString> RegisteredTrayItem(qint64 pid) {
-    const auto items =
-        BusCall({QStringLiteral("--dest"), QStringLiteral("org.kde.StatusNotifierWatcher"),
-                 QStringLiteral("--object-path"), QStringLiteral("/StatusNotifierWatcher"),
-                 QStringLiteral("--method"), QStringLiteral("org.freedesktop.DBus.Properties.Get"),
-                 QStringLiteral("org.kde.StatusNotifierWatcher"),
-                 QStringLiteral("RegisteredStatusNotifierItems")});
-    if (!items) {
-        return std::nullopt;
-    }
-    const QRegularExpression ours(QStringLiteral("'([^']*-%1-[^']*)'").arg(pid));
-    const QRegularExpressionMatch match = ours.match(*items);
+std::optional<QString> Captured(const QString& pattern, const std::optional<QString>& text) {
+    const QRegularExpressionMatch match = QRegularExpression(pattern).match(text.value_or(""));
     return match.hasMatch() ? std::optional<QString>(match.captured(1)) : std::nullopt;
 }
 
-struct TrayItem {
+// An object on the session's bus, called through gdbus as a tray host would call it.
+struct BusObject {
     QString service;
     QString path;
 
+    // The printed answer. The arguments may start with "-" (-1: the whole menu).
     std::optional<QString> Call(const QString& method, const QStringList& arguments) const {
-        return BusCall(QStringList{QStringLiteral("--dest"), service,
-                                   QStringLiteral("--object-path"), path,
-                                   QStringLiteral("--method"), method} +
-                       arguments);
+        QProcess gdbus;
+        gdbus.start(QStringLiteral("gdbus"),
+                    QStringList{QStringLiteral("call"), QStringLiteral("--session"),
+                                QStringLiteral("--dest"), service, QStringLiteral("--object-path"),
+                                path, QStringLiteral("--method"), method, QStringLiteral("--")} +
+                        arguments);
+        if (!gdbus.waitForFinished(10000) || gdbus.exitStatus() != QProcess::NormalExit ||
+            gdbus.exitCode() != 0) {
+            return std::nullopt;
+        }
+        return QString::fromUtf8(gdbus.readAllStandardOutput());
     }
 
-    std::optional<QString> MenuPath() const {
-        const auto menu =
-            Call(QStringLiteral("org.freedesktop.DBus.Properties.Get"),
-                 {QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Menu")});
-        const QRegularExpressionMatch path =
-            QRegularExpression(QStringLiteral("objectpath '([^']+)'")).match(menu.value_or(""));
-        return path.hasMatch() ? std::optional<QString>(path.captured(1)) : std::nullopt;
+    std::optional<QString> Property(const QString& interface, const QString& name) const {
+        return Call(QStringLiteral("org.freedesktop.DBus.Properties.Get"), {interface, name});
     }
 };
 
-// The menu entry labelled `label`: its id in the menu's layout.
-std::optional<QString> MenuEntry(const TrayItem& item, const QString& menuPath,
-                                 const QString& label) {
-    const TrayItem menu{item.service, menuPath};
-    const auto layout =
+const BusObject kBus{QStringLiteral("org.freedesktop.DBus"),
+                     QStringLiteral("/org/freedesktop/DBus")};
+const BusObject kTrayWatcher{QStringLiteral("org.kde.StatusNotifierWatcher"),
+                             QStringLiteral("/StatusNotifierWatcher")};
+
+// The tray icon of the copy with `pid`, as the tray host's watcher lists it ("SERVICE/PATH").
+std::optional<BusObject> RegisteredTrayIcon(qint64 pid) {
+    const auto items = kTrayWatcher.Property(QStringLiteral("org.kde.StatusNotifierWatcher"),
+                                             QStringLiteral("RegisteredStatusNotifierItems"));
+    auto entries = QRegularExpression(QStringLiteral("'([^'/]+)(/[^']*)'"))
+                       .globalMatch(items.value_or(QString()));
+    while (entries.hasNext()) {
+        const QRegularExpressionMatch entry = entries.next();
+        const auto owner = kBus.Call(
+            QStringLiteral("org.freedesktop.DBus.GetConnectionUnixProcessID"), {entry.captured(1)});
+        if (Captured(QStringLiteral("uint32 (\\d+)"), owner) == QString::number(pid)) {
+            return BusObject{entry.captured(1), entry.captured(2)};
+        }
+    }
+    return std::nullopt;
+}
+
+// The icon's menu, as the host reads it.
+std::optional<BusObject> TrayMenu(const BusObject& icon) {
+    const auto path = Captured(
+        QStringLiteral("objectpath '([^']+)'"),
+        icon.Property(QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Menu")));
+    return path ? std::optional<BusObject>({icon.service, *path}) : std::nullopt;
+}
+
+// The id of the menu's entry labelled `label`.
+std::optional<QString> MenuEntry(const BusObject& menu, const QString& label) {
+    return Captured(
+        QStringLiteral("\\((\\d+), \\{[^}]*'label': <'%1'>").arg(QRegularExpression::escape(label)),
         menu.Call(QStringLiteral("com.canonical.dbusmenu.GetLayout"),
-                  {QStringLiteral("0"), QStringLiteral("-1"), QStringLiteral("[]")});
-    const QRegularExpressionMatch entry =
-        QRegularExpression(QStringLiteral("\\((\\d+), \\{[^}]*'label': <'%1'>")
-                               .arg(QRegularExpression::escape(label)))
-            .match(layout.value_or(""));
-    return entry.hasMatch() ? std::optional<QString>(entry.captured(1)) : std::nullopt;
+                  {QStringLiteral("0"), QStringLiteral("-1"), QStringLiteral("[]")}));
 }
 
 // Points over the whole 1280x800 screen.
@@ -199,22 +204,18 @@ TEST_F(RealWaylandSessionTest, TrayIconAnswersTheTrayHostLikeAClick) {
     const QProcess& copy = program.Start();
     ASSERT_TRUE(WaitFor([&] { return program.IsReachable(); }));
 
-    std::optional<QString> registered;
-    ASSERT_TRUE(WaitFor([&] {
-        return (registered = RegisteredTrayItem(copy.processId())).has_value();
-    })) << "the tray host's watcher does not list the program";
-    const qsizetype slash = registered->indexOf(QLatin1Char('/'));
-    const TrayItem item{registered->left(slash), registered->mid(slash)};
+    std::optional<BusObject> icon;
+    ASSERT_TRUE(WaitFor([&] { return (icon = RegisteredTrayIcon(copy.processId())).has_value(); }))
+        << "the tray host's watcher does not list the program";
 
     // The menu's "Next Wallpaper", clicked: the first picture, on the screen.
-    const auto menuPath = item.MenuPath();
-    ASSERT_TRUE(menuPath);
-    const auto next = MenuEntry(item, *menuPath, QStringLiteral("Next Wallpaper"));
+    const auto menu = TrayMenu(*icon);
+    ASSERT_TRUE(menu) << "the tray icon has no menu";
+    const auto next = MenuEntry(*menu, QStringLiteral("Next Wallpaper"));
     ASSERT_TRUE(next) << "no \"Next Wallpaper\" in the tray menu";
     ASSERT_TRUE(
-        TrayItem({item.service, *menuPath})
-            .Call(QStringLiteral("com.canonical.dbusmenu.Event"),
-                  {*next, QStringLiteral("clicked"), QStringLiteral("<0>"), QStringLiteral("0")}));
+        menu->Call(QStringLiteral("com.canonical.dbusmenu.Event"),
+                   {*next, QStringLiteral("clicked"), QStringLiteral("<0>"), QStringLiteral("0")}));
     EXPECT_TRUE(WaitFor([&] { return Current() == images[0]; })) << Current().toStdString();
 
     const std::unique_ptr<ScreenReader> screen = ScreenReader::ForSession();
@@ -226,8 +227,8 @@ TEST_F(RealWaylandSessionTest, TrayIconAnswersTheTrayHostLikeAClick) {
     })) << "the picture did not reach the screen";
 
     // A left click: the window comes up over the picture.
-    ASSERT_TRUE(item.Call(QStringLiteral("org.kde.StatusNotifierItem.Activate"),
-                          {QStringLiteral("0"), QStringLiteral("0")}));
+    ASSERT_TRUE(icon->Call(QStringLiteral("org.kde.StatusNotifierItem.Activate"),
+                           {QStringLiteral("0"), QStringLiteral("0")}));
     EXPECT_TRUE(WaitFor([&] { return PointsShowing(screen->Colours(Grid()), wallpaper) < before; }))
         << "the window did not come up";
     EXPECT_EQ(program.StandardError(0), QString());

@@ -275,6 +275,10 @@ start_plasma_wayland() {
     spawn plasmashell env QT_QPA_PLATFORM=wayland plasmashell --no-respawn
     wait_for "gdbus call --session --dest org.kde.plasmashell --object-path /PlasmaShell \
         --method org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1"
+    # Programs of the session start once its tray is up, as they do after a logon.
+    wait_for "gdbus call --session --dest org.kde.StatusNotifierWatcher \
+        --object-path /StatusNotifierWatcher --method org.freedesktop.DBus.Properties.Get \
+        org.kde.StatusNotifierWatcher IsStatusNotifierHostRegistered 2>/dev/null | grep -q true"
 }
 
 start_cinnamon() {
