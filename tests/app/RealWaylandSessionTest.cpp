@@ -46,12 +46,10 @@ public:
                 break;
             }
         }
+        Close();
         throw std::runtime_error("no free X11 display number for the trap");
     }
-    ~X11SocketTrap() {
-        ::close(listener);
-        ::unlink(path.c_str());
-    }
+    ~X11SocketTrap() { Close(); }
     X11SocketTrap(const X11SocketTrap&) = delete;
     X11SocketTrap& operator=(const X11SocketTrap&) = delete;
 
@@ -66,12 +64,22 @@ public:
     }
 
 private:
+    void Close() {
+        if (listener >= 0) {
+            ::close(listener);
+        }
+        if (!path.empty()) {
+            ::unlink(path.c_str());
+        }
+    }
+
     int listener;
     int number = 0;
     std::string path;
     int connections = 0;
 };
 
+// The first group of `pattern` in `text`.
 std::optional<QString> Captured(const QString& pattern, const std::optional<QString>& text) {
     const QRegularExpressionMatch match = QRegularExpression(pattern).match(text.value_or(""));
     return match.hasMatch() ? std::optional<QString>(match.captured(1)) : std::nullopt;
@@ -151,6 +159,8 @@ std::vector<QPoint> Grid() {
     return points;
 }
 
+const std::vector<QColor> kPictureColours{{230, 70, 60}, {70, 190, 80}};
+
 int PointsShowing(const std::vector<QColor>& colours, const QColor& colour) {
     return static_cast<int>(std::count_if(colours.begin(), colours.end(),
                                           [&](const QColor& seen) { return Near(seen, colour); }));
@@ -159,7 +169,7 @@ int PointsShowing(const std::vector<QColor>& colours, const QColor& colour) {
 class RealWaylandSessionTest : public testing::Test {
 protected:
     void SetUp() override {
-        for (const QColor& colour : {QColor(230, 70, 60), QColor(70, 190, 80)}) {
+        for (const QColor& colour : kPictureColours) {
             QImage image(640, 400, QImage::Format_RGB32);
             image.fill(colour);
             images << pictures.filePath(QStringLiteral("%1.png").arg(colour.name().mid(1)));
@@ -219,7 +229,7 @@ TEST_F(RealWaylandSessionTest, TrayIconAnswersTheTrayHostLikeAClick) {
     EXPECT_TRUE(WaitFor([&] { return Current() == images[0]; })) << Current().toStdString();
 
     const std::unique_ptr<ScreenReader> screen = ScreenReader::ForSession();
-    const QColor wallpaper(230, 70, 60);
+    const QColor& wallpaper = kPictureColours[0];
     int before = 0;
     ASSERT_TRUE(WaitFor([&] {
         before = PointsShowing(screen->Colours(Grid()), wallpaper);
