@@ -33,7 +33,8 @@ struct Frame {
 
 // Reads the points every 10 ms on X11 (single pixels of the root window), as often as the
 // shell's screenshot call allows on Wayland; on a thread and connection of its own. A frame is
-// stamped with the time its reading began: it shows nothing older.
+// stamped when its reading has ended, since a screenshot may show any moment of its call: what
+// it shows is never newer than its stamp, and an older picture is the one the change replaces.
 class ScreenSampler {
 public:
     explicit ScreenSampler(std::vector<QPoint> points)
@@ -61,7 +62,8 @@ public:
 private:
     void Run() {
         while (!stopping) {
-            Frame frame{Clock::now(), reader->Colours(points)};
+            std::vector<QColor> colours = reader->Colours(points);
+            Frame frame{Clock::now(), std::move(colours)};
             if (frame.colours.size() == points.size()) {
                 const std::lock_guard<std::mutex> lock(mutex);
                 frames.push_back(std::move(frame));
