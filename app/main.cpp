@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/DisplayPlatform.h"
 #include "app/RemoteCommand.h"
 #include "app/SettingsFolder.h"
 #include "app/SingleInstance.h"
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     if (!commandLine.StartsTheProgram()) {
         return CarryOutInRunningCopy(commandLine, false, argc, argv);
     }
+    ChooseDisplayPlatform();
     if (commandLine.Action() == CommandLineAction::Run) {
         if (!EnsureSingleInstance(argc, argv)) {
             return 0;

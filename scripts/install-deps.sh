@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential dpkg-dev cmake pkg-config clang-format
-    qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-image-formats-plugins
+    qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-image-formats-plugins qt6-wayland
     libboost-filesystem-dev libboost-dev
     libdevil-dev libx11-dev libglib2.0-dev
     libgtest-dev libgmock-dev libbenchmark-dev
@@ -18,6 +18,7 @@ packages=(
     cinnamon-desktop-data mate-desktop-common
     dconf-gsettings-backend dconf-service
     gnome-shell plasma-workspace plasma-desktop kwin-x11 cinnamon caja
+    kwin-wayland qtwayland5
     debhelper devscripts lintian blhc appstream man-db git
 )
 

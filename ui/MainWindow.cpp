@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDeadlineTimer>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -35,6 +36,14 @@ constexpr int kCentralMargin = 10;
 constexpr int kCentralSpacing = 5;
 constexpr int kMinimumSizeAllowance = 200;
 constexpr char kMakerSite[] = "https://vornk.software/";
+
+// On Wayland only a tray host on the session bus can take the icon, and Qt looks for one once,
+// when the first icon is made. Without one, showing the icon would fall back to X11's tray
+// protocol, which a Wayland session lacks, and only print a warning.
+bool TrayIconCanShow() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")) ||
+           QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 }  // namespace
 
@@ -123,7 +132,9 @@ void MainWindow::CreateTrayIcon() {
     trayIcon->setContextMenu(trayIconMenu);
     trayIcon->setToolTip(ProductName());
     connect(trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::TrayIconActivated);
-    trayIcon->setVisible(true);
+    if (TrayIconCanShow()) {
+        trayIcon->setVisible(true);
+    }
 }
 
 void MainWindow::CreateToolBar() {

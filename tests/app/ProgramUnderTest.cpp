@@ -32,7 +32,7 @@ void Stop(QProcess& process) {
 
 ProgramUnderTest::ProgramUnderTest() : display(QString::fromStdString(UseFixtureDisplay())) {
     JoinFixtureSession();
-    if (!home.isValid() || display.isEmpty()) {
+    if (!home.isValid() || (display.isEmpty() && !InWaylandSession())) {
         throw std::runtime_error("no temporary home or no fixture display");
     }
     // No configuration folder: like a new account's, the program has to create it.
@@ -57,6 +57,10 @@ void ProgramUnderTest::JoinFixtureSession() {
         extraEnvironment.insert(QString::fromStdString(name), QString::fromStdString(value));
     }
     display = extraEnvironment.value(QStringLiteral("DISPLAY"), display);
+}
+
+bool ProgramUnderTest::InWaylandSession() const {
+    return extraEnvironment.contains(QStringLiteral("WAYLAND_DISPLAY"));
 }
 
 QString ProgramUnderTest::ConfigHome() const {
@@ -135,8 +139,11 @@ QProcessEnvironment ProgramUnderTest::Environment() const {
     environment.insert(QStringLiteral("HOME"), home.path());
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), ConfigHome());
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("runtime")));
-    environment.insert(QStringLiteral("DISPLAY"), display);
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    // In a Wayland session the program picks its platform as a user's copy would.
+    if (!InWaylandSession()) {
+        environment.insert(QStringLiteral("DISPLAY"), display);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    }
     environment.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
     environment.insert(extraEnvironment);
     return environment;
@@ -261,6 +268,14 @@ QColor RootWindowReader::Pixel(int x, int y) const {
                         static_cast<int>(pixel & image->blue_mask));
     XDestroyImage(image);
     return colour;
+}
+
+std::vector<QColor> RootWindowReader::Colours(const std::vector<QPoint>& points) {
+    std::vector<QColor> colours;
+    for (const QPoint& point : points) {
+        colours.push_back(Pixel(point.x(), point.y()));
+    }
+    return colours;
 }
 
 QColor ProgramUnderTest::RootWindowPixel(int x, int y) const {

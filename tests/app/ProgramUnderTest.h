@@ -13,20 +13,22 @@
 #include <utility>
 #include <vector>
 
+#include "tests/app/ScreenReader.h"
 #include "tests/support/WaitUntil.h"
 
 struct _XDisplay;
 
 // Reads pixels of the root window straight from the X server, over a connection of its own.
-class RootWindowReader {
+class RootWindowReader final : public ScreenReader {
 public:
     // Throws std::runtime_error when the display cannot be opened.
     explicit RootWindowReader(const QString& display);
-    ~RootWindowReader();
+    ~RootWindowReader() override;
     RootWindowReader(const RootWindowReader&) = delete;
     RootWindowReader& operator=(const RootWindowReader&) = delete;
 
     QColor Pixel(int x, int y) const;
+    std::vector<QColor> Colours(const std::vector<QPoint>& points) override;
 
 private:
     _XDisplay* connection;
@@ -42,12 +44,14 @@ struct CommandResult {
 
 // The real program started as a separate process with a private home, configuration and
 // runtime folder, on the display of the CTest tray fixture; or, under a CTest desktop fixture,
-// in that desktop's session.
+// in that desktop's session (X11 or Wayland).
 class ProgramUnderTest {
 public:
     ProgramUnderTest();
     ~ProgramUnderTest();
 
+    // Under a Wayland desktop fixture, which has no X server.
+    bool InWaylandSession() const;
     QString ConfigHome() const;
     QString SettingsFolder() const;
     QString SettingsFile(const QString& name) const;

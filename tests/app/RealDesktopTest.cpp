@@ -1,8 +1,8 @@
-// The real program on a real desktop shell (GNOME Shell, KDE Plasma, Cinnamon, MATE's caja),
-// each run by desktop-fixture.sh for this test alone. The screen is sampled every 10 ms while
-// the program changes the wallpaper: every change must reach the screen, and no frame may show
-// a third picture (the desktop's default, black, or the old picture back after the new one
-// began). A cross-fade from the old picture to the new one is what the desktops do, and fine.
+// The real program on a real desktop shell (GNOME Shell and KDE Plasma on X11 and on Wayland,
+// Cinnamon, MATE's caja), each run by desktop-fixture.sh for this test alone. The screen is
+// sampled while the program changes the wallpaper: every change must reach the screen, and no
+// frame may show a third picture (the desktop's default, black, or the old picture back after
+// the new one began). A cross-fade from the old picture to the new one is what desktops do.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "tests/app/ProgramUnderTest.h"
+#include "tests/app/ScreenReader.h"
 
 namespace {
 
@@ -30,12 +31,17 @@ struct Frame {
     std::vector<QColor> colours;
 };
 
-// Reads single pixels of the root window every 10 ms, on a thread and connection of its own.
+// Reads the points every 10 ms on X11 (single pixels of the root window), as often as the
+// shell's screenshot call allows on Wayland; on a thread and connection of its own. A frame is
+// stamped when its reading has ended, since a screenshot may show any moment of its call: what
+// it shows is never newer than its stamp, and an older picture is the one the change replaces.
 class ScreenSampler {
 public:
     explicit ScreenSampler(std::vector<QPoint> points)
-        : reader(qEnvironmentVariable("DISPLAY")), points(std::move(points)) {
+        : reader(ScreenReader::ForSession()), points(std::move(points)) {
         thread = std::thread([this] { Run(); });
+        // A screenshot takes a while: the first frame is there before anyone asks for it.
+        WaitUntil([this] { return Latest().has_value(); });
     }
     ~ScreenSampler() {
         stopping = true;
@@ -56,11 +62,9 @@ public:
 private:
     void Run() {
         while (!stopping) {
-            Frame frame{Clock::now(), {}};
-            for (const QPoint& point : points) {
-                frame.colours.push_back(reader.Pixel(point.x(), point.y()));
-            }
-            {
+            std::vector<QColor> colours = reader->Colours(points);
+            Frame frame{Clock::now(), std::move(colours)};
+            if (frame.colours.size() == points.size()) {
                 const std::lock_guard<std::mutex> lock(mutex);
                 frames.push_back(std::move(frame));
             }
@@ -68,7 +72,7 @@ private:
         }
     }
 
-    const RootWindowReader reader;
+    const std::unique_ptr<ScreenReader> reader;
     std::vector<QPoint> points;
     mutable std::mutex mutex;
     std::vector<Frame> frames;

@@ -2,6 +2,7 @@
 # CTest fixture: runs a real desktop (or a private session bus) for the desktop backend tests.
 #   desktop-fixture.sh start KIND STATE_DIR   KIND: session_bus | xfce | lxqt | lxde | sway | wlroots
 #                                              | gnome | plasma | cinnamon | mate
+#                                              | gnome_wayland | plasma_wayland
 #   desktop-fixture.sh stop STATE_DIR
 #   desktop-fixture.sh run KIND STATE_DIR COMMAND...   start, run COMMAND, stop whatever happens:
 #                                             a whole desktop shell lives only as long as its test
@@ -185,6 +186,7 @@ start_sway() {
 # standing in for the system bus (GNOME Shell dies without one) and its own runtime folder. It
 # shares HOME and XDG_CONFIG_HOME with the program under test: a settings service started with
 # another configuration folder makes the program read back what it did not write.
+#   shell_session [wayland]   a Wayland session has no X server: its compositor is the shell.
 shell_session() {
     # A new account's home: nothing of an earlier run for the desktop to show or remember.
     rm -rf "${state:?}/home" "${state:?}/runtime"
@@ -192,8 +194,14 @@ shell_session() {
     chmod 700 "$state/runtime"
     export HOME=$state/home XDG_CONFIG_HOME=$state/home/.config
     export XDG_CACHE_HOME=$state/home/.cache XDG_RUNTIME_DIR=$state/runtime
-    export XDG_SESSION_TYPE=x11 GSETTINGS_BACKEND=dconf
-    start_xvfb 1280x800
+    export GSETTINGS_BACKEND=dconf
+    if [[ "${1:-}" == wayland ]]; then
+        export XDG_SESSION_TYPE=wayland
+        unset DISPLAY
+    else
+        export XDG_SESSION_TYPE=x11
+        start_xvfb 1280x800
+    fi
     start_bus
     rm -f "$state/system-bus"
     spawn system-bus dbus-daemon --session --nofork --print-address=3 3>"$state/system-bus"
@@ -217,6 +225,20 @@ start_gnome() {
     wait_for "gnome_overview | grep -q false"
 }
 
+# Headless, with no Xwayland; --unsafe-mode lets any caller take screenshots.
+start_gnome_wayland() {
+    export XDG_CURRENT_DESKTOP=GNOME WAYLAND_DISPLAY=wayland-vornk
+    shell_session wayland
+    gsettings set org.gnome.desktop.notifications show-banners false
+    spawn gnome-shell gnome-shell --headless --wayland --no-x11 --unsafe-mode \
+        --wayland-display="$WAYLAND_DISPLAY" --virtual-monitor 1280x800
+    wait_for "gnome_overview | grep -q true"
+    gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+        --method org.freedesktop.DBus.Properties.Set org.gnome.Shell OverviewActive '<false>' \
+        >/dev/null
+    wait_for "gnome_overview | grep -q false"
+}
+
 gnome_overview() {
     gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
         --method org.freedesktop.DBus.Properties.Get org.gnome.Shell OverviewActive 2>/dev/null
@@ -232,6 +254,31 @@ start_plasma() {
     spawn plasmashell plasmashell --no-respawn
     wait_for "gdbus call --session --dest org.kde.plasmashell --object-path /PlasmaShell \
         --method org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1"
+}
+
+# kwin_wayland carries file capabilities that a container may refuse to honour: a plain copy
+# runs where the installed binary fails with "Operation not permitted".
+start_plasma_wayland() {
+    export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5
+    export XDG_DATA_DIRS=/usr/local/share:/usr/share XDG_CONFIG_DIRS=/etc/xdg
+    export WAYLAND_DISPLAY=wayland-vornk
+    shell_session wayland
+    cp /usr/bin/kwin_wayland "$state/kwin_wayland"
+    spawn kwin env KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "$state/kwin_wayland" --virtual \
+        --width 1280 --height 800 --no-lockscreen --socket "$WAYLAND_DISPLAY"
+    wait_for "[[ -S '$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY' ]]"
+    wait_for "gdbus call --session --dest org.kde.KWin --object-path /KWin \
+        --method org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1"
+    # Services the bus starts on demand (the activity manager) need the session's display.
+    dbus-update-activation-environment WAYLAND_DISPLAY XDG_RUNTIME_DIR XDG_CONFIG_HOME HOME \
+        XDG_CURRENT_DESKTOP XDG_SESSION_TYPE
+    spawn plasmashell env QT_QPA_PLATFORM=wayland plasmashell --no-respawn
+    wait_for "gdbus call --session --dest org.kde.plasmashell --object-path /PlasmaShell \
+        --method org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1"
+    # Programs of the session start once its tray is up, as they do after a logon.
+    wait_for "gdbus call --session --dest org.kde.StatusNotifierWatcher \
+        --object-path /StatusNotifierWatcher --method org.freedesktop.DBus.Properties.Get \
+        org.kde.StatusNotifierWatcher IsStatusNotifierHostRegistered 2>/dev/null | grep -q true"
 }
 
 start_cinnamon() {
@@ -277,6 +324,11 @@ start() {
             "start_$kind"
             write_environment DISPLAY DBUS_SESSION_BUS_ADDRESS HOME XDG_CONFIG_HOME \
                 XDG_RUNTIME_DIR XDG_CURRENT_DESKTOP GSETTINGS_BACKEND
+            ;;
+        gnome_wayland | plasma_wayland)
+            "start_$kind"
+            write_environment WAYLAND_DISPLAY XDG_SESSION_TYPE DBUS_SESSION_BUS_ADDRESS HOME \
+                XDG_CONFIG_HOME XDG_RUNTIME_DIR XDG_CURRENT_DESKTOP GSETTINGS_BACKEND
             ;;
         *) echo "unknown desktop: $kind" >&2; exit 2 ;;
     esac
