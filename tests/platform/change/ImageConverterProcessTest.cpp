@@ -127,7 +127,7 @@ TEST(ImageConverterProcessTest, NamesThatAreNotUtf8AreConverted) {
         const std::string image = folder / (std::string("r\xff t ") + name);
         WriteFile(image, ReadFile(images + "/" + name));
         try {
-            WriteWallpaperBitmap(image, bitmap);
+            RunConverter(image, bitmap);
         } catch (const CoreError& error) {
             ADD_FAILURE() << error.what();
             continue;
