@@ -4,10 +4,6 @@
 
 #include <boost/filesystem.hpp>
 
-#include <signal.h>
-#include <stdlib.h>
-
-#include <chrono>
 #include <optional>
 #include <string>
 #include <thread>
@@ -102,33 +98,6 @@ TEST(LinuxCoreTest, ListingBesideTheEventLoopComesBackOnTheCallingThread) {
     EXPECT_EQ(reportedOn, std::this_thread::get_id());
     EXPECT_EQ(*found,
               (WallpaperList{{FromUtf8(folder.Path().string()), FromUtf8(folder / "a.jpg")}}));
-}
-
-// The exit neither waits for a conversion nor leaves its converter behind.
-TEST(LinuxCoreTest, ReleasingTheWorkEndsAConversionInFlightAndItsConverter) {
-    TemporaryFolder folder;
-    MakeGradient(folder / "in.png", 8, 4, "0,0 red 7,3 blue");
-    const std::string converter = folder / "converter.sh";
-    WriteFile(converter, "#!/bin/sh\necho $$ > '" + folder / "pid" + "'\nexec sleep 30\n");
-    Shell("chmod +x " + Quote(converter));
-    setenv("VORNK_IMAGE_CONVERTER", converter.c_str(), 1);
-    int argc = 0;
-    QCoreApplication application(argc, nullptr);
-    LinuxCore core{SessionEnvironment()};
-    core.SetSettingsFolder(FromUtf8(folder.Path().string()));
-    bool reported = false;
-    core.StartSetWallpaper(FromUtf8(folder / "in.png"),
-                           [&](std::exception_ptr) { reported = true; });
-    ASSERT_TRUE(WaitUntil([&] { return !Trimmed(ReadFile(folder / "pid")).empty(); }));
-    const pid_t converterPid = std::stoi(ReadFile(folder / "pid"));
-
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(core.ReleaseWork());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-    EXPECT_NE(kill(converterPid, 0), 0);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(reported);
-    unsetenv("VORNK_IMAGE_CONVERTER");
 }
 
 }  // namespace
