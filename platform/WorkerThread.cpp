@@ -95,6 +95,8 @@ void WorkerThread::Serve(const std::shared_ptr<Queue>& queue) {
         if (!queue->released) {
             PostToEventLoop([done = std::move(piece.done), error] { done(error); });
         }
+        // Whatever the piece holds goes before Release can return and the program tear down.
+        piece = {};
         queue->busy = false;
         queue->changed.notify_all();
     }

@@ -4,11 +4,17 @@
 
 #include <boost/filesystem.hpp>
 
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
+
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/WorkerThread.h"
 #include "platform/linux/LinuxCore.h"
 #include "tests/platform/desktops/DesktopTestSupport.h"
 #include "tests/support/WaitUntil.h"
@@ -98,6 +104,27 @@ TEST(LinuxCoreTest, ListingBesideTheEventLoopComesBackOnTheCallingThread) {
     EXPECT_EQ(reportedOn, std::this_thread::get_id());
     EXPECT_EQ(*found,
               (WallpaperList{{FromUtf8(folder.Path().string()), FromUtf8(folder / "a.jpg")}}));
+}
+
+// At exit a piece that is still running (a bus call, a helper) is let go rather than waited for.
+TEST(WorkerThreadTest, ReleaseDoesNotWaitForAPieceBeyondTheGrace) {
+    int argc = 0;
+    QCoreApplication application(argc, nullptr);
+    WorkerThread worker;
+    auto finish = std::make_shared<std::promise<void>>();
+    auto started = std::make_shared<std::atomic<bool>>(false);
+    worker.Start(
+        [finished = finish->get_future().share(), started] {
+            *started = true;
+            finished.wait();
+        },
+        [](std::exception_ptr) { ADD_FAILURE() << "a released piece reported"; });
+    ASSERT_TRUE(WaitUntil([&] { return started->load(); }));
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(worker.Release(std::chrono::milliseconds(50)));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    finish->set_value();
 }
 
 }  // namespace
