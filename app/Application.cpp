@@ -1,6 +1,8 @@
 #include "app/Application.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "app/FirstRun.h"
@@ -10,6 +12,7 @@
 #include "model/WallpaperChanger.h"
 #include "model/WallpaperChangerController.h"
 #include "persistence/XmlMemento.h"
+#include "platform/CoreInterface.h"
 #include "platform/ProgramAutorun.h"
 #include "sources/AlgorithmManager.h"
 #include "sources/SourceManager.h"
@@ -25,6 +28,16 @@ void ReportSaveFailure(MainWindow& window, const std::exception_ptr& failure) {
         std::rethrow_exception(failure);
     } catch (const std::exception& error) {
         window.ReportSaveFailure(error);
+    }
+}
+
+// A change or listing still in flight may be inside a bus call or a helper program and may go on
+// using the core and Qt: rather than wait for it, the process ends around it. Everything the
+// program keeps has been saved as it changed.
+void EndAroundWorkInFlight(int exitCode) {
+    if (!GetCore().ReleaseWork()) {
+        std::fflush(nullptr);
+        std::_Exit(exitCode);
     }
 }
 
@@ -63,5 +76,7 @@ int RunApplication(int& argc, char** argv, std::optional<RemoteRequest> startReq
         remoteControl.Accept(*startRequest);
     }
 
-    return QApplication::exec();
+    const int exitCode = QApplication::exec();
+    EndAroundWorkInFlight(exitCode);
+    return exitCode;
 }

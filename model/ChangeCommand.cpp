@@ -15,21 +15,29 @@ void ChangeCommand::Execute(Completion done) {
         return;
     }
     previous = changer.GetCurrentWallpaper();
+    SourceManager& manager = changer.GetSourceManager();
     WallpaperEntry chosen;
     try {
-        SourceManager& manager = changer.GetSourceManager();
         chosen = GetAlgorithmManager().GetCurrentAlgorithm()->SelectNext(manager.GetWallpaperList(),
                                                                          manager);
     } catch (...) {
         done(std::current_exception());
         return;
     }
-    Apply(chosen.file, [this, done = std::move(done)](std::exception_ptr error) {
-        if (!error) {
-            next = changer.GetCurrentWallpaper();
-        }
-        done(error);
-    });
+    // Taking the last entry refills the list; the change goes on only once that has succeeded.
+    manager.WhenRefilled(
+        [this, file = chosen.file, done = std::move(done)](std::exception_ptr error) mutable {
+            if (error) {
+                done(error);
+                return;
+            }
+            Apply(file, [this, done = std::move(done)](std::exception_ptr failure) {
+                if (!failure) {
+                    next = changer.GetCurrentWallpaper();
+                }
+                done(failure);
+            });
+        });
 }
 
 bool ChangeCommand::IsUndoable() const {
@@ -53,11 +61,7 @@ void ChangeCommand::Apply(const WideString& path, Completion done) {
     GetCore().StartSetWallpaper(path,
                                 [this, path, done = std::move(done)](std::exception_ptr error) {
                                     if (!error) {
-                                        try {
-                                            changer.SetCurrentWallpaper(path);
-                                        } catch (...) {
-                                            error = std::current_exception();
-                                        }
+                                        changer.RecordShown(path);
                                     }
                                     done(error);
                                 });

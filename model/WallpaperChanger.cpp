@@ -47,6 +47,11 @@ void WallpaperChanger::SetCurrentWallpaper(const WideString& path) {
     Notify();
 }
 
+void WallpaperChanger::RecordShown(const WideString& path) {
+    currentWallpaper = path;
+    shownUnannounced = true;
+}
+
 SourceManager& WallpaperChanger::GetSourceManager() const {
     return sourceManager;
 }
@@ -70,6 +75,7 @@ void WallpaperChanger::RunPending() {
         (this->*request.operation)(
             [this, done = std::move(request.done)](std::exception_ptr error) {
                 changing = false;
+                error = AnnounceShown(error);
                 if (done) {
                     done(error);
                 }
@@ -131,4 +137,16 @@ void WallpaperChanger::ExecuteCommand(const std::shared_ptr<CommandInterface>& c
         }
         done(error);
     });
+}
+
+std::exception_ptr WallpaperChanger::AnnounceShown(std::exception_ptr error) {
+    if (!std::exchange(shownUnannounced, false)) {
+        return error;
+    }
+    try {
+        Notify();
+    } catch (...) {
+        return error ? error : std::current_exception();
+    }
+    return error;
 }

@@ -34,6 +34,10 @@ public:
 
     WideString GetCurrentWallpaper() const;
     void SetCurrentWallpaper(const WideString& path);
+    // For a command, once the core has shown `path`. Subscribers hear of it when the request
+    // has been entered in the histories, so that a subscriber failing to save it cannot keep a
+    // picture that is on the screen out of them; their error is then the request's.
+    void RecordShown(const WideString& path);
     SourceManager& GetSourceManager() const;
 
 private:
@@ -53,6 +57,7 @@ private:
     void StartRedo(Completion done);
     void RunFromBack(Step step, History& from, History& to, Completion done);
     void ExecuteCommand(const std::shared_ptr<CommandInterface>& command, Completion done);
+    std::exception_ptr AnnounceShown(std::exception_ptr error);
 
     SourceManager& sourceManager;
     WideString currentWallpaper;
@@ -61,4 +66,5 @@ private:
     std::deque<Request> pending;
     bool changing = false;
     bool draining = false;
+    bool shownUnannounced = false;
 };

@@ -1,5 +1,7 @@
 #include "platform/CoreInterface.h"
 
+#include <utility>
+
 CoreInterface& GetCore() {
     static const std::unique_ptr<CoreInterface> core = CreateCore();
     return *core;
@@ -14,4 +16,20 @@ void CoreInterface::StartSetWallpaper(const WideString& imagePath,
         error = std::current_exception();
     }
     done(error);
+}
+
+void CoreInterface::StartFindImages(const WideString& folder, bool withSubfolders,
+                                    std::function<void(WallpaperList, std::exception_ptr)> done) {
+    WallpaperList found;
+    std::exception_ptr error;
+    try {
+        FindImages(folder, found, withSubfolders);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    done(std::move(found), error);
+}
+
+bool CoreInterface::ReleaseWork() {
+    return true;
 }

@@ -14,6 +14,11 @@ public:
     virtual ~CoreInterface() = default;
     // Appends the supported images of the folder (and below it) in listing order.
     virtual void FindImages(const WideString& folder, WallpaperList& list, bool withSubfolders) = 0;
+    // FindImages without waiting for it: `done` runs on the calling thread with what was found
+    // and the error that ended the listing early (null when none). A core whose listings are
+    // quick keeps this default, which finishes before it returns.
+    virtual void StartFindImages(const WideString& folder, bool withSubfolders,
+                                 std::function<void(WallpaperList, std::exception_ptr)> done);
     // Converts the image to "wallpaper.bmp" in the settings folder and shows it on the desktop.
     virtual void SetWallpaper(const WideString& imagePath) = 0;
     // SetWallpaper without waiting for it: `done` runs on the calling thread once the wallpaper
@@ -21,6 +26,10 @@ public:
     // quick keeps this default, which finishes before it returns.
     virtual void StartSetWallpaper(const WideString& imagePath,
                                    std::function<void(std::exception_ptr)> done);
+    // For the program's exit, while the application object still exists: ends what it can of
+    // the work in flight and waits for none of it beyond a short grace. False when some of it
+    // still runs and may go on using the core and Qt: the process must then end at once.
+    virtual bool ReleaseWork();
     virtual WideString Reserved() = 0;
     virtual bool IsSupportedImage(const WideString& path) = 0;
     virtual WideString GetSettingsFolder() const = 0;

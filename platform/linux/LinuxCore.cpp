@@ -1,9 +1,9 @@
 #include "platform/linux/LinuxCore.h"
 
-#include <QCoreApplication>
-
 #include <boost/filesystem/operations.hpp>
 
+#include <chrono>
+#include <memory>
 #include <utility>
 
 #include "model/CoreError.h"
@@ -11,11 +11,18 @@
 #include "platform/NativeDesktop.h"
 #include "platform/linux/DirectoryWalk.h"
 #include "platform/linux/NativePath.h"
-#include "platform/linux/change/BackgroundChange.h"
 #include "platform/linux/change/ConverterRun.h"
+#include "platform/linux/change/ImageConverterProcess.h"
 #include "platform/linux/desktops/DesktopBackendChooser.h"
 
 namespace fs = boost::filesystem;
+
+namespace {
+
+// Long enough for a converter run to notice that it is stopped and to end its process.
+constexpr std::chrono::milliseconds kConverterStopGrace{300};
+
+}  // namespace
 
 LinuxCore::LinuxCore(SessionEnvironment session)
     : session(std::move(session)),
@@ -37,8 +44,11 @@ void LinuxCore::FindImages(const WideString& folder, WallpaperList& list, bool w
 }
 
 void LinuxCore::SetWallpaper(const WideString& imagePath) {
-    const std::string bitmapPath =
-        ToNativeBytes(settingsFolder + kNativeSeparator + u"wallpaper.bmp");
+    ShowAsWallpaper(imagePath, settingsFolder);
+}
+
+void LinuxCore::ShowAsWallpaper(const WideString& imagePath, const WideString& folder) {
+    const std::string bitmapPath = ToNativeBytes(folder + kNativeSeparator + u"wallpaper.bmp");
     // Chosen first, for the size of a picture it draws itself; a session without any desktop
     // still reports the conversion's errors first.
     const std::unique_ptr<DesktopBackend> backend =
@@ -84,20 +94,29 @@ void LinuxCore::DrawWhileWriting(PictureDrawer& drawer, PictureSize size,
     drawer.Keep(bitmapPath);
 }
 
-// Before the event loop exists (the change on start) the change runs to its end here.
+// The settings folder is read here: the user may choose another one while the change runs.
 void LinuxCore::StartSetWallpaper(const WideString& imagePath,
                                   std::function<void(std::exception_ptr)> done) {
-    QCoreApplication* application = QCoreApplication::instance();
-    if (application == nullptr) {
-        CoreInterface::StartSetWallpaper(imagePath, std::move(done));
-        return;
-    }
-    auto* background =
-        application->findChild<BackgroundChange*>(QString(), Qt::FindDirectChildrenOnly);
-    if (background == nullptr) {
-        background = new BackgroundChange(application);
-    }
-    background->Start([this, imagePath] { SetWallpaper(imagePath); }, std::move(done));
+    changes.Start(
+        [this, imagePath, folder = settingsFolder] { ShowAsWallpaper(imagePath, folder); },
+        std::move(done));
+}
+
+void LinuxCore::StartFindImages(const WideString& folder, bool withSubfolders,
+                                std::function<void(WallpaperList, std::exception_ptr)> done) {
+    auto found = std::make_shared<WallpaperList>();
+    listings.Start(
+        [this, folder, withSubfolders, found] { FindImages(folder, *found, withSubfolders); },
+        [found, done = std::move(done)](std::exception_ptr error) {
+            done(std::move(*found), error);
+        });
+}
+
+bool LinuxCore::ReleaseWork() {
+    const ImageConverterProcess::Stop stop = ImageConverterProcess::StopAll();
+    const bool changeEnded = changes.Release(kConverterStopGrace);
+    const bool listingEnded = listings.Release(std::chrono::milliseconds(0));
+    return changeEnded && listingEnded;
 }
 
 WideString LinuxCore::Reserved() {

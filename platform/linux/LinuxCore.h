@@ -1,14 +1,17 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/CoreInterface.h"
+#include "platform/WorkerThread.h"
 #include "platform/linux/desktops/DesktopBackend.h"
 #include "platform/linux/desktops/SessionEnvironment.h"
 
-// The platform core on Linux: Boost.Filesystem listings, the conversion in a converter process
-// (ConverterRun.h), and the desktop backend that fits the session (DesktopBackendChooser).
-// Once the application's event loop exists, changes run beside it (StartSetWallpaper).
+// The platform core on Linux: listings read from the directory streams (DirectoryWalk.h), the
+// conversion in a converter process (ConverterRun.h), and the desktop backend that fits the
+// session (DesktopBackendChooser). Once the application object exists, changes and listings run
+// beside its event loop, each on a thread of its own, so that a slow folder delays no change.
 class LinuxCore final : public CoreInterface {
 public:
     // Throws a file-system error when the working directory cannot be determined.
@@ -20,6 +23,9 @@ public:
     void SetWallpaper(const WideString& imagePath) override;
     void StartSetWallpaper(const WideString& imagePath,
                            std::function<void(std::exception_ptr)> done) override;
+    void StartFindImages(const WideString& folder, bool withSubfolders,
+                         std::function<void(WallpaperList, std::exception_ptr)> done) override;
+    bool ReleaseWork() override;
     WideString Reserved() override;
     bool IsSupportedImage(const WideString& path) override;
     WideString GetSettingsFolder() const override;
@@ -27,10 +33,14 @@ public:
     std::vector<WideString> GetSupportedExtensions() const override;
 
 private:
+    void ShowAsWallpaper(const WideString& imagePath, const WideString& folder);
     void DrawWhileWriting(PictureDrawer& drawer, PictureSize size, const std::string& imagePath,
                           const std::string& bitmapPath);
 
     SessionEnvironment session;
     WideString settingsFolder;
     const std::vector<WideString> extensions;
+    // Last, so that they are gone before what their work uses.
+    WorkerThread changes;
+    WorkerThread listings;
 };

@@ -2,6 +2,10 @@
 
 #include <boost/filesystem.hpp>
 
+#include <chrono>
+#include <memory>
+#include <utility>
+
 #include "model/CoreError.h"
 #include "platform/ImageExtensions.h"
 #include "platform/NativeDesktop.h"
@@ -49,10 +53,38 @@ void WindowsCore::FindImages(const WideString& folder, WallpaperList& list, bool
 }
 
 void WindowsCore::SetWallpaper(const WideString& imagePath) {
+    ShowAsWallpaper(imagePath, settingsFolder);
+}
+
+void WindowsCore::ShowAsWallpaper(const WideString& imagePath, const WideString& folder) {
     // Plain concatenation: a folder ending in a separator gets a second one, which Windows takes.
-    const WideString bitmapPath = settingsFolder + u"\\wallpaper.bmp";
+    const WideString bitmapPath = folder + u"\\wallpaper.bmp";
     ConvertToBitmap(imagePath, bitmapPath);
     InstallDesktopWallpaper(bitmapPath);
+}
+
+// The settings folder is read here: the user may choose another one while the change runs.
+void WindowsCore::StartSetWallpaper(const WideString& imagePath,
+                                    std::function<void(std::exception_ptr)> done) {
+    changes.Start([imagePath, folder = settingsFolder] { ShowAsWallpaper(imagePath, folder); },
+                  std::move(done));
+}
+
+void WindowsCore::StartFindImages(const WideString& folder, bool withSubfolders,
+                                  std::function<void(WallpaperList, std::exception_ptr)> done) {
+    auto found = std::make_shared<WallpaperList>();
+    listings.Start(
+        [this, folder, withSubfolders, found] { FindImages(folder, *found, withSubfolders); },
+        [found, done = std::move(done)](std::exception_ptr error) {
+            done(std::move(*found), error);
+        });
+}
+
+// The conversion runs inside this process and cannot be stopped; the process ends around it.
+bool WindowsCore::ReleaseWork() {
+    const bool changeEnded = changes.Release(std::chrono::milliseconds(0));
+    const bool listingEnded = listings.Release(std::chrono::milliseconds(0));
+    return changeEnded && listingEnded;
 }
 
 WideString WindowsCore::Reserved() {

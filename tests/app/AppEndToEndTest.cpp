@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <signal.h>
 #include <QColor>
 #include <QDateTime>
 #include <QDir>
@@ -264,6 +265,32 @@ TEST(AppEndToEndTest, ExitFromTheFileMenuEndsWithCodeZero) {
     ASSERT_TRUE(exited);
     EXPECT_EQ(copy.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(copy.exitCode(), 0);
+}
+
+// The exit neither waits for the conversion in flight nor leaves its converter running.
+TEST(AppEndToEndTest, ExitDuringAChangeEndsTheProgramAndItsConverterAtOnce) {
+    ProgramUnderTest program;
+    program.StartSessionBus();
+    const auto images = MakeColourFolder(program.ConfigHome() + QStringLiteral("/../pictures"));
+    const QString pidFile = QDir::cleanPath(program.ConfigHome() + QStringLiteral("/../pid"));
+    program.SetEnvironment(
+        QStringLiteral("VORNK_IMAGE_CONVERTER"),
+        program.StandInConverter(QStringLiteral("echo $$ > '%1'; exec sleep 60").arg(pidFile)));
+    program.WriteSettingsFile(QStringLiteral("settings.info"), SettingsInfo(false, false, 1800));
+    program.WriteSettingsFile(QStringLiteral("sources.info"),
+                              SourcesInfoWithFolder(QFileInfo(images[0].first).absolutePath()));
+    QProcess& copy = program.Start();
+    ASSERT_TRUE(WaitFor([&] { return program.IsReachable(); }));
+    program.Run({QStringLiteral("--next")});
+    ASSERT_TRUE(WaitFor([&] { return QFileInfo(pidFile).size() > 0; }));
+    QFile pid(pidFile);
+    ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
+    const pid_t converter = pid.readAll().trimmed().toInt();
+
+    program.Run({QStringLiteral("--exit")});
+    ASSERT_TRUE(copy.waitForFinished(1000));
+    EXPECT_EQ(copy.exitCode(), 0);
+    EXPECT_NE(kill(converter, 0), 0);
 }
 
 TEST(AppEndToEndTest, PictureThatCrashesTheConverterFailsAndTheChangesGoOn) {

@@ -62,6 +62,17 @@ void FakeCore::FindImages(const WideString& folder, WallpaperList& list, bool wi
     }
 }
 
+void FakeCore::StartFindImages(const WideString& folder, bool withSubfolders,
+                               std::function<void(WallpaperList, std::exception_ptr)> done) {
+    if (!listLater) {
+        CoreInterface::StartFindImages(folder, withSubfolders, std::move(done));
+        return;
+    }
+    listingsInFlight.push_back([this, folder, withSubfolders, done = std::move(done)] {
+        CoreInterface::StartFindImages(folder, withSubfolders, done);
+    });
+}
+
 void FakeCore::SetWallpaper(const WideString& imagePath) {
     if (nextSetWallpaperFailure) {
         const std::string message = *nextSetWallpaperFailure;
@@ -95,6 +106,20 @@ bool FakeCore::FinishChange() {
     }
     const std::function<void()> finish = std::move(inFlight.front());
     inFlight.pop_front();
+    finish();
+    return true;
+}
+
+void FakeCore::FinishListingsLater() {
+    listLater = true;
+}
+
+bool FakeCore::FinishListing() {
+    if (listingsInFlight.empty()) {
+        return false;
+    }
+    const std::function<void()> finish = std::move(listingsInFlight.front());
+    listingsInFlight.pop_front();
     finish();
     return true;
 }

@@ -38,11 +38,16 @@ public:
     // Finishes the oldest change in flight; false when none is.
     bool FinishChange();
     std::size_t ChangesInFlight() const { return inFlight.size(); }
+    // The same for StartFindImages and FinishListing.
+    void FinishListingsLater();
+    bool FinishListing();
 
     const std::vector<WideString>& Installed() const { return installed; }
     const std::vector<WideString>& ListedFolders() const { return listed; }
 
     void FindImages(const WideString& folder, WallpaperList& list, bool withSubfolders) override;
+    void StartFindImages(const WideString& folder, bool withSubfolders,
+                         std::function<void(WallpaperList, std::exception_ptr)> done) override;
     void SetWallpaper(const WideString& imagePath) override;
     void StartSetWallpaper(const WideString& imagePath,
                            std::function<void(std::exception_ptr)> done) override;
@@ -62,4 +67,6 @@ private:
     WideString settingsFolder;
     bool finishLater = false;
     std::deque<std::function<void()>> inFlight;
+    bool listLater = false;
+    std::deque<std::function<void()>> listingsInFlight;
 };

@@ -166,17 +166,48 @@ TEST_F(WallpaperChangerTest, UndoToADeletedImageFailsAndKeepsTheHistories) {
     EXPECT_THROW(changer.Undo(), CoreError);
 }
 
-TEST_F(WallpaperChangerTest, SubscriberFailureLeavesTheWallpaperSetButUnrecorded) {
+// As with a settings folder that cannot be written: the pictures reach the screen, so they are
+// in the histories, and every request still reports the failed save.
+TEST_F(WallpaperChangerTest, PictureShownDespiteAFailingSubscriberIsRecorded) {
     changer.ChangeWallpaper();  // P
     subscriber.onUpdate = [] { throw std::runtime_error("cannot save"); };
     EXPECT_THROW(changer.ChangeWallpaper(), std::runtime_error);
+    EXPECT_THROW(changer.Undo(), std::runtime_error);
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kP);
+    EXPECT_THROW(changer.Redo(), std::runtime_error);
     EXPECT_EQ(changer.GetCurrentWallpaper(), kQ);
     subscriber.onUpdate = nullptr;
 
-    changer.Undo();  // undoes P's change, whose previous image is empty
+    changer.Undo();
+    changer.Undo();  // P's change, whose previous image is empty
+    EXPECT_EQ(core.Installed(), (Paths{kP, kQ, kP, kQ, kP}));
+    EXPECT_EQ(subscriber.Count(), core.Installed().size());
+}
+
+// The refill started by taking the last entry finishes later: the change waits for it, and one
+// that fails takes the change with it, as if it had run at once.
+TEST_F(WallpaperChangerTest, ChangeTakingTheLastEntryGoesOnOnlyOnceTheRefillSucceeds) {
+    core.FinishListingsLater();
+    changer.ChangeWallpaper();
+    changer.ChangeWallpaper();
+    std::vector<std::exception_ptr> outcomes;
+    const auto record = [&](std::exception_ptr error) { outcomes.push_back(error); };
+    changer.ChangeWallpaper(record);  // R, the last entry
+    changer.Undo(record);
     EXPECT_EQ(core.Installed(), (Paths{kP, kQ}));
-    changer.Redo();
-    EXPECT_EQ(changer.GetCurrentWallpaper(), kP);
+    ASSERT_TRUE(core.FinishListing());
+    EXPECT_EQ(core.Installed(), (Paths{kP, kQ, kR, kQ}));
+    EXPECT_EQ(outcomes, (std::vector<std::exception_ptr>{nullptr, nullptr}));
+
+    changer.ChangeWallpaper();
+    changer.ChangeWallpaper();
+    core.RemoveFolder(u"/pics");
+    changer.ChangeWallpaper(record);
+    ASSERT_TRUE(core.FinishListing());
+    ASSERT_EQ(outcomes.size(), 3u);
+    EXPECT_THROW(std::rethrow_exception(outcomes[2]), CoreError);
+    EXPECT_EQ(core.Installed().size(), 6u);
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kQ);
 }
 
 TEST_F(WallpaperChangerTest, NewChangesUseTheCurrentAlgorithm) {

@@ -1,12 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <boost/filesystem.hpp>
 
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
+
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/WorkerThread.h"
 #include "platform/linux/LinuxCore.h"
 #include "tests/platform/desktops/DesktopTestSupport.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 
@@ -66,6 +77,54 @@ TEST(LinuxCoreTest, SessionWithoutADesktopFailsAfterWritingTheBitmap) {
     desktop_test::ExpectCantChangeWallpaper(
         [&] { core.SetWallpaper(FromUtf8(folder / "in.png")); });
     EXPECT_TRUE(boost::filesystem::exists(folder / "wallpaper.bmp"));
+}
+
+// Once the application object exists the listing runs on another thread and comes back
+// through the event loop, never inside the call.
+TEST(LinuxCoreTest, ListingBesideTheEventLoopComesBackOnTheCallingThread) {
+    TemporaryFolder folder;
+    WriteFile(folder / "a.jpg", "");
+    WriteFile(folder / "notes.txt", "");
+    int argc = 0;
+    QCoreApplication application(argc, nullptr);
+    LinuxCore core{SessionEnvironment()};
+    std::optional<WallpaperList> found;
+    std::thread::id reportedOn;
+    core.StartFindImages(FromUtf8(folder.Path().string()), true,
+                         [&](WallpaperList list, std::exception_ptr error) {
+                             EXPECT_FALSE(error);
+                             found = std::move(list);
+                             reportedOn = std::this_thread::get_id();
+                         });
+    EXPECT_FALSE(found);
+    ASSERT_TRUE(WaitUntil([&] {
+        QCoreApplication::processEvents();
+        return found.has_value();
+    }));
+    EXPECT_EQ(reportedOn, std::this_thread::get_id());
+    EXPECT_EQ(*found,
+              (WallpaperList{{FromUtf8(folder.Path().string()), FromUtf8(folder / "a.jpg")}}));
+}
+
+// At exit a piece that is still running (a bus call, a helper) is let go rather than waited for.
+TEST(WorkerThreadTest, ReleaseDoesNotWaitForAPieceBeyondTheGrace) {
+    int argc = 0;
+    QCoreApplication application(argc, nullptr);
+    WorkerThread worker;
+    auto finish = std::make_shared<std::promise<void>>();
+    auto started = std::make_shared<std::atomic<bool>>(false);
+    worker.Start(
+        [finished = finish->get_future().share(), started] {
+            *started = true;
+            finished.wait();
+        },
+        [](std::exception_ptr) { ADD_FAILURE() << "a released piece reported"; });
+    ASSERT_TRUE(WaitUntil([&] { return started->load(); }));
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(worker.Release(std::chrono::milliseconds(50)));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    finish->set_value();
 }
 
 }  // namespace

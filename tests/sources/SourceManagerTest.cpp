@@ -307,6 +307,33 @@ TEST_F(SourceManagerTest, RefillStoppedInsideAFolderKeepsItsFirstEntries) {
               Concatenated({EntriesOf(kA, filesA), EntriesOf(kB, {filesB[0]})}));
 }
 
+// A refill that the core finishes later ends as if it had finished before anything done
+// meanwhile: a source removed meanwhile contributes nothing, one added meanwhile comes after.
+TEST_F(SourceManagerTest, RefillFinishingLaterEndsAsIfItHadFinishedAtOnce) {
+    manager.AddFolderSource(kA, false);
+    manager.AddFolderSource(kB, false);
+    manager.AddFolderSource(kC, false);
+    core.FinishListingsLater();
+    ConsumeAll();
+    std::vector<std::exception_ptr> outcomes;
+    manager.WhenRefilled([&](std::exception_ptr error) { outcomes.push_back(error); });
+    manager.RemoveFolderSource(kB);
+    manager.AddFileSource(u"/late.png");
+    EXPECT_EQ(manager.GetWallpaperList(), (WallpaperList{{u"/late.png", u"/late.png"}}));
+
+    while (core.FinishListing()) {
+    }
+    EXPECT_EQ(outcomes, (std::vector<std::exception_ptr>{nullptr}));
+    EXPECT_EQ(manager.GetWallpaperList(),
+              Concatenated(
+                  {EntriesOf(kA, filesA), EntriesOf(kC, filesC), {{u"/late.png", u"/late.png"}}}));
+
+    ConsumeAll();
+    manager.RemoveAllSources();
+    ASSERT_TRUE(core.FinishListing());  // the abandoned refill's listing, which is ignored
+    EXPECT_TRUE(manager.GetWallpaperList().empty());
+}
+
 struct SkipCase {
     const char* name;
     WideString file;

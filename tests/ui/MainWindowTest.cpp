@@ -235,6 +235,24 @@ TEST_F(MainWindowTest, OtherErrorsOfAChangeAreReportedWithTheirReason) {
     changer.Detach(&unwritable);
 }
 
+TEST_F(MainWindowTest, PreviousGoesBackToAPictureWhoseSaveFailed) {
+    manager.AddFolderSource(u"/pics", false);
+    ThrowingSubscriber unwritable;
+    unwritable.message = "Can't write current_wallpaper.txt";
+    changer.Attach(&unwritable);
+
+    Action("nextWallpaperAction")->trigger();
+    Action("nextWallpaperAction")->trigger();
+    Action("previousWallpaperAction")->trigger();
+
+    const std::vector<WideString>& installed = FakeCore::Instance().Installed();
+    ASSERT_EQ(installed.size(), 3u);
+    EXPECT_NE(installed[1], installed[0]);
+    EXPECT_EQ(installed[2], installed[0]);
+    EXPECT_EQ(window.messages.size(), 3u);
+    changer.Detach(&unwritable);
+}
+
 TEST_F(MainWindowTest, TimerDrivesTheControllerAndReportsEachFailedAttempt) {
     settings.SetChangeInterval(0);
     settings.SetTimerChange(true);
