@@ -22,18 +22,15 @@ window_class=$3
 cxx=x86_64-w64-mingw32-g++-posix
 gtest=/usr/src/googletest/googletest
 
-# Sources that use DevIL or Boost.Filesystem (or need the core that does): Debian has no
-# Windows build of either, so they are compiled but never linked here.
+# Sources that use DevIL, Boost.Filesystem or Qt (or need the core that does): Debian has no
+# Windows build of any of them, so they are compiled but never linked here.
 compile_only=(platform/windows/BitmapConversion.cpp platform/windows/WindowsCore.cpp
-    platform/Core.cpp platform/FileReplacement.cpp)
+    platform/Core.cpp platform/FileReplacement.cpp platform/ListingWorker.cpp
+    platform/WorkerThread.cpp)
 # Shared sources that the Windows build compiles as well.
-<<<<<<< HEAD
 shared=(model/WideString.cpp platform/Core.cpp platform/FileReplacement.cpp
-    platform/ImageExtensions.cpp platform/ProgramAutorun.cpp)
-=======
-shared=(model/WideString.cpp platform/Core.cpp platform/ImageExtensions.cpp
-    platform/ProgramAutorun.cpp platform/RemoteRequest.cpp)
->>>>>>> h3
+    platform/ImageExtensions.cpp platform/ProgramAutorun.cpp platform/RemoteRequest.cpp
+    platform/ListingWorker.cpp platform/WorkerThread.cpp)
 
 mkdir -p "$build/include" "$build/obj"
 build=$(cd "$build" && pwd)

@@ -104,18 +104,13 @@ void LinuxCore::StartSetWallpaper(const WideString& imagePath,
 
 void LinuxCore::StartFindImages(const WideString& folder, bool withSubfolders,
                                 std::function<void(WallpaperList, std::exception_ptr)> done) {
-    auto found = std::make_shared<WallpaperList>();
-    listings.Start(
-        [this, folder, withSubfolders, found] { FindImages(folder, *found, withSubfolders); },
-        [found, done = std::move(done)](std::exception_ptr error) {
-            done(std::move(*found), error);
-        });
+    listings.Start(folder, withSubfolders, std::move(done));
 }
 
 bool LinuxCore::ReleaseWork() {
     const ImageConverterProcess::Stop stop = ImageConverterProcess::StopAll();
     const bool changeEnded = changes.Release(kConverterStopGrace);
-    const bool listingEnded = listings.Release(std::chrono::milliseconds(0));
+    const bool listingEnded = listings.Release();
     return changeEnded && listingEnded;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/CoreInterface.h"
+#include "platform/ListingWorker.h"
 #include "platform/WorkerThread.h"
 #include "platform/linux/desktops/DesktopBackend.h"
 #include "platform/linux/desktops/SessionEnvironment.h"
@@ -42,5 +43,5 @@ private:
     const std::vector<WideString> extensions;
     // Last, so that they are gone before what their work uses.
     WorkerThread changes;
-    WorkerThread listings;
+    ListingWorker listings{*this};
 };

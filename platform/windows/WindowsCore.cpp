@@ -72,18 +72,13 @@ void WindowsCore::StartSetWallpaper(const WideString& imagePath,
 
 void WindowsCore::StartFindImages(const WideString& folder, bool withSubfolders,
                                   std::function<void(WallpaperList, std::exception_ptr)> done) {
-    auto found = std::make_shared<WallpaperList>();
-    listings.Start(
-        [this, folder, withSubfolders, found] { FindImages(folder, *found, withSubfolders); },
-        [found, done = std::move(done)](std::exception_ptr error) {
-            done(std::move(*found), error);
-        });
+    listings.Start(folder, withSubfolders, std::move(done));
 }
 
 // The conversion runs inside this process and cannot be stopped; the process ends around it.
 bool WindowsCore::ReleaseWork() {
     const bool changeEnded = changes.Release(std::chrono::milliseconds(0));
-    const bool listingEnded = listings.Release(std::chrono::milliseconds(0));
+    const bool listingEnded = listings.Release();
     return changeEnded && listingEnded;
 }
 

@@ -4,6 +4,7 @@
 
 #include "model/WideString.h"
 #include "platform/CoreInterface.h"
+#include "platform/ListingWorker.h"
 #include "platform/WorkerThread.h"
 
 // Lists images with Boost.Filesystem, converts them with DevIL and installs the bitmap through
@@ -34,5 +35,5 @@ private:
     std::vector<WideString> extensions;
     // Last, so that they are gone before what their work uses.
     WorkerThread changes;
-    WorkerThread listings;
+    ListingWorker listings{*this};
 };
