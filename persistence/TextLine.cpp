@@ -20,12 +20,12 @@ std::string EncodeTextLine(const WideString& text) {
             return latin1;
         }
     }
-    return kUtf8ByteOrderMark + ToUtf8(text);
+    return kUtf8ByteOrderMark + ToUtf8Escaped(text);
 }
 
 WideString DecodeTextLine(const std::string& bytes) {
     if (bytes.starts_with(kUtf8ByteOrderMark)) {
-        return FromUtf8(bytes.substr(kUtf8ByteOrderMark.size()));
+        return FromUtf8Escaped(bytes.substr(kUtf8ByteOrderMark.size()));
     }
     return Widen(bytes);
 }

@@ -5,9 +5,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
+#include <functional>
+#include <stdexcept>
 
 #include "tests/app/ProgramUnderTest.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 
@@ -79,6 +83,42 @@ private:
     QString address;
 };
 
+// X events on the test display, over a connection of its own. Selected before the step that
+// causes them, none is missed, however late the program gets to that step.
+class DisplayEvents final {
+public:
+    DisplayEvents() : connection(XOpenDisplay(nullptr)) {
+        if (connection == nullptr) {
+            throw std::runtime_error("cannot open the test display");
+        }
+    }
+    ~DisplayEvents() { XCloseDisplay(connection); }
+    DisplayEvents(const DisplayEvents&) = delete;
+    DisplayEvents& operator=(const DisplayEvents&) = delete;
+
+    ::Window Root() const { return DefaultRootWindow(connection); }
+    ::Atom AtomNamed(const char* name) const { return XInternAtom(connection, name, False); }
+
+    void Select(::Window window, long mask) {
+        XSelectInput(connection, window, mask);
+        XSync(connection, False);
+    }
+
+    // Whether one of the events that came in since the last call is `wanted`.
+    bool Arrived(const std::function<bool(const XEvent&)>& wanted) {
+        bool found = false;
+        while (XPending(connection) > 0) {
+            XEvent event;
+            XNextEvent(connection, &event);
+            found = found || wanted(event);
+        }
+        return found;
+    }
+
+private:
+    Display* connection;
+};
+
 // A visible window of the program that is not titled with the product name.
 bool HasDockedIcon(const ProgramUnderTest& program, const QProcess& copy) {
     const QStringList all =
@@ -106,8 +146,19 @@ TEST(AppWithoutTrayTest, LaterStartShowsTheWindowAndClosingKeepsItReachable) {
     ASSERT_FALSE(window.isEmpty());
     ASSERT_TRUE(WaitFor([&] { return program.IsMapped(window); }, kWindowAfterTrayWait));
 
+    // Without a window manager the request to minimise stays a message to the root window: it
+    // tells that the program has handled the close.
+    DisplayEvents events;
+    events.Select(events.Root(), StructureNotifyMask | SubstructureNotifyMask);
+    const ::Atom changeState = events.AtomNamed("WM_CHANGE_STATE");
     program.RequestClose(window);
-    QThread::msleep(1000);
+    EXPECT_TRUE(WaitFor([&] {
+        return events.Arrived([&](const XEvent& event) {
+            return event.type == ClientMessage && event.xclient.window == window.toULong() &&
+                   event.xclient.message_type == changeState &&
+                   event.xclient.data.l[0] == IconicState;
+        });
+    }));
     EXPECT_TRUE(program.IsMapped(window));
     EXPECT_EQ(copy.state(), QProcess::Running);
 }
@@ -120,7 +171,6 @@ TEST(AppWithoutTrayTest, TrayAppearingLaterRestoresTheTrayBehaviour) {
     const QString window = MainWindow(program, copy);
     ASSERT_TRUE(WaitFor([&] { return program.IsMapped(window); }, kWindowAfterTrayWait));
 
-    QThread::msleep(2000);
     TrayHost trayHost(program);
     ASSERT_TRUE(WaitFor([&] { return HasDockedIcon(program, copy); }));
 
@@ -130,26 +180,32 @@ TEST(AppWithoutTrayTest, TrayAppearingLaterRestoresTheTrayBehaviour) {
 }
 
 // At logon the panel often comes up after the program: a tray host that appears within the wait
-// keeps the window off the screen.
+// keeps the window off the screen, also once the wait is over.
 TEST(AppWithoutTrayTest, LaterStartWaitsForATrayHostThatComesUpLate) {
     ProgramUnderTest program;
     program.WriteSettingsFile(QStringLiteral("settings.info"), kLaterRunSettings);
+    program.StartSessionBus();
     QProcess& copy = program.Start();
     const QString window = MainWindow(program, copy);
     ASSERT_FALSE(window.isEmpty());
-    QElapsedTimer sinceStart;
-    sinceStart.start();
+    DisplayEvents events;
+    events.Select(window.toULong(), StructureNotifyMask);
+    const auto mapped = [&] {
+        return events.Arrived([](const XEvent& event) { return event.type == MapNotify; });
+    };
+    // It answers the command line only once it has looked for a tray host and begun to wait.
+    ASSERT_TRUE(WaitFor([&] { return program.IsReachable(); }));
+    QElapsedTimer sinceWaiting;
+    sinceWaiting.start();
+    ASSERT_FALSE(program.IsMapped(window));
 
-    QThread::msleep(2000);
     TrayHost trayHost(program);
     ASSERT_TRUE(WaitFor([&] { return HasDockedIcon(program, copy); }));
-    bool everMapped = false;
-    while (sinceStart.elapsed() <
-           std::chrono::milliseconds(kTrayHostWait + std::chrono::seconds(3)).count()) {
-        everMapped = everMapped || program.IsMapped(window);
-        QThread::msleep(200);
-    }
-    EXPECT_FALSE(everMapped);
+    ASSERT_FALSE(mapped()) << "the window came up before the icon docked, "
+                           << sinceWaiting.elapsed() << " ms into the wait";
+    // Until past the end of the wait, with a margin for a late timer of the program.
+    const std::chrono::milliseconds endOfWait = kTrayHostWait + std::chrono::seconds(5);
+    EXPECT_FALSE(WaitUntil(mapped, endOfWait - std::chrono::milliseconds(sinceWaiting.elapsed())));
     EXPECT_EQ(copy.state(), QProcess::Running);
 }
 

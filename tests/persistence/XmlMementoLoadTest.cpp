@@ -322,6 +322,7 @@ TEST_F(XmlMementoRoundTripTest, SourcePathsReadBackExactly) {
         u"/odd/#include x",
         u"/odd/line\nfeed\\",
         u" leading and trailing ",
+        u"/odd/r\xDCE9sum\xDCE9 \u6D77\xDCFF",
     };
     for (const WideString& path : paths) {
         FakeCore::Instance().AddFolder(path, {});
@@ -346,6 +347,10 @@ TEST_F(XmlMementoRoundTripTest, CurrentWallpaperReadsBackExactly) {
         u"/home/u/\u6D77\u8FBA.jpg",
         u"/home/u/\U0001F30A.jpg",
         u"\u00EF\u00BB\u00BFlooks like a byte-order mark.jpg",
+        // Names whose bytes are not UTF-8: "r\xE9sum\xE9.png" in ISO 8859-1, and a cut-off
+        // sequence beside a character that UTF-8 holds.
+        u"/lib/r\xDCE9sum\xDCE9.png",
+        u"/lib/\u6D77\xDCE6\xDCB5.png",
     };
     for (const WideString& path : paths) {
         SCOPED_TRACE(ToUtf8(path));

@@ -93,6 +93,15 @@ TEST_F(XmlMementoSaveTest, TextBeyondIso88591IsStoredAsUtf8BehindAByteOrderMark)
               "\xEF\xBB\xBF/pics/\xE6\xB5\xB7/\xF0\x9F\x8C\x8A.jpg");
 }
 
+TEST_F(XmlMementoSaveTest, NameThatIsNotUtf8KeepsItsOwnBytesBehindTheMark) {
+    XmlMemento memento(sourceManager, changer, settings);
+
+    changer.SetCurrentWallpaper(FromUtf8Escaped("/pics/r\xE9sum\xE9 \xE6\xB5\xB7.png"));
+
+    EXPECT_EQ(ReadBytes("current_wallpaper.txt"),
+              "\xEF\xBB\xBF/pics/r\xE9sum\xE9 \xE6\xB5\xB7.png");
+}
+
 TEST_F(XmlMementoSaveTest, EachPublisherRewritesOnlyItsOwnFile) {
     XmlMemento memento(sourceManager, changer, settings);
     Publisher stranger;

@@ -6,7 +6,6 @@
 #include <gio/gio.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <iterator>
 #include <optional>
@@ -18,6 +17,7 @@
 #include <unistd.h>
 
 #include "tests/platform/PlatformTestSupport.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/WaitUntil.h"
 
 namespace fs = std::filesystem;
@@ -106,33 +106,20 @@ FileIdentity IdentityOf(const fs::path& file) {
 class LinuxProgramAutorunTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SaveVariable("XDG_CONFIG_HOME");
-        SaveVariable("HOME");
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        setenv("HOME", (root / "home").c_str(), 1);
+        environment.Set("XDG_CONFIG_HOME", (root / "config").string());
+        environment.Set("HOME", (root / "home").string());
     }
 
-    void TearDown() override {
-        for (const auto& [name, value] : savedVariables) {
-            if (value) {
-                setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                unsetenv(name.c_str());
-            }
-        }
-    }
-
-    void SaveVariable(const std::string& name) {
-        const char* value = std::getenv(name.c_str());
-        savedVariables.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-    }
+    // The temporary folder goes with the case: a later case must not run inside it.
+    void TearDown() override { fs::current_path(workingFolder); }
 
     fs::path Autostart() const { return root / "config" / "autostart"; }
     fs::path OurEntry() const { return Autostart() / "Vornk Wallpaper Changer.desktop"; }
 
     const TemporaryFolder folder;
     const fs::path root{folder.Path().string()};
-    std::vector<std::pair<std::string, std::optional<std::string>>> savedVariables;
+    const fs::path workingFolder = fs::current_path();
+    ScopedEnvironment environment;
     LinuxProgramAutorun autorun{kName, kProgram};
 };
 
@@ -244,15 +231,14 @@ TEST_F(LinuxProgramAutorunTest, EntryFolderFollowsTheUsersConfigurationFolder) {
         {nullptr, nullptr, std::nullopt},
         {"relative", "relative", std::nullopt},
     };
-    const fs::path workingFolder = fs::current_path();
     fs::current_path(root);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.configHome ? c.configHome : "unset");
         const auto setOrUnset = [this](const char* name, const char* value) {
             if (value == nullptr) {
-                unsetenv(name);
+                environment.Unset(name);
             } else {
-                setenv(name, value[0] == '/' ? (root.string() + value).c_str() : value, 1);
+                environment.Set(name, value[0] == '/' ? root.string() + value : value);
             }
         };
         setOrUnset("XDG_CONFIG_HOME", c.configHome);
@@ -269,7 +255,6 @@ TEST_F(LinuxProgramAutorunTest, EntryFolderFollowsTheUsersConfigurationFolder) {
         fs::remove_all(root / "config");
         fs::remove_all(root / "home");
     }
-    fs::current_path(workingFolder);
 }
 
 TEST_F(LinuxProgramAutorunTest, OddProgramPathsReadBackExactlyThroughADesktopParser) {
@@ -320,7 +305,7 @@ TEST_F(LinuxProgramAutorunTest, DesktopLaunchesTheProgramAtAnOddPath) {
     fs::create_directories(program.parent_path());
     WriteFile(program, "#!/bin/sh\nprintf '%s' \"$0\" > \"$VORNK_TEST_MARKER\"\n");
     fs::permissions(program, fs::perms::owner_all);
-    setenv("VORNK_TEST_MARKER", marker.c_str(), 1);
+    environment.Set("VORNK_TEST_MARKER", marker.string());
     LinuxProgramAutorun odd(kName, program.string());
     odd.SetEnabled(true);
 

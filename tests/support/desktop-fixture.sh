@@ -63,6 +63,16 @@ session_processes() {
     done
 }
 
+# Whether a process of this session has `name` in its command line; another session's process
+# of that name does not count.
+session_runs() {
+    local name=$1 pid
+    for pid in $(session_processes | sort -u); do
+        grep -qaF -- "$name" "/proc/$pid/cmdline" 2>/dev/null && return 0
+    done
+    return 1
+}
+
 # Zombies, which nobody may reap here, count as gone.
 still_running() {
     local pid
@@ -287,7 +297,7 @@ start_cinnamon() {
     # The picture is drawn by csd-background, started by the session manager, and only once
     # that says the session runs.
     spawn cinnamon-session cinnamon-session --session cinnamon
-    wait_for "pgrep -f csd-background >/dev/null"
+    wait_for "session_runs csd-background"
 }
 
 start_mate() {
