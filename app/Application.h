@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "platform/RemoteRequest.h"
+#include "platform/remote/RemoteRequest.h"
 
 // Creates and wires the long-lived objects, runs the event loop and tears everything down in the
 // reverse order. A start request is carried out once the event loop runs. Returns the event

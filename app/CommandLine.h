@@ -3,11 +3,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/RemoteRequest.h"
+#include "platform/remote/RemoteRequest.h"
 
 enum class CommandLineAction {
     Run,
-    // One of the requests of platform/RemoteRequest.h.
+    // One of the requests of platform/remote/RemoteRequest.h.
     Request,
     PrintCurrentWallpaper,
     PrintHelp,

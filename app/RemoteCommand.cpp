@@ -6,7 +6,7 @@
 
 #include "app/CommandLine.h"
 #include "model/ProductInfo.h"
-#include "platform/RemoteControlClient.h"
+#include "platform/remote/RemoteControlClient.h"
 
 namespace {
 

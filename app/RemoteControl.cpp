@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "model/WallpaperChanger.h"
-#include "platform/RemoteControlServer.h"
+#include "platform/remote/RemoteControlServer.h"
 #include "ui/MainWindow.h"
 
 RemoteControl::RemoteControl(MainWindow& mainWindow, WallpaperChanger& changer,

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "model/SubscriberInterface.h"
-#include "platform/RemoteRequestHandler.h"
+#include "platform/remote/RemoteRequestHandler.h"
 
 class MainWindow;
 class RemoteControlServer;

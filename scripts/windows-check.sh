@@ -25,12 +25,12 @@ gtest=/usr/src/googletest/googletest
 # Sources that use DevIL, Boost.Filesystem or Qt (or need the core that does): Debian has no
 # Windows build of any of them, so they are compiled but never linked here.
 compile_only=(platform/windows/BitmapConversion.cpp platform/windows/WindowsCore.cpp
-    platform/Core.cpp platform/FileReplacement.cpp platform/ListingWorker.cpp
-    platform/WorkerThread.cpp)
+    platform/Core.cpp platform/FileReplacement.cpp platform/worker/ListingWorker.cpp
+    platform/worker/WorkerThread.cpp)
 # Shared sources that the Windows build compiles as well.
 shared=(model/WideString.cpp platform/Core.cpp platform/FileReplacement.cpp
-    platform/ImageExtensions.cpp platform/ProgramAutorun.cpp platform/RemoteRequest.cpp
-    platform/ListingWorker.cpp platform/WorkerThread.cpp)
+    platform/ImageExtensions.cpp platform/ProgramAutorun.cpp platform/remote/RemoteRequest.cpp
+    platform/worker/ListingWorker.cpp platform/worker/WorkerThread.cpp)
 
 mkdir -p "$build/include" "$build/obj"
 build=$(cd "$build" && pwd)

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "platform/CoreInterface.h"
-#include "platform/ListingWorker.h"
-#include "platform/WorkerThread.h"
 #include "platform/linux/desktops/DesktopBackend.h"
 #include "platform/linux/desktops/SessionEnvironment.h"
+#include "platform/worker/ListingWorker.h"
+#include "platform/worker/WorkerThread.h"
 
 // The platform core on Linux: listings read from the directory streams (DirectoryWalk.h), the
 // conversion in a converter process (ConverterRun.h), and the desktop backend that fits the

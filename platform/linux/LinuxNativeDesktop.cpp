@@ -17,8 +17,8 @@
 #include <unistd.h>
 
 #include "model/ProductInfo.h"
-#include "platform/RemoteControlClient.h"
 #include "platform/linux/NativePath.h"
+#include "platform/remote/RemoteControlClient.h"
 
 namespace {
 
@@ -126,7 +126,7 @@ bool IsAnotherCopyRunning() {
     return lock->error() == QLockFile::LockFailedError;
 }
 
-// Declared in platform/RemoteControlClient.h; here, where the lock is.
+// Declared in platform/remote/RemoteControlClient.h; here, where the lock is.
 bool IsRunningCopyPresent() {
     const std::optional<QString> path = LockFilePath();
     qint64 pid = 0;

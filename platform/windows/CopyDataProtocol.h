@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/RemoteRequest.h"
+#include "platform/remote/RemoteRequest.h"
 
 // The WM_COPYDATA exchange between a command-line copy and the running copy's main window. The
 // message's wParam is the sender's window, where the running copy sends a reply and by which it
@@ -24,7 +24,7 @@ inline constexpr UINT kTimeoutMs = 10000;
 // window that is not the asker's keeps the running copy's window waiting, and then not for long.
 inline constexpr UINT kReplyTimeoutMs = 1000;
 
-// The words of platform/RemoteRequest.h.
+// The words of platform/remote/RemoteRequest.h.
 std::string_view WordOf(RemoteRequest request);
 std::optional<RemoteRequest> RequestOfWord(std::string_view word);
 

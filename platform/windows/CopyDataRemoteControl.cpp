@@ -4,8 +4,8 @@
 
 #include <iostream>
 
-#include "platform/RemoteRequest.h"
-#include "platform/RemoteRequestHandler.h"
+#include "platform/remote/RemoteRequest.h"
+#include "platform/remote/RemoteRequestHandler.h"
 #include "platform/windows/CopyDataProtocol.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/RemoteControlServer.h"
+#include "platform/remote/RemoteControlServer.h"
 
 class RemoteRequestHandler;
 

@@ -1,6 +1,6 @@
-// The calling side of platform/RemoteControlClient.h on Windows: WM_COPYDATA to the running
+// The calling side of platform/remote/RemoteControlClient.h on Windows: WM_COPYDATA to the running
 // copy's main window, found as the single-instance test finds it.
-#include "platform/RemoteControlClient.h"
+#include "platform/remote/RemoteControlClient.h"
 
 #include <windows.h>
 

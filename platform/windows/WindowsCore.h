@@ -4,8 +4,8 @@
 
 #include "model/WideString.h"
 #include "platform/CoreInterface.h"
-#include "platform/ListingWorker.h"
-#include "platform/WorkerThread.h"
+#include "platform/worker/ListingWorker.h"
+#include "platform/worker/WorkerThread.h"
 
 // Lists images with Boost.Filesystem, converts them with DevIL and installs the bitmap through
 // the registry. Paths are Windows paths with backslashes. Once the application object exists,

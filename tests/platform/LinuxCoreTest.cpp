@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/WorkerThread.h"
 #include "platform/linux/LinuxCore.h"
+#include "platform/worker/WorkerThread.h"
 #include "tests/platform/desktops/DesktopTestSupport.h"
 #include "tests/support/WaitUntil.h"
 

@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 #include "platform/NativeDesktop.h"
-#include "platform/RemoteControlClient.h"
+#include "platform/remote/RemoteControlClient.h"
 #include "tests/platform/PlatformTestSupport.h"
 
 namespace {

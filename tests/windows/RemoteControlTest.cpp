@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "model/ProductInfo.h"
-#include "platform/RemoteControlClient.h"
+#include "platform/remote/RemoteControlClient.h"
 #include "platform/windows/CopyDataProtocol.h"
 #include "platform/windows/MainWindowClass.h"
 #include "tests/windows/WindowOwnerProcess.h"

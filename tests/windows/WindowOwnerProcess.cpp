@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/RemoteControlServer.h"
-#include "platform/RemoteRequestHandler.h"
+#include "platform/remote/RemoteControlServer.h"
+#include "platform/remote/RemoteRequestHandler.h"
 #include "platform/windows/CopyDataProtocol.h"
 
 namespace {

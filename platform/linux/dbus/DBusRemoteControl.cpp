@@ -7,10 +7,10 @@
 #include <iostream>
 #include <string_view>
 
-#include "platform/RemoteRequest.h"
-#include "platform/RemoteRequestHandler.h"
 #include "platform/linux/NativePath.h"
 #include "platform/linux/dbus/RemoteControlBus.h"
+#include "platform/remote/RemoteRequest.h"
+#include "platform/remote/RemoteRequestHandler.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QString>
 #include <QVariantMap>
 
-#include "platform/RemoteControlServer.h"
 #include "platform/linux/dbus/SessionBus.h"
+#include "platform/remote/RemoteControlServer.h"
 
 class RemoteRequestHandler;
 

@@ -1,5 +1,6 @@
-// The calling side of platform/RemoteControlClient.h on Linux: a method call on the session bus.
-#include "platform/RemoteControlClient.h"
+// The calling side of platform/remote/RemoteControlClient.h on Linux: a method call on the session
+// bus.
+#include "platform/remote/RemoteControlClient.h"
 
 #include <QByteArray>
 #include <QDBusMessage>

@@ -1,7 +1,7 @@
 #pragma once
 
 // The names under which the running copy is reached on the session bus, beside those of the
-// requests (platform/RemoteRequest.h). Shortcut settings and scripts spell them out, so they
+// requests (platform/remote/RemoteRequest.h). Shortcut settings and scripts spell them out, so they
 // never change.
 namespace remote_control_bus {
 

@@ -1,4 +1,4 @@
-#include "platform/ListingWorker.h"
+#include "platform/worker/ListingWorker.h"
 
 #include <memory>
 #include <utility>

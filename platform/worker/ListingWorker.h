@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "model/WideString.h"
-#include "platform/WorkerThread.h"
+#include "platform/worker/WorkerThread.h"
 #include "sources/WallpaperEntry.h"
 
 class CoreInterface;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/WideString.h"
-#include "platform/RemoteRequest.h"
+#include "platform/remote/RemoteRequest.h"
 
 // The calling side of remote control: a short-lived process of the same user reaching the
 // running copy. Each platform library defines these functions.

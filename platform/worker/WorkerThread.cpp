@@ -1,11 +1,11 @@
-#include "platform/WorkerThread.h"
+#include "platform/worker/WorkerThread.h"
 
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <utility>
 
-#include "platform/EventLoop.h"
+#include "platform/worker/EventLoop.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/RemoteRequest.h"
+#include "platform/remote/RemoteRequest.h"
 
 #include <algorithm>
 #include <array>

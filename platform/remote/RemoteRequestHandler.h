@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/WideString.h"
-#include "platform/RemoteRequest.h"
+#include "platform/remote/RemoteRequest.h"
 
 // The running copy's side of remote control, called on the GUI thread.
 class RemoteRequestHandler {

@@ -1,4 +1,4 @@
-#include "platform/EventLoop.h"
+#include "platform/worker/EventLoop.h"
 
 #include <QCoreApplication>
 
