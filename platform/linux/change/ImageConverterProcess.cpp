@@ -17,8 +17,6 @@
 #include "platform/linux/change/RunningProgram.h"
 #include "platform/linux/converter/ImageConverterProtocol.h"
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -86,25 +84,15 @@ std::string DefaultProgram() {
         .string();
 }
 
-// Ours, with the C library's allocator asking for huge pages: a converter is a fresh process
-// that touches a few hundred megabytes once, and faulting them in 4 KB pages took a third of a
-// 6000x4000 photo's conversion here.
+// Nothing of ours (no display, no bus address, no home folder): only the C library's allocator
+// asked for huge pages. A converter is a fresh process that touches a few hundred megabytes once,
+// and faulting them in 4 KB pages took a third of a 6000x4000 photo's conversion here.
 std::vector<std::string> ConverterEnvironment() {
-    const std::string tunable = "glibc.malloc.hugetlb=1";
-    std::vector<std::string> environment;
-    bool tuned = false;
-    for (char** variable = environ; *variable != nullptr; ++variable) {
-        std::string entry = *variable;
-        if (entry.starts_with("GLIBC_TUNABLES=")) {
-            entry += ":" + tunable;
-            tuned = true;
-        }
-        environment.push_back(std::move(entry));
+    std::string tunables = "GLIBC_TUNABLES=";
+    if (const char* chosen = std::getenv("GLIBC_TUNABLES"); chosen && *chosen) {
+        tunables += std::string(chosen) + ":";
     }
-    if (!tuned) {
-        environment.push_back("GLIBC_TUNABLES=" + tunable);
-    }
-    return environment;
+    return {tunables + "glibc.malloc.hugetlb=1"};
 }
 
 std::chrono::milliseconds Left(Clock::time_point deadline) {
@@ -152,7 +140,7 @@ ImageConverterProcess::ImageConverterProcess(std::string program,
     : program(std::move(program)), timeLimit(timeLimit) {}
 
 ImageConverterProcess::Result ImageConverterProcess::Run(
-    const std::vector<std::string>& arguments,
+    const std::vector<std::string>& arguments, const std::vector<int>& handedOver,
     const std::function<void(const std::string&)>& received) const {
     const RunStopWatch stop;
     Result result;
@@ -162,8 +150,8 @@ ImageConverterProcess::Result ImageConverterProcess::Run(
     }
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    const pid_t pid =
-        HelperProcess::StartWithOutput(argv, output.WritingEnd(), ConverterEnvironment());
+    const pid_t pid = HelperProcess::StartWithOutput(argv, output.WritingEnd(),
+                                                     ConverterEnvironment(), handedOver);
     output.CloseWritingEnd();
     if (pid < 0) {
         return result;

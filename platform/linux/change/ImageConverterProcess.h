@@ -28,8 +28,9 @@ public:
     ImageConverterProcess();
     ImageConverterProcess(std::string program, std::chrono::milliseconds timeLimit);
 
-    // `received` sees the whole output so far after each part of it arrives.
-    Result Run(const std::vector<std::string>& arguments,
+    // `handedOver` become the converter's descriptors 3, 4 and on; `received` sees the whole
+    // output so far after each part of it arrives.
+    Result Run(const std::vector<std::string>& arguments, const std::vector<int>& handedOver = {},
                const std::function<void(const std::string& output)>& received = {}) const;
 
     // From any thread: ends the runs in flight at once, and while the returned object lives

@@ -2,8 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <string>
 
 namespace {
 
@@ -60,15 +59,12 @@ bool IsShortTarga(const std::string& start, std::uintmax_t fileSize) {
 
 // Walks the chunk headers up to IEND. A file that ends right after a chunk without IEND is left
 // to the decoders.
-bool IsShortPng(std::ifstream& in, std::uintmax_t fileSize) {
+bool IsShortPng(std::string_view content) {
+    const std::uintmax_t fileSize = content.size();
     std::uintmax_t at = kPngSignatureSize;
-    std::string header(8, '\0');
     while (at + kPngChunkOverhead <= fileSize) {
-        in.seekg(static_cast<std::streamoff>(at));
-        if (!in.read(header.data(), 8)) {
-            return true;
-        }
-        if (header.compare(4, 4, "IEND") == 0) {
+        const std::string_view header = content.substr(at, 8);
+        if (header.substr(4) == "IEND") {
             return false;
         }
         const std::uintmax_t length = (std::uintmax_t(static_cast<std::uint8_t>(header[0])) << 24) |
@@ -85,12 +81,12 @@ bool HasNoLength(unsigned char marker) {
 }
 
 // Walks the marker segments up to the start of the compressed data.
-bool IsShortJpeg(std::ifstream& in, std::uintmax_t fileSize) {
+bool IsShortJpeg(std::string_view content) {
+    const std::uintmax_t fileSize = content.size();
     std::uintmax_t at = 2;
-    char bytes[4];
     while (at + 4 <= fileSize) {
-        in.seekg(static_cast<std::streamoff>(at));
-        if (!in.read(bytes, 2) || static_cast<unsigned char>(bytes[0]) != 0xFF) {
+        const std::string_view bytes = content.substr(at, 4);
+        if (static_cast<unsigned char>(bytes[0]) != 0xFF) {
             return false;  // not a marker: the decoders report the damage
         }
         const auto marker = static_cast<unsigned char>(bytes[1]);
@@ -98,7 +94,7 @@ bool IsShortJpeg(std::ifstream& in, std::uintmax_t fileSize) {
             at += marker == 0xFF ? 1 : 2;  // fill byte, or a marker without a segment
             continue;
         }
-        if (marker == kJpegEndOfImage || !in.read(bytes + 2, 2)) {
+        if (marker == kJpegEndOfImage) {
             return false;
         }
         at += 2 + ((std::uintmax_t(static_cast<unsigned char>(bytes[2])) << 8) |
@@ -112,22 +108,14 @@ bool IsShortJpeg(std::ifstream& in, std::uintmax_t fileSize) {
 
 }  // namespace
 
-bool IsTooShortForItsContent(const std::string& path) {
-    std::error_code unknown;
-    const std::uintmax_t size = std::filesystem::file_size(path, unknown);
-    std::ifstream in(path, std::ios::binary);
-    std::string start(kBitmapFieldsEnd, '\0');
-    in.read(start.data(), static_cast<std::streamsize>(start.size()));
-    start.resize(static_cast<std::size_t>(in.gcount()));
-    in.clear();
-    if (unknown || !in.is_open()) {
-        return false;  // the decoders report what cannot be read
-    }
+bool IsTooShortForItsContent(std::string_view content) {
+    const std::uintmax_t size = content.size();
+    const std::string start(content.substr(0, kBitmapFieldsEnd));
     if (start.size() >= kPngSignatureSize && start.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0) {
-        return IsShortPng(in, size);
+        return IsShortPng(content);
     }
     if (start.size() >= 3 && start.compare(0, 3, "\xFF\xD8\xFF") == 0) {
-        return IsShortJpeg(in, size);
+        return IsShortJpeg(content);
     }
     if (start.size() >= kBitmapFieldsEnd && start.compare(0, 2, "BM") == 0) {
         return IsShortBitmap(start, size);
@@ -140,17 +128,9 @@ bool IsTooShortForItsContent(const std::string& path) {
 
 // Inside compressed data every 0xFF byte is followed by 0x00 or a restart marker, so an
 // end-of-image marker near the end can only be the real one (a few bytes may trail it).
-bool IsJpegCutShort(const std::string& path) {
-    constexpr std::uintmax_t kTail = 4096;
-    std::error_code unknown;
-    const std::uintmax_t size = std::filesystem::file_size(path, unknown);
-    std::ifstream in(path, std::ios::binary);
-    if (unknown || !in.is_open()) {
-        return false;
-    }
-    const std::uintmax_t from = size > kTail ? size - kTail : 0;
-    in.seekg(static_cast<std::streamoff>(from));
-    std::string tail(static_cast<std::size_t>(size - from), '\0');
-    in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
-    return tail.find("\xFF\xD9") == std::string::npos;
+bool IsJpegCutShort(std::string_view content) {
+    constexpr std::size_t kTail = 4096;
+    const std::string_view tail =
+        content.substr(content.size() > kTail ? content.size() - kTail : 0);
+    return tail.find("\xFF\xD9") == std::string_view::npos;
 }

@@ -1,8 +1,9 @@
 #include "platform/linux/converter/QtImageDecoder.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 #include <QImageReader>
-#include <QString>
 #include <QTransform>
 
 #include <algorithm>
@@ -22,6 +23,24 @@ bool IsAcceptedFormat(const QByteArray& format) {
     return std::find(accepted.begin(), accepted.end(), format) != accepted.end();
 }
 
+// The file's bytes as a device for Qt's readers, without a copy.
+class ContentDevice final {
+public:
+    explicit ContentDevice(std::string_view content)
+        : bytes(QByteArray::fromRawData(content.data(), static_cast<qsizetype>(content.size()))),
+          buffer(&bytes) {
+        buffer.open(QIODevice::ReadOnly);
+    }
+    ContentDevice(const ContentDevice&) = delete;
+    ContentDevice& operator=(const ContentDevice&) = delete;
+
+    QIODevice* Device() { return &buffer; }
+
+private:
+    QByteArray bytes;
+    QBuffer buffer;
+};
+
 RgbImage FromQImage(const QImage& source) {
     const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
     RgbImage image{rgb.width(), rgb.height(), {}};
@@ -36,10 +55,10 @@ RgbImage FromQImage(const QImage& source) {
 
 }  // namespace
 
-std::optional<RgbImage> DecodeWithQt(const std::string& path) {
+std::optional<RgbImage> DecodeWithQt(std::string_view content) {
     QImageReader::setAllocationLimit(kAllocationLimitMegabytes);
-    QImageReader reader(QString::fromStdString(path));
-    reader.setDecideFormatFromContent(true);
+    ContentDevice device(content);
+    QImageReader reader(device.Device());
     reader.setAutoTransform(true);
     if (!IsAcceptedFormat(reader.format())) {
         return std::nullopt;
@@ -51,8 +70,9 @@ std::optional<RgbImage> DecodeWithQt(const std::string& path) {
     return FromQImage(image);
 }
 
-QImageIOHandler::Transformations ReadOrientation(const std::string& path) {
-    QImageReader reader(QString::fromStdString(path));
+QImageIOHandler::Transformations ReadOrientation(std::string_view content) {
+    ContentDevice device(content);
+    QImageReader reader(device.Device());
     return reader.transformation();
 }
 

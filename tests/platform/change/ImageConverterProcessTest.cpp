@@ -66,6 +66,7 @@ TEST(ImageConverterProcessTest, CrashOrTimeOutIsAFailedChangeThatLeavesTheBitmap
     TemporaryFolder folder;
     const std::string bitmap = folder / "wallpaper.bmp";
     WriteFile(bitmap, "the shown bitmap");
+    WriteFile(folder / "in.png", "the image");
     for (const Case& c : cases) {
         const ImageConverterProcess converter(StandIn(folder, c.name, c.body), 1s);
         const auto start = std::chrono::steady_clock::now();
@@ -79,9 +80,9 @@ TEST(ImageConverterProcessTest, CrashOrTimeOutIsAFailedChangeThatLeavesTheBitmap
         EXPECT_LT(std::chrono::steady_clock::now() - start, 30s) << c.name;  // the time limit fired
         EXPECT_EQ(ReadFile(bitmap), "the shown bitmap") << c.name;
     }
-    // The bitmap and the stand-ins: no temporary file is left behind.
+    // The bitmap, the image and the stand-ins: no temporary file is left behind.
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()),
-              static_cast<long>(1 + std::size(cases)));
+              static_cast<long>(2 + std::size(cases)));
 }
 
 // Every damaged file the fuzzer found, through the real converter with its real memory limit:
@@ -127,6 +128,7 @@ TEST(ImageConverterProcessTest, EndingTheProgramEndsTheChangeInFlight) {
     auto application = std::make_unique<QCoreApplication>(argc, argv);
     LinuxCore core{SessionEnvironment()};
     core.SetSettingsFolder(FromUtf8(folder.Path().string()));
+    WriteFile(folder / "in.png", "the image");
     bool reported = false;
     core.StartSetWallpaper(FromUtf8(folder / "in.png"),
                            [&](std::exception_ptr) { reported = true; });
@@ -138,7 +140,7 @@ TEST(ImageConverterProcessTest, EndingTheProgramEndsTheChangeInFlight) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, image_converter::kTimeLimit / 2);
     EXPECT_FALSE(fs::exists("/proc/" + std::to_string(std::stoi(ReadFile(pidFile)))));
     EXPECT_FALSE(reported);
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 2);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 3);
 }
 
 // The next changes, in this process, run again: ending one program's changes is not for ever.
@@ -161,7 +163,7 @@ TEST(ImageConverterProcessTest, AConverterIsEndedAndReapedWhenItsOutputCannotBeT
     const std::string pidFile = folder / "converter.pid";
     const ImageConverterProcess converter(
         StandIn(folder, "talking", "echo $$ > '" + pidFile + "'; printf D; exec sleep 300"), 60s);
-    EXPECT_THROW(converter.Run({}, [](const std::string&) { throw std::bad_alloc(); }),
+    EXPECT_THROW(converter.Run({}, {}, [](const std::string&) { throw std::bad_alloc(); }),
                  std::bad_alloc);
     // Not even a zombie: that would still answer a signal.
     EXPECT_NE(kill(std::stoi(ReadFile(pidFile)), 0), 0);
