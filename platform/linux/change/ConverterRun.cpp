@@ -64,7 +64,7 @@ void Convert(const std::string& imagePath, const OpenFile& image, const OpenFile
         }
     };
     const ImageConverterProcess::Result run =
-        converter.Run(arguments, {image.Descriptor(), bitmap.Descriptor()}, handOver);
+        converter.Run({arguments, {image.Descriptor(), bitmap.Descriptor()}, expected}, handOver);
     if (!run.exited || run.exitCode != kConverted || run.output.size() != expected) {
         FailConversion(run);
     }

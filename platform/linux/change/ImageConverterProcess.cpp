@@ -100,8 +100,9 @@ std::chrono::milliseconds Left(Clock::time_point deadline) {
                     std::chrono::milliseconds(0));
 }
 
-// Until the converter closes its output; false when the time ran out or the run was stopped.
-bool ReadOutput(int input, Clock::time_point deadline, const RunStopWatch& stop,
+// Until the converter closes its output; false when the time ran out, the run was stopped or the
+// output outgrew `limit`.
+bool ReadOutput(int input, Clock::time_point deadline, const RunStopWatch& stop, std::size_t limit,
                 std::string& output, const std::function<void(const std::string&)>& received) {
     char buffer[1 << 16];
     while (!stop.IsStopped() && Left(deadline).count() > 0) {
@@ -119,6 +120,9 @@ bool ReadOutput(int input, Clock::time_point deadline, const RunStopWatch& stop,
             return true;
         }
         if (count > 0) {
+            if (output.size() + static_cast<std::size_t>(count) > limit) {
+                return false;
+            }
             output.append(buffer, static_cast<std::size_t>(count));
             if (received) {
                 received(output);
@@ -140,8 +144,7 @@ ImageConverterProcess::ImageConverterProcess(std::string program,
     : program(std::move(program)), timeLimit(timeLimit) {}
 
 ImageConverterProcess::Result ImageConverterProcess::Run(
-    const std::vector<std::string>& arguments, const std::vector<int>& handedOver,
-    const std::function<void(const std::string&)>& received) const {
+    const Invocation& invocation, const std::function<void(const std::string&)>& received) const {
     const RunStopWatch stop;
     Result result;
     OutputPipe output;
@@ -149,16 +152,17 @@ ImageConverterProcess::Result ImageConverterProcess::Run(
         return result;
     }
     std::vector<std::string> argv{program};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    argv.insert(argv.end(), invocation.arguments.begin(), invocation.arguments.end());
     const pid_t pid = HelperProcess::StartWithOutput(argv, output.WritingEnd(),
-                                                     ConverterEnvironment(), handedOver);
+                                                     ConverterEnvironment(), invocation.handedOver);
     output.CloseWritingEnd();
     if (pid < 0) {
         return result;
     }
     ChildProcess converter(pid);
     const Clock::time_point deadline = Clock::now() + timeLimit;
-    if (!ReadOutput(output.ReadingEnd(), deadline, stop, result.output, received) ||
+    if (!ReadOutput(output.ReadingEnd(), deadline, stop, invocation.outputLimit, result.output,
+                    received) ||
         stop.IsStopped()) {
         return result;
     }

@@ -115,7 +115,7 @@ TEST(ConverterLockdownTest, FilesSocketsAndProgramsAreRefusedAndTheChangeFails) 
         const int scratch =
             open((folder / "scratch").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
         const ImageConverterProcess::Result run =
-            converter.Run({"order.png"}, {imageFile, scratch});
+            converter.Run({{"order.png"}, {imageFile, scratch}});
         close(imageFile);
         close(scratch);
         EXPECT_EQ(run.exited, !c.ended) << c.order;
@@ -147,7 +147,8 @@ TEST(ConverterLockdownTest, ARunningConverterIsFilteredAndCannotGainPrivileges) 
         noNewPrivileges = StatusLine(status, "NoNewPrivs");
         throw std::runtime_error("seen");  // ends the converter
     };
-    EXPECT_THROW(converter.Run({"order.png"}, {imageFile, imageFile}, inspect), std::runtime_error);
+    EXPECT_THROW(converter.Run({{"order.png"}, {imageFile, imageFile}}, inspect),
+                 std::runtime_error);
     close(imageFile);
     EXPECT_EQ(seccomp, "2");
     EXPECT_EQ(noNewPrivileges, "1");

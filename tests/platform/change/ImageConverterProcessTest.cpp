@@ -85,6 +85,24 @@ TEST(ImageConverterProcessTest, CrashOrTimeOutIsAFailedChangeThatLeavesTheBitmap
               static_cast<long>(2 + std::size(cases)));
 }
 
+// Far more output than the picture asked for is a converter gone wrong: the change fails at once
+// rather than when the program's memory runs out.
+TEST(ImageConverterProcessTest, AConverterThatFloodsItsOutputFailsAtOnce) {
+    TemporaryFolder folder;
+    WriteFile(folder / "in.png", "the image");
+    const ImageConverterProcess converter(StandIn(folder, "flood", "printf D; exec cat /dev/zero"),
+                                          60s);
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        RunConverter(folder / "in.png", folder / "wallpaper.bmp",
+                     DrawnPictureRequest{{4, 3}, [](const RgbImage&) {}}, converter);
+        ADD_FAILURE() << "no error";
+    } catch (const CoreError& error) {
+        EXPECT_STREQ(error.what(), "Can't save image");
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+}
+
 // Every damaged file the fuzzer found, through the real converter with its real memory limit:
 // each is an ordinary failed change, and the bitmap the desktop shows stays whole. The time limit
 // is shorter than the program's, for the files that make a decoder spin.
@@ -143,6 +161,20 @@ TEST(ImageConverterProcessTest, EndingTheProgramEndsTheChangeInFlight) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 3);
 }
 
+// A program that died during a change leaves the full-size temporary bitmap behind; the next
+// start removes it, and nothing else.
+TEST(ImageConverterProcessTest, TheTemporaryBitmapOfAChangeCutShortGoesAtTheNextStart) {
+    TemporaryFolder folder;
+    WriteFile(folder / "wallpaper.bmp", "the shown bitmap");
+    WriteFile(folder / "wallpaper.bmp.0123456789ab.tmp", "half a bitmap");
+    WriteFile(folder / "photo.jpg.0123456789ab.tmp", "not ours");
+    LinuxCore core{SessionEnvironment()};
+    core.SetSettingsFolder(FromUtf8(folder.Path().string()));
+    EXPECT_FALSE(fs::exists(folder / "wallpaper.bmp.0123456789ab.tmp"));
+    EXPECT_EQ(ReadFile(folder / "wallpaper.bmp"), "the shown bitmap");
+    EXPECT_TRUE(fs::exists(folder / "photo.jpg.0123456789ab.tmp"));
+}
+
 // The next changes, in this process, run again: ending one program's changes is not for ever.
 TEST(ImageConverterProcessTest, RunsFailOnlyWhileAStopIsHeld) {
     TemporaryFolder folder;
@@ -163,7 +195,7 @@ TEST(ImageConverterProcessTest, AConverterIsEndedAndReapedWhenItsOutputCannotBeT
     const std::string pidFile = folder / "converter.pid";
     const ImageConverterProcess converter(
         StandIn(folder, "talking", "echo $$ > '" + pidFile + "'; printf D; exec sleep 300"), 60s);
-    EXPECT_THROW(converter.Run({}, {}, [](const std::string&) { throw std::bad_alloc(); }),
+    EXPECT_THROW(converter.Run({}, [](const std::string&) { throw std::bad_alloc(); }),
                  std::bad_alloc);
     // Not even a zombie: that would still answer a signal.
     EXPECT_NE(kill(std::stoi(ReadFile(pidFile)), 0), 0);
