@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Start-up of the converter on a small picture with its lockdown and without: the committed
+# sources with the plugin loading and the lockdown taken out are built beside, then both run
+# under hyperfine, through the same shell that hands them their descriptors.
+#   bench/converter-startup.sh [BUILD_DIR] [RUNS]
+set -euo pipefail
+
+build=$(realpath "${1:-build}")
+runs=${2:-50}
+source=$(realpath "$(dirname "$0")/..")
+confined=$build/app/vornk-image-converter
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+echo "Building the converter without its lockdown..."
+main=$work/src/platform/linux/converter/ImageConverterMain.cpp
+mkdir -p "$work/src"
+git -C "$source" archive HEAD | tar -x -C "$work/src" -f -
+sed -i -e '/^    LoadImagePlugins();$/d' -e '/^    if (!LockDown(kBitmapDescriptor)) {$/,/^    }$/d' "$main"
+if grep -q '^    LoadImagePlugins();\|LockDown(kBitmapDescriptor)' "$main"; then
+    echo "the lockdown could not be taken out of $main" >&2
+    exit 1
+fi
+cmake -S "$work/src" -B "$work/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
+nice cmake --build "$work/build" -j2 --target vornk-image-converter >/dev/null
+unconfined=$work/build/app/vornk-image-converter
+
+convert -size 64x48 gradient:red-blue "$work/small.png"
+run() {
+    echo "sh -c 'exec $1 small.png 3<$work/small.png 4>$work/$2.bmp'"
+}
+hyperfine -N --warmup 3 --runs "$runs" \
+    -n "without lockdown" "$(run "$unconfined" without)" \
+    -n "with lockdown" "$(run "$confined" with)"
+cmp "$work/without.bmp" "$work/with.bmp"
