@@ -50,6 +50,8 @@ pid_t Spawn(const std::vector<std::string>& argv, short extraFlags, int output =
     for (const int descriptor : handedOver) {
         posix_spawn_file_actions_adddup2(&actions, descriptor, ++target);
     }
+    // Whatever this program left open without close-on-exec stays here.
+    posix_spawn_file_actions_addclosefrom_np(&actions, target + 1);
     // Signal dispositions and the mask of a GUI program are not the helper's business.
     sigset_t none;
     sigset_t all;

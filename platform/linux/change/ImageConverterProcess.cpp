@@ -120,10 +120,13 @@ bool ReadOutput(int input, Clock::time_point deadline, const RunStopWatch& stop,
             return true;
         }
         if (count > 0) {
-            if (output.size() + static_cast<std::size_t>(count) > limit) {
+            // What fits is kept: a marker in the same part as the excess still counts.
+            const std::size_t taken =
+                std::min(static_cast<std::size_t>(count), limit - output.size());
+            output.append(buffer, taken);
+            if (taken < static_cast<std::size_t>(count)) {
                 return false;
             }
-            output.append(buffer, static_cast<std::size_t>(count));
             if (received) {
                 received(output);
             }

@@ -29,6 +29,7 @@ public:
     ImageConverterProcess();
     ImageConverterProcess(std::string program, std::chrono::milliseconds timeLimit);
 
+    // What one run hands the converter.
     struct Invocation {
         std::vector<std::string> arguments;
         std::vector<int> handedOver;  // become the converter's descriptors 3, 4 and on

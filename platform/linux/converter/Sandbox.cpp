@@ -1,7 +1,5 @@
 #include "platform/linux/converter/Sandbox.h"
 
-#include <fcntl.h>
-#include <linux/sched.h>
 #include <sched.h>
 #include <seccomp.h>
 #include <signal.h>
