@@ -37,9 +37,9 @@ void LimitResources() {
     SetLimit(RLIMIT_CORE, 0);  // a crash on a damaged file is expected, not worth a core dump
 }
 
-// Qt opens its image format plugins on first use, which the lockdown no longer allows. Only
-// those of the formats the Qt decoder takes that Qt does not build in: loading every plugin
-// (SVG, WebP...) would take longer than the lockdown itself.
+// Qt opens its image format plugins on first use, which the lockdown no longer allows. Asked
+// for here: those of the formats the Qt decoder takes that Qt does not build in (Qt 6 opens
+// every plugin at the first of them). Asking an empty device reads nothing.
 void LoadImagePlugins() {
     for (const char* format : {"jpeg", "tiff", "tga"}) {
         QBuffer nothing;
