@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -122,18 +123,20 @@ void PrintRow(const char* what, double ours, double theirs, const char* tool, do
 // through a stream with a 1 MiB buffer).
 void ConversionBreakdown(const std::string& jpeg, const fs::path& out, int runs, double djpeg) {
     const std::string bmp = (out / "breakdown.bmp").string();
+    std::ifstream in(jpeg, std::ios::binary);
+    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     const auto load = [&] {
         DevilImage image;
-        image.Load(jpeg);
+        image.Load(content, jpeg);
     };
     const auto loadAndDevilSave = [&] {
         DevilImage image;
-        image.Load(jpeg);
+        image.Load(content, jpeg);
         ilSave(IL_BMP, bmp.c_str());
     };
     const auto loadAndOurSave = [&] {
         DevilImage image;
-        image.Load(jpeg);
+        image.Load(content, jpeg);
         image.SaveBitmap(bmp);
     };
     const std::vector<double> times = Compare(runs, {load, loadAndDevilSave, loadAndOurSave});

@@ -1,6 +1,6 @@
-// libFuzzer target for what the converter process does with an image: decode it, write the
-// wallpaper bitmap, scale it for a screen. The first input byte picks the file's extension
-// (DevIL chooses its decoder by extension), the rest is the file.
+// libFuzzer target for what the converter process does with an image: decode its bytes, write
+// the wallpaper bitmap, scale it for a screen. The first input byte picks the file's extension
+// (DevIL tries the decoder of its name's extension first), the rest is the file.
 
 #include <unistd.h>
 
@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "platform/linux/converter/BitmapFile.h"
 #include "platform/linux/converter/ImageDecoder.h"
@@ -33,29 +34,17 @@ public:
         path = pattern;
     }
     ~WorkFolder() {
-        for (const char* extension : kExtensions) {
-            std::remove(File(extension).c_str());
-        }
-        std::remove(File("bmp-out").c_str());
+        std::remove(Bitmap().c_str());
         rmdir(path.c_str());
     }
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
 
-    std::string File(const std::string& extension) const { return path + "/input." + extension; }
+    std::string Bitmap() const { return path + "/output.bmp"; }
 
 private:
     std::string path;
 };
-
-bool WriteInput(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    const bool written = std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
-}
 
 }  // namespace
 
@@ -64,16 +53,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 1) {
         return 0;
     }
-    const std::string input = folder.File(kExtensions[data[0] % kExtensions.size()]);
-    if (!WriteInput(input, data + 1, size - 1)) {
-        std::abort();
-    }
-    const std::optional<RgbImage> image = DecodeImage(input);
-    std::remove(input.c_str());
+    const std::string name = std::string("input.") + kExtensions[data[0] % kExtensions.size()];
+    const std::optional<RgbImage> image =
+        DecodeImage(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1), name);
     if (!image) {
         return 0;
     }
-    if (!WriteBitmapFile(*image, folder.File("bmp-out"))) {
+    if (!WriteBitmapFile(*image, folder.Bitmap())) {
         std::abort();
     }
     const RgbImage scaled = ScaleToFill(*image, 64, 48);

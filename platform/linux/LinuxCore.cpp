@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "model/CoreError.h"
+#include "platform/FileReplacement.h"
 #include "platform/ImageExtensions.h"
 #include "platform/NativeDesktop.h"
 #include "platform/linux/DirectoryWalk.h"
@@ -129,6 +130,8 @@ WideString LinuxCore::GetSettingsFolder() const {
 void LinuxCore::SetSettingsFolder(const WideString& folder) {
     settingsFolder = folder;
     CreateFolder(folder);
+    // A change cut short by the program's death leaves a full-size temporary bitmap behind.
+    RemoveInterruptedReplacements(ToNativeBytes(folder + kNativeSeparator + u"wallpaper.bmp"));
 }
 
 std::vector<WideString> LinuxCore::GetSupportedExtensions() const {

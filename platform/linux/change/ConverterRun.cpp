@@ -1,6 +1,10 @@
 #include "platform/linux/change/ConverterRun.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <boost/filesystem/exception.hpp>
+#include <boost/filesystem/path.hpp>
 
 #include <vector>
 
@@ -13,6 +17,27 @@ namespace {
 
 using namespace image_converter;
 
+// A file the program opens for the converter, which opens nothing itself; closed however the
+// run ends.
+class OpenFile final {
+public:
+    OpenFile(const std::string& path, int flags)
+        : descriptor(open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY)) {}
+    ~OpenFile() {
+        if (descriptor >= 0) {
+            close(descriptor);
+        }
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    bool IsOpen() const { return descriptor >= 0; }
+    int Descriptor() const { return descriptor; }
+
+private:
+    int descriptor;
+};
+
 // A converter that crashed or ran out of its limits after decoding failed to save.
 [[noreturn]] void FailConversion(const ImageConverterProcess::Result& run) {
     const bool decoded = !run.output.empty() && run.output.front() == kDecodedMarker;
@@ -20,11 +45,11 @@ using namespace image_converter;
     throw CoreError(decoded || saveFailed ? "Can't save image" : "Can't load image");
 }
 
-// The converter writes the bitmap at `bitmapPath` itself.
-void Convert(const std::string& imagePath, const std::string& bitmapPath,
+// The converter writes the bitmap into `bitmap`.
+void Convert(const std::string& imagePath, const OpenFile& image, const OpenFile& bitmap,
              const std::optional<DrawnPictureRequest>& drawn,
              const ImageConverterProcess& converter) {
-    std::vector<std::string> arguments{imagePath, bitmapPath};
+    std::vector<std::string> arguments{boost::filesystem::path(imagePath).filename().string()};
     std::size_t expected = 1;  // the marker
     if (drawn) {
         arguments.push_back(std::to_string(drawn->size.width));
@@ -38,7 +63,8 @@ void Convert(const std::string& imagePath, const std::string& bitmapPath,
             drawn->ready(picture);
         }
     };
-    const ImageConverterProcess::Result run = converter.Run(arguments, handOver);
+    const ImageConverterProcess::Result run =
+        converter.Run({arguments, {image.Descriptor(), bitmap.Descriptor()}, expected}, handOver);
     if (!run.exited || run.exitCode != kConverted || run.output.size() != expected) {
         FailConversion(run);
     }
@@ -49,10 +75,20 @@ void Convert(const std::string& imagePath, const std::string& bitmapPath,
 void RunConverter(const std::string& imagePath, const std::string& bitmapPath,
                   const std::optional<DrawnPictureRequest>& drawn,
                   const ImageConverterProcess& converter) {
+    // Not blocking: a named pipe in place of the image must not hold the change up; the
+    // converter takes regular files only.
+    const OpenFile image(imagePath, O_RDONLY | O_NONBLOCK);
+    if (!image.IsOpen()) {
+        throw CoreError("Can't load image");
+    }
     try {
-        FileReplacement bitmap(bitmapPath);
-        Convert(imagePath, bitmap.TemporaryPath().string(), drawn, converter);
-        bitmap.Commit();
+        FileReplacement replacement(bitmapPath);
+        const OpenFile bitmap(replacement.TemporaryPath().string(), O_WRONLY | O_TRUNC);
+        if (!bitmap.IsOpen()) {
+            throw CoreError("Can't save image");
+        }
+        Convert(imagePath, image, bitmap, drawn, converter);
+        replacement.Commit();
     } catch (const boost::filesystem::filesystem_error&) {
         throw CoreError("Can't save image");
     }

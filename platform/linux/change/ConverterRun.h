@@ -15,12 +15,12 @@ struct DrawnPictureRequest {
     std::function<void(const RgbImage& picture)> ready;
 };
 
-// SetWallpaper's conversion step (without the desktop step), native UTF-8 paths: runs the
-// converter process, which decodes the image and writes it as a BMP file for bitmapPath, under
-// a memory and a time limit. Throws CoreError "Can't load image" or "Can't save image", also
-// when the converter crashes or runs out of its limits. The converter writes a FileReplacement
-// of the bitmap, which is put in place only once complete, so a failure never damages the
-// bitmap the desktop shows.
+// SetWallpaper's conversion step (without the desktop step), native UTF-8 paths: opens the image
+// and a temporary file for the bitmap and hands them to the converter process, which decodes the
+// image and writes it as a BMP file there, locked down, under a memory and a time limit. Throws
+// CoreError "Can't load image" or "Can't save image", also when the converter crashes or runs out
+// of its limits. The converter writes a FileReplacement of the bitmap, which is put in place only
+// once complete, so a failure never damages the bitmap the desktop shows.
 void RunConverter(const std::string& imagePath, const std::string& bitmapPath,
                   const std::optional<DrawnPictureRequest>& drawn = std::nullopt,
                   const ImageConverterProcess& converter = ImageConverterProcess());

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 #include <thread>
@@ -29,7 +30,7 @@ std::vector<char*> ArgvPointers(const std::vector<std::string>& argv) {
 // The helpers talk to their daemons; their own output would only clutter ours, and a helper
 // must never read the user's terminal.
 pid_t Spawn(const std::vector<std::string>& argv, short extraFlags, int output = -1,
-            char* const* environment = environ) {
+            char* const* environment = environ, const std::vector<int>& handedOver = {}) {
     if (argv.empty()) {
         return -1;
     }
@@ -45,6 +46,12 @@ pid_t Spawn(const std::vector<std::string>& argv, short extraFlags, int output =
             posix_spawn_file_actions_addopen(&actions, descriptor, "/dev/null", mode, 0);
         }
     }
+    int target = STDERR_FILENO;
+    for (const int descriptor : handedOver) {
+        posix_spawn_file_actions_adddup2(&actions, descriptor, ++target);
+    }
+    // Whatever this program left open without close-on-exec stays here.
+    posix_spawn_file_actions_addclosefrom_np(&actions, target + 1);
     // Signal dispositions and the mask of a GUI program are not the helper's business.
     sigset_t none;
     sigset_t all;
@@ -77,9 +84,23 @@ bool HelperProcess::Run(const std::vector<std::string>& argv, std::chrono::milli
 }
 
 pid_t HelperProcess::StartWithOutput(const std::vector<std::string>& argv, int output,
-                                     const std::vector<std::string>& environment) {
+                                     const std::vector<std::string>& environment,
+                                     const std::vector<int>& handedOver) {
+    // Copies above every target number, so that no descriptor is overwritten before its copy.
+    const int firstFree = STDERR_FILENO + 1 + static_cast<int>(handedOver.size());
+    std::vector<int> copies;
+    for (const int descriptor : handedOver) {
+        copies.push_back(fcntl(descriptor, F_DUPFD_CLOEXEC, firstFree));
+    }
     std::vector<char*> pointers = ArgvPointers(environment);
-    return Spawn(argv, 0, output, pointers.data());
+    const bool copied = std::find(copies.begin(), copies.end(), -1) == copies.end();
+    const pid_t pid = copied ? Spawn(argv, 0, output, pointers.data(), copies) : -1;
+    for (const int copy : copies) {
+        if (copy >= 0) {
+            close(copy);
+        }
+    }
+    return pid;
 }
 
 pid_t HelperProcess::StartDetached(const std::vector<std::string>& argv) {

@@ -19,11 +19,13 @@ public:
     static bool Run(const std::vector<std::string>& argv,
                     std::chrono::milliseconds timeout = kDefaultTimeout);
 
-    // Starts argv[0] with its standard output into `output` and this environment ("NAME=value"
-    // each); the caller owns it through a ChildProcess. The process id, or -1 when it could not
+    // Starts argv[0] with its standard output into `output`, this environment ("NAME=value"
+    // each) and the descriptors `handedOver` as its descriptors 3, 4 and on (it inherits no
+    // other); the caller owns it through a ChildProcess. The process id, or -1 when it could not
     // be started.
     static pid_t StartWithOutput(const std::vector<std::string>& argv, int output,
-                                 const std::vector<std::string>& environment);
+                                 const std::vector<std::string>& environment,
+                                 const std::vector<int>& handedOver = {});
 
     // Starts argv[0] in a session of its own, so that it outlives this program. The process id,
     // or -1 when it could not be started.

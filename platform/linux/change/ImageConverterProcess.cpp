@@ -17,8 +17,6 @@
 #include "platform/linux/change/RunningProgram.h"
 #include "platform/linux/converter/ImageConverterProtocol.h"
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -86,25 +84,15 @@ std::string DefaultProgram() {
         .string();
 }
 
-// Ours, with the C library's allocator asking for huge pages: a converter is a fresh process
-// that touches a few hundred megabytes once, and faulting them in 4 KB pages took a third of a
-// 6000x4000 photo's conversion here.
+// Nothing of ours (no display, no bus address, no home folder): only the C library's allocator
+// asked for huge pages. A converter is a fresh process that touches a few hundred megabytes once,
+// and faulting them in 4 KB pages took a third of a 6000x4000 photo's conversion here.
 std::vector<std::string> ConverterEnvironment() {
-    const std::string tunable = "glibc.malloc.hugetlb=1";
-    std::vector<std::string> environment;
-    bool tuned = false;
-    for (char** variable = environ; *variable != nullptr; ++variable) {
-        std::string entry = *variable;
-        if (entry.starts_with("GLIBC_TUNABLES=")) {
-            entry += ":" + tunable;
-            tuned = true;
-        }
-        environment.push_back(std::move(entry));
+    std::string tunables = "GLIBC_TUNABLES=";
+    if (const char* chosen = std::getenv("GLIBC_TUNABLES"); chosen && *chosen) {
+        tunables += std::string(chosen) + ":";
     }
-    if (!tuned) {
-        environment.push_back("GLIBC_TUNABLES=" + tunable);
-    }
-    return environment;
+    return {tunables + "glibc.malloc.hugetlb=1"};
 }
 
 std::chrono::milliseconds Left(Clock::time_point deadline) {
@@ -112,8 +100,9 @@ std::chrono::milliseconds Left(Clock::time_point deadline) {
                     std::chrono::milliseconds(0));
 }
 
-// Until the converter closes its output; false when the time ran out or the run was stopped.
-bool ReadOutput(int input, Clock::time_point deadline, const RunStopWatch& stop,
+// Until the converter closes its output; false when the time ran out, the run was stopped or the
+// output outgrew `limit`.
+bool ReadOutput(int input, Clock::time_point deadline, const RunStopWatch& stop, std::size_t limit,
                 std::string& output, const std::function<void(const std::string&)>& received) {
     char buffer[1 << 16];
     while (!stop.IsStopped() && Left(deadline).count() > 0) {
@@ -131,7 +120,13 @@ bool ReadOutput(int input, Clock::time_point deadline, const RunStopWatch& stop,
             return true;
         }
         if (count > 0) {
-            output.append(buffer, static_cast<std::size_t>(count));
+            // What fits is kept: a marker in the same part as the excess still counts.
+            const std::size_t taken =
+                std::min(static_cast<std::size_t>(count), limit - output.size());
+            output.append(buffer, taken);
+            if (taken < static_cast<std::size_t>(count)) {
+                return false;
+            }
             if (received) {
                 received(output);
             }
@@ -152,8 +147,7 @@ ImageConverterProcess::ImageConverterProcess(std::string program,
     : program(std::move(program)), timeLimit(timeLimit) {}
 
 ImageConverterProcess::Result ImageConverterProcess::Run(
-    const std::vector<std::string>& arguments,
-    const std::function<void(const std::string&)>& received) const {
+    const Invocation& invocation, const std::function<void(const std::string&)>& received) const {
     const RunStopWatch stop;
     Result result;
     OutputPipe output;
@@ -161,16 +155,17 @@ ImageConverterProcess::Result ImageConverterProcess::Run(
         return result;
     }
     std::vector<std::string> argv{program};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    const pid_t pid =
-        HelperProcess::StartWithOutput(argv, output.WritingEnd(), ConverterEnvironment());
+    argv.insert(argv.end(), invocation.arguments.begin(), invocation.arguments.end());
+    const pid_t pid = HelperProcess::StartWithOutput(argv, output.WritingEnd(),
+                                                     ConverterEnvironment(), invocation.handedOver);
     output.CloseWritingEnd();
     if (pid < 0) {
         return result;
     }
     ChildProcess converter(pid);
     const Clock::time_point deadline = Clock::now() + timeLimit;
-    if (!ReadOutput(output.ReadingEnd(), deadline, stop, result.output, received) ||
+    if (!ReadOutput(output.ReadingEnd(), deadline, stop, invocation.outputLimit, result.output,
+                    received) ||
         stop.IsStopped()) {
         return result;
     }

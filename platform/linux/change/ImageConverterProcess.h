@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,8 +29,17 @@ public:
     ImageConverterProcess();
     ImageConverterProcess(std::string program, std::chrono::milliseconds timeLimit);
 
+    // What one run hands the converter.
+    struct Invocation {
+        std::vector<std::string> arguments;
+        std::vector<int> handedOver;  // become the converter's descriptors 3, 4 and on
+        // Output beyond it ends the run as a failure: a converter gone wrong must not fill the
+        // program's memory.
+        std::size_t outputLimit = 1;
+    };
+
     // `received` sees the whole output so far after each part of it arrives.
-    Result Run(const std::vector<std::string>& arguments,
+    Result Run(const Invocation& invocation,
                const std::function<void(const std::string& output)>& received = {}) const;
 
     // From any thread: ends the runs in flight at once, and while the returned object lives

@@ -94,7 +94,7 @@ std::vector<std::uint8_t> Header(const RgbImage& image, std::uint32_t rowSize,
 
 // Rows go out in blocks of about a megabyte, through the file descriptor: the pixels are large
 // (72 MB for a 6000x4000 photo) and this is on the way from a request to the screen.
-bool WriteBitmapFile(const RgbImage& image, const std::string& path) {
+bool WriteBitmapFile(const RgbImage& image, int file) {
     if (image.width <= 0 || image.height <= 0 ||
         image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 3) {
         return false;
@@ -104,10 +104,6 @@ bool WriteBitmapFile(const RgbImage& image, const std::string& path) {
     const std::uint64_t fileSize = kHeaderSize + rowSize * static_cast<std::uint64_t>(image.height);
     if (fileSize > std::numeric_limits<std::uint32_t>::max()) {
         return false;  // the format's size fields are 32-bit
-    }
-    FileDescriptor file(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (file.Get() < 0) {
-        return false;
     }
     std::vector<std::uint8_t> block =
         Header(image, static_cast<std::uint32_t>(rowSize), static_cast<std::uint32_t>(fileSize));
@@ -123,12 +119,17 @@ bool WriteBitmapFile(const RgbImage& image, const std::string& path) {
             out[x + 2] = in[x];
         }
         if (block.size() >= rowsPerBlock * rowSize || y == 0) {
-            if (!WriteAll(file.Get(), block)) {
+            if (!WriteAll(file, block)) {
                 return false;
             }
             block.clear();
         }
     }
     // A power loss after the caller's rename must not leave an empty file under the old name.
-    return fsync(file.Get()) == 0 && file.Close();
+    return fsync(file) == 0;
+}
+
+bool WriteBitmapFile(const RgbImage& image, const std::string& path) {
+    FileDescriptor file(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    return file.Get() >= 0 && WriteBitmapFile(image, file.Get()) && file.Close();
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -97,19 +98,25 @@ DevilImage::~DevilImage() {
     ClearErrors();
 }
 
-bool DevilImage::Load(const std::string& path) {
+bool DevilImage::Load(std::string_view content, const std::string& name) {
     ilBindImage(id);
-    if (ilLoadImage(path.c_str()) == IL_TRUE) {
+    // DevIL takes a size of 0 as "unknown" and then reads without bound.
+    if (content.empty() || content.size() > std::numeric_limits<ILuint>::max()) {
+        return false;
+    }
+    const auto size = static_cast<ILuint>(content.size());
+    const ILenum named = ilTypeFromExt(name.c_str());
+    if (named != IL_TYPE_UNKNOWN && ilLoadL(named, content.data(), size) == IL_TRUE) {
         return true;
     }
     ClearErrors();
     // Downloaded files often carry the wrong extension: read them by what they contain.
-    const ILenum detected = ilDetermineType(path.c_str());
+    const ILenum detected = ilDetermineTypeL(content.data(), size);
     ClearErrors();
     if (!IsSupportedType(detected)) {
         return false;
     }
-    const bool loaded = ilLoad(detected, path.c_str()) == IL_TRUE;
+    const bool loaded = ilLoadL(detected, content.data(), size) == IL_TRUE;
     ClearErrors();
     return loaded;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/linux/converter/RgbImage.h"
 
@@ -14,9 +15,10 @@ public:
     DevilImage(const DevilImage&) = delete;
     DevilImage& operator=(const DevilImage&) = delete;
 
-    // Loads by the path's extension; when that fails, by the detected content, limited to the
-    // formats of the supported extensions (a PNG named ".jpg" loads, a GIF named ".jpg" does not).
-    bool Load(const std::string& path);
+    // Loads a file's bytes by the extension of its name; when that fails, by the detected
+    // content, limited to the formats of the supported extensions (a PNG named ".jpg" loads, a
+    // GIF named ".jpg" does not).
+    bool Load(std::string_view content, const std::string& name);
     // Loads a TGA file's bytes already in memory.
     bool LoadTarga(const std::string& content);
     // Colour channels of the loaded image as decoded (1 grey, 3 colour, 4 with alpha).

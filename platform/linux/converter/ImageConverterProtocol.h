@@ -5,13 +5,18 @@
 
 // What the program and its converter process (vornk-image-converter) agree on. The converter
 // is started for every change as
-//   vornk-image-converter IMAGE BITMAP [WIDTH HEIGHT]
-// writes IMAGE as a BMP file at BITMAP and, when a size is given, writes the picture scaled to
-// fill that size to its standard output as raw 8-bit RGB rows after the marker byte, as soon as
-// it is made (before the bitmap is complete).
+//   vornk-image-converter NAME [WIDTH HEIGHT]
+// with the image file open for reading at descriptor 3 (NAME: the file's name, whose extension
+// hints at its format) and an empty file open for writing at descriptor 4. It opens nothing
+// itself: it writes the image as a BMP file into descriptor 4 and, when a size is given, writes
+// the picture scaled to fill that size to its standard output as raw 8-bit RGB rows after the
+// marker byte, as soon as it is made (before the bitmap is complete).
 namespace image_converter {
 
 inline constexpr char kProgramName[] = "vornk-image-converter";
+
+inline constexpr int kImageDescriptor = 3;
+inline constexpr int kBitmapDescriptor = 4;
 
 inline constexpr int kConverted = 0;
 inline constexpr int kUsage = 2;

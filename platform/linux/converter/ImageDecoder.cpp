@@ -1,9 +1,8 @@
 #include "platform/linux/converter/ImageDecoder.h"
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <new>
+#include <string>
 #include <utility>
 
 #include "platform/linux/converter/DevilImage.h"
@@ -19,25 +18,17 @@ constexpr std::size_t kTargaHeaderSize = 18;
 constexpr std::size_t kTargaDescriptor = 17;
 constexpr std::uint8_t kTargaRightToLeft = 0x10;
 
-std::string ReadContent(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // TGA files whose rows run right to left (origin top-right or bottom-right): neither decoder
 // takes them, so DevIL reads them as left to right and we mirror the result. Told by content
 // only, as the truncation check tells them: a TGA under another extension is one too.
-bool IsRightToLeftTarga(ImageFormat format, const std::string& start) {
-    const LittleEndianReader header(start);
+bool IsRightToLeftTarga(ImageFormat format, std::string_view content) {
+    const LittleEndianReader header(content);
     return format == ImageFormat::Targa && header.Has(0, kTargaHeaderSize) &&
            (header.Byte(kTargaDescriptor) & kTargaRightToLeft) != 0;
 }
 
-std::optional<RgbImage> DecodeMirroredTarga(const std::string& path) {
-    std::string content = ReadContent(path);
-    if (content.size() < kTargaHeaderSize) {
-        return std::nullopt;
-    }
+std::optional<RgbImage> DecodeMirroredTarga(std::string_view file) {
+    std::string content(file);
     content[kTargaDescriptor] = static_cast<char>(content[kTargaDescriptor] & ~kTargaRightToLeft);
     DevilImage image;
     if (!image.LoadTarga(content)) {
@@ -52,9 +43,10 @@ std::optional<RgbImage> DecodeMirroredTarga(const std::string& path) {
 
 // DevIL's pixels, or nothing where it fails or is known to be wrong: it puts the K of CMYK and
 // YCCK JPEG files into an alpha channel. DevIL's copy is gone when this returns.
-std::optional<RgbImage> ReadWithDevil(const std::string& path, ImageFormat format) {
+std::optional<RgbImage> ReadWithDevil(std::string_view content, const std::string& name,
+                                      ImageFormat format) {
     DevilImage image;
-    if (!image.Load(path) || (format == ImageFormat::Jpeg && image.Channels() > 3)) {
+    if (!image.Load(content, name) || (format == ImageFormat::Jpeg && image.Channels() > 3)) {
         return std::nullopt;
     }
     RgbImage pixels = image.ToRgb();
@@ -66,45 +58,45 @@ std::optional<RgbImage> ReadWithDevil(const std::string& path, ImageFormat forma
 
 // DevIL ignores the EXIF orientation of JPEG files, and of TIFF files applies the mirrorings
 // but not the quarter turns.
-std::optional<RgbImage> DecodeWithDevil(const std::string& path, ImageFormat format) {
+std::optional<RgbImage> DecodeWithDevil(std::string_view content, const std::string& name,
+                                        ImageFormat format) {
     if (format == ImageFormat::Tiff &&
-        ReadOrientation(path).testFlag(QImageIOHandler::TransformationRotate90)) {
+        ReadOrientation(content).testFlag(QImageIOHandler::TransformationRotate90)) {
         return std::nullopt;
     }
-    std::optional<RgbImage> pixels = ReadWithDevil(path, format);
+    std::optional<RgbImage> pixels = ReadWithDevil(content, name, format);
     if (pixels && format == ImageFormat::Jpeg) {
-        return Transformed(std::move(*pixels), ReadOrientation(path));
+        return Transformed(std::move(*pixels), ReadOrientation(content));
     }
     return pixels;
 }
 
-std::optional<RgbImage> DecodeWithCheckedSize(const std::string& path) {
-    if (IsTruncated(path)) {
+std::optional<RgbImage> DecodeWithCheckedSize(std::string_view content, const std::string& name) {
+    if (IsTruncated(content)) {
         return std::nullopt;
     }
-    const std::string start = ReadFileStart(path, kTargaHeaderSize);
-    const ImageFormat format = SniffImageFormat(start);
-    if (IsRightToLeftTarga(format, start)) {
-        return DecodeMirroredTarga(path);
+    const ImageFormat format = SniffImageFormat(content);
+    if (IsRightToLeftTarga(format, content)) {
+        return DecodeMirroredTarga(content);
     }
-    if (auto pixels = DecodeWithDevil(path, format)) {
+    if (auto pixels = DecodeWithDevil(content, name, format)) {
         return pixels;
     }
-    if (format == ImageFormat::Jpeg && IsJpegDataTruncated(path)) {
+    if (format == ImageFormat::Jpeg && IsJpegDataTruncated(content)) {
         return std::nullopt;
     }
-    if (auto pixels = DecodeWithQt(path)) {
+    if (auto pixels = DecodeWithQt(content)) {
         return pixels;
     }
-    return format == ImageFormat::Bitmap ? DecodeRareBitmap(ReadContent(path)) : std::nullopt;
+    return format == ImageFormat::Bitmap ? DecodeRareBitmap(std::string(content)) : std::nullopt;
 }
 
 }  // namespace
 
-std::optional<RgbImage> DecodeImage(const std::string& path) {
+std::optional<RgbImage> DecodeImage(std::string_view content, const std::string& name) {
     // A header may announce more pixels than memory holds: that file cannot be loaded.
     try {
-        return DecodeWithCheckedSize(path);
+        return DecodeWithCheckedSize(content, name);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }

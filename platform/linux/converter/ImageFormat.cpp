@@ -1,7 +1,5 @@
 #include "platform/linux/converter/ImageFormat.h"
 
-#include <fstream>
-
 namespace {
 
 constexpr std::string_view kPngSignature("\x89PNG\r\n\x1a\n", 8);
@@ -27,12 +25,4 @@ ImageFormat SniffImageFormat(std::string_view start) {
         return ImageFormat::Bitmap;
     }
     return ImageFormat::Targa;
-}
-
-std::string ReadFileStart(const std::string& path, std::size_t count) {
-    std::ifstream in(path, std::ios::binary);
-    std::string start(count, '\0');
-    in.read(start.data(), static_cast<std::streamsize>(count));
-    start.resize(static_cast<std::size_t>(in.gcount()));
-    return start;
 }

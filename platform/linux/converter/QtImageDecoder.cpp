@@ -1,17 +1,14 @@
 #include "platform/linux/converter/QtImageDecoder.h"
 
-#include <QFile>
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 #include <QImageReader>
 #include <QTransform>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <memory>
 
 namespace {
 
@@ -26,20 +23,23 @@ bool IsAcceptedFormat(const QByteArray& format) {
     return std::find(accepted.begin(), accepted.end(), format) != accepted.end();
 }
 
-// The file at exactly these bytes: a name reaches the converter as the system's bytes, which
-// need not be UTF-8 and would not survive a trip through QString. Nothing when it cannot be read.
-std::unique_ptr<QFile> OpenFile(const std::string& path) {
-    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        return nullptr;
+// The file's bytes as a device for Qt's readers, without a copy.
+class ContentDevice final {
+public:
+    explicit ContentDevice(std::string_view content)
+        : bytes(QByteArray::fromRawData(content.data(), static_cast<qsizetype>(content.size()))),
+          buffer(&bytes) {
+        buffer.open(QIODevice::ReadOnly);
     }
-    auto file = std::make_unique<QFile>();
-    if (!file->open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        close(descriptor);
-        return nullptr;
-    }
-    return file;
-}
+    ContentDevice(const ContentDevice&) = delete;
+    ContentDevice& operator=(const ContentDevice&) = delete;
+
+    QIODevice* Device() { return &buffer; }
+
+private:
+    QByteArray bytes;
+    QBuffer buffer;
+};
 
 RgbImage FromQImage(const QImage& source) {
     const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
@@ -55,14 +55,10 @@ RgbImage FromQImage(const QImage& source) {
 
 }  // namespace
 
-std::optional<RgbImage> DecodeWithQt(const std::string& path) {
+std::optional<RgbImage> DecodeWithQt(std::string_view content) {
     QImageReader::setAllocationLimit(kAllocationLimitMegabytes);
-    const std::unique_ptr<QFile> file = OpenFile(path);
-    if (!file) {
-        return std::nullopt;
-    }
-    // Without a file name the reader tells the format by content alone.
-    QImageReader reader(file.get());
+    ContentDevice device(content);
+    QImageReader reader(device.Device());
     reader.setAutoTransform(true);
     if (!IsAcceptedFormat(reader.format())) {
         return std::nullopt;
@@ -74,12 +70,9 @@ std::optional<RgbImage> DecodeWithQt(const std::string& path) {
     return FromQImage(image);
 }
 
-QImageIOHandler::Transformations ReadOrientation(const std::string& path) {
-    const std::unique_ptr<QFile> file = OpenFile(path);
-    if (!file) {
-        return QImageIOHandler::TransformationNone;
-    }
-    QImageReader reader(file.get());
+QImageIOHandler::Transformations ReadOrientation(std::string_view content) {
+    ContentDevice device(content);
+    QImageReader reader(device.Device());
     return reader.transformation();
 }
 

@@ -3,18 +3,18 @@
 #include <QImageIOHandler>
 
 #include <optional>
-#include <string>
+#include <string_view>
 
 #include "platform/linux/converter/RgbImage.h"
 
 // The second decoder of the converter: Qt's image readers, for what DevIL rejects or gets wrong.
 
-// Decodes a JPEG, PNG, TIFF, TGA or BMP file (told by its content, whatever its name is),
-// turned upright by its EXIF orientation; nothing for any other format or a damaged file.
-std::optional<RgbImage> DecodeWithQt(const std::string& path);
+// Decodes a JPEG, PNG, TIFF, TGA or BMP file's bytes (told by its content), turned upright by its
+// EXIF orientation; nothing for any other format or a damaged file.
+std::optional<RgbImage> DecodeWithQt(std::string_view content);
 
 // How the file's EXIF orientation says to turn its pixels; read from the header only.
-QImageIOHandler::Transformations ReadOrientation(const std::string& path);
+QImageIOHandler::Transformations ReadOrientation(std::string_view content);
 
 // The image mirrored, flipped and turned as the transformations say, in Qt's order.
 RgbImage Transformed(RgbImage image, QImageIOHandler::Transformations transformations);

@@ -2,8 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <string_view>
 
 #include "platform/linux/converter/ImageFormat.h"
 #include "platform/linux/converter/LittleEndianReader.h"
@@ -67,15 +66,12 @@ bool IsShortTarga(const LittleEndianReader& header, std::uintmax_t fileSize) {
 
 // Walks the chunk headers up to IEND. A file that ends right after a chunk without IEND is left
 // to the decoders.
-bool IsShortPng(std::ifstream& in, std::uintmax_t fileSize) {
+bool IsShortPng(std::string_view content) {
+    const std::uintmax_t fileSize = content.size();
     std::uintmax_t at = kPngSignatureSize;
-    std::string header(8, '\0');
     while (at + kPngChunkOverhead <= fileSize) {
-        in.seekg(static_cast<std::streamoff>(at));
-        if (!in.read(header.data(), 8)) {
-            return true;
-        }
-        if (header.compare(4, 4, "IEND") == 0) {
+        const std::string_view header = content.substr(at, 8);
+        if (header.substr(4) == "IEND") {
             return false;
         }
         const std::uintmax_t length = (std::uintmax_t(static_cast<std::uint8_t>(header[0])) << 24) |
@@ -92,12 +88,12 @@ bool HasNoLength(unsigned char marker) {
 }
 
 // Walks the marker segments up to the start of the compressed data.
-bool IsShortJpeg(std::ifstream& in, std::uintmax_t fileSize) {
+bool IsShortJpeg(std::string_view content) {
+    const std::uintmax_t fileSize = content.size();
     std::uintmax_t at = 2;
-    char bytes[4];
     while (at + 4 <= fileSize) {
-        in.seekg(static_cast<std::streamoff>(at));
-        if (!in.read(bytes, 2) || static_cast<unsigned char>(bytes[0]) != 0xFF) {
+        const std::string_view bytes = content.substr(at, 4);
+        if (static_cast<unsigned char>(bytes[0]) != 0xFF) {
             return false;  // not a marker: the decoders report the damage
         }
         const auto marker = static_cast<unsigned char>(bytes[1]);
@@ -105,7 +101,7 @@ bool IsShortJpeg(std::ifstream& in, std::uintmax_t fileSize) {
             at += marker == 0xFF ? 1 : 2;  // fill byte, or a marker without a segment
             continue;
         }
-        if (marker == kJpegEndOfImage || !in.read(bytes + 2, 2)) {
+        if (marker == kJpegEndOfImage) {
             return false;
         }
         at += 2 + ((std::uintmax_t(static_cast<unsigned char>(bytes[2])) << 8) |
@@ -119,23 +115,17 @@ bool IsShortJpeg(std::ifstream& in, std::uintmax_t fileSize) {
 
 }  // namespace
 
-bool IsTruncated(const std::string& path) {
-    std::error_code unknown;
-    const std::uintmax_t size = std::filesystem::file_size(path, unknown);
-    std::ifstream in(path, std::ios::binary);
-    if (unknown || !in.is_open()) {
-        return false;  // the decoders report what cannot be read
-    }
-    const std::string start = ReadFileStart(path, kBitmapFieldsEnd);
-    switch (SniffImageFormat(start)) {
+bool IsTruncated(std::string_view content) {
+    const std::uintmax_t size = content.size();
+    switch (SniffImageFormat(content)) {
         case ImageFormat::Png:
-            return IsShortPng(in, size);
+            return IsShortPng(content);
         case ImageFormat::Jpeg:
-            return IsShortJpeg(in, size);
+            return IsShortJpeg(content);
         case ImageFormat::Bitmap:
-            return IsShortBitmap(LittleEndianReader(start), size);
+            return IsShortBitmap(LittleEndianReader(content), size);
         case ImageFormat::Targa:
-            return IsShortTarga(LittleEndianReader(start), size);
+            return IsShortTarga(LittleEndianReader(content), size);
         case ImageFormat::Tiff:
             break;
     }
@@ -144,17 +134,9 @@ bool IsTruncated(const std::string& path) {
 
 // Inside compressed data every 0xFF byte is followed by 0x00 or a restart marker, so an
 // end-of-image marker near the end can only be the real one (a few bytes may trail it).
-bool IsJpegDataTruncated(const std::string& path) {
-    constexpr std::uintmax_t kTail = 4096;
-    std::error_code unknown;
-    const std::uintmax_t size = std::filesystem::file_size(path, unknown);
-    std::ifstream in(path, std::ios::binary);
-    if (unknown || !in.is_open()) {
-        return false;
-    }
-    const std::uintmax_t from = size > kTail ? size - kTail : 0;
-    in.seekg(static_cast<std::streamoff>(from));
-    std::string tail(static_cast<std::size_t>(size - from), '\0');
-    in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
-    return tail.find("\xFF\xD9") == std::string::npos;
+bool IsJpegDataTruncated(std::string_view content) {
+    constexpr std::size_t kTail = 4096;
+    const std::string_view tail =
+        content.substr(content.size() > kTail ? content.size() - kTail : 0);
+    return tail.find("\xFF\xD9") == std::string_view::npos;
 }

@@ -66,6 +66,7 @@ TEST(ImageConverterProcessTest, CrashOrTimeOutIsAFailedChangeThatLeavesTheBitmap
     TemporaryFolder folder;
     const std::string bitmap = folder / "wallpaper.bmp";
     WriteFile(bitmap, "the shown bitmap");
+    WriteFile(folder / "in.png", "the image");
     for (const Case& c : cases) {
         const ImageConverterProcess converter(StandIn(folder, c.name, c.body), 1s);
         const auto start = std::chrono::steady_clock::now();
@@ -79,9 +80,27 @@ TEST(ImageConverterProcessTest, CrashOrTimeOutIsAFailedChangeThatLeavesTheBitmap
         EXPECT_LT(std::chrono::steady_clock::now() - start, 30s) << c.name;  // the time limit fired
         EXPECT_EQ(ReadFile(bitmap), "the shown bitmap") << c.name;
     }
-    // The bitmap and the stand-ins: no temporary file is left behind.
+    // The bitmap, the image and the stand-ins: no temporary file is left behind.
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()),
-              static_cast<long>(1 + std::size(cases)));
+              static_cast<long>(2 + std::size(cases)));
+}
+
+// Far more output than the picture asked for is a converter gone wrong: the change fails at once
+// rather than when the program's memory runs out.
+TEST(ImageConverterProcessTest, AConverterThatFloodsItsOutputFailsAtOnce) {
+    TemporaryFolder folder;
+    WriteFile(folder / "in.png", "the image");
+    const ImageConverterProcess converter(StandIn(folder, "flood", "printf D; exec cat /dev/zero"),
+                                          60s);
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        RunConverter(folder / "in.png", folder / "wallpaper.bmp",
+                     DrawnPictureRequest{{4, 3}, [](const RgbImage&) {}}, converter);
+        ADD_FAILURE() << "no error";
+    } catch (const CoreError& error) {
+        EXPECT_STREQ(error.what(), "Can't save image");
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
 }
 
 // Every damaged file the fuzzer found, through the real converter with its real memory limit:
@@ -114,9 +133,9 @@ TEST(ImageConverterProcessTest, DamagedFilesFoundByFuzzingAreFailedChanges) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
 }
 
-// A file name reaches the converter as the system's bytes, which need not be UTF-8: each
-// decoder opens exactly those. Only Qt's decoder reads the CMYK JPEG; the other one is turned by
-// its EXIF orientation.
+// A file name is the system's bytes, which need not be UTF-8: the program opens exactly those
+// and hands the converter the open file. Only Qt's decoder reads the CMYK JPEG; the other one is
+// turned by its EXIF orientation.
 TEST(ImageConverterProcessTest, NamesThatAreNotUtf8AreConverted) {
     TemporaryFolder folder;
     const std::string images = VORNK_TEST_IMAGES;
@@ -150,6 +169,7 @@ TEST(ImageConverterProcessTest, EndingTheProgramEndsTheChangeInFlight) {
     auto application = std::make_unique<QCoreApplication>(argc, argv);
     LinuxCore core{SessionEnvironment()};
     core.SetSettingsFolder(FromUtf8(folder.Path().string()));
+    WriteFile(folder / "in.png", "the image");
     bool reported = false;
     core.StartSetWallpaper(FromUtf8(folder / "in.png"),
                            [&](std::exception_ptr) { reported = true; });
@@ -161,7 +181,21 @@ TEST(ImageConverterProcessTest, EndingTheProgramEndsTheChangeInFlight) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_FALSE(fs::exists("/proc/" + std::to_string(std::stoi(ReadFile(pidFile)))));
     EXPECT_FALSE(reported);
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 2);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 3);
+}
+
+// A program that died during a change leaves the full-size temporary bitmap behind; the next
+// start removes it, and nothing else.
+TEST(ImageConverterProcessTest, TheTemporaryBitmapOfAChangeCutShortGoesAtTheNextStart) {
+    TemporaryFolder folder;
+    WriteFile(folder / "wallpaper.bmp", "the shown bitmap");
+    WriteFile(folder / "wallpaper.bmp.0123456789ab.tmp", "half a bitmap");
+    WriteFile(folder / "photo.jpg.0123456789ab.tmp", "not ours");
+    LinuxCore core{SessionEnvironment()};
+    core.SetSettingsFolder(FromUtf8(folder.Path().string()));
+    EXPECT_FALSE(fs::exists(folder / "wallpaper.bmp.0123456789ab.tmp"));
+    EXPECT_EQ(ReadFile(folder / "wallpaper.bmp"), "the shown bitmap");
+    EXPECT_TRUE(fs::exists(folder / "photo.jpg.0123456789ab.tmp"));
 }
 
 // The next changes, in this process, run again: ending one program's changes is not for ever.
