@@ -14,7 +14,7 @@ test -x "$prefix/bin/vornk-wallpaper-changer"
 # The converter where the installed program looks for it, and able to run from there.
 converter="$prefix/libexec/vornk-wallpaper-changer/vornk-image-converter"
 convert -size 4x3 xc:red "$prefix/red.png"
-"$converter" "$prefix/red.png" "$prefix/red.bmp" >/dev/null
+"$converter" red.png 3<"$prefix/red.png" 4>"$prefix/red.bmp" >/dev/null
 [[ $(identify -format '%m %wx%h' "$prefix/red.bmp") == "BMP3 4x3" ]]
 desktop-file-validate "$entry"
 grep -qx 'Exec=vornk-wallpaper-changer' "$entry"
