@@ -1,12 +1,14 @@
 #include "platform/linux/converter/ImageDecoder.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <new>
 #include <utility>
 
 #include "platform/linux/converter/DevilImage.h"
+#include "platform/linux/converter/ImageConverterProtocol.h"
 #include "platform/linux/converter/ImageFormat.h"
 #include "platform/linux/converter/LittleEndianReader.h"
 #include "platform/linux/converter/QtImageDecoder.h"
@@ -78,25 +80,32 @@ std::optional<RgbImage> DecodeWithDevil(const std::string& path, ImageFormat for
     return pixels;
 }
 
+// One line on standard error says which check refused a file, for the regression tests and
+// whoever reads the program's log; the program itself tells only "Can't load image".
+std::nullopt_t Refuse(const char* reason) {
+    std::fprintf(stderr, "%s: %s\n", image_converter::kProgramName, reason);
+    return std::nullopt;
+}
+
 std::optional<RgbImage> DecodeWithCheckedSize(const std::string& path) {
     if (IsTruncated(path)) {
-        return std::nullopt;
+        return Refuse(decode_refusal::kTruncated);
     }
     const std::string start = ReadFileStart(path, kTargaHeaderSize);
     const ImageFormat format = SniffImageFormat(start);
     if (IsRightToLeftTarga(format, start)) {
-        return DecodeMirroredTarga(path);
+        std::optional<RgbImage> pixels = DecodeMirroredTarga(path);
+        return pixels ? pixels : Refuse(decode_refusal::kByDecoders);
     }
     if (auto pixels = DecodeWithDevil(path, format)) {
         return pixels;
     }
-    if (format == ImageFormat::Jpeg && IsJpegDataTruncated(path)) {
-        return std::nullopt;
-    }
     if (auto pixels = DecodeWithQt(path)) {
         return pixels;
     }
-    return format == ImageFormat::Bitmap ? DecodeRareBitmap(ReadContent(path)) : std::nullopt;
+    std::optional<RgbImage> pixels =
+        format == ImageFormat::Bitmap ? DecodeRareBitmap(ReadContent(path)) : std::nullopt;
+    return pixels ? pixels : Refuse(decode_refusal::kByDecoders);
 }
 
 }  // namespace
@@ -106,6 +115,6 @@ std::optional<RgbImage> DecodeImage(const std::string& path) {
     try {
         return DecodeWithCheckedSize(path);
     } catch (const std::bad_alloc&) {
-        return std::nullopt;
+        return Refuse(decode_refusal::kOutOfMemory);
     }
 }

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <string_view>
 
 #include "platform/linux/converter/ImageFormat.h"
 #include "platform/linux/converter/LittleEndianReader.h"
@@ -91,30 +93,61 @@ bool HasNoLength(unsigned char marker) {
     return (marker >= 0xD0 && marker <= 0xD8) || marker == 0x01;
 }
 
-// Walks the marker segments up to the start of the compressed data.
-bool IsShortJpeg(std::ifstream& in, std::uintmax_t fileSize) {
-    std::uintmax_t at = 2;
-    char bytes[4];
-    while (at + 4 <= fileSize) {
-        in.seekg(static_cast<std::streamoff>(at));
-        if (!in.read(bytes, 2) || static_cast<unsigned char>(bytes[0]) != 0xFF) {
+// Inside compressed data every 0xFF byte is followed by 0x00 (a data byte), a restart marker or
+// another 0xFF; any other marker ends the scan: a segment between scans, or the end of the image.
+// Whether the end-of-image marker follows before the data ends; bytes after it do not count
+// (some cameras append data there).
+bool ReachesEndOfImage(std::string_view data) {
+    std::size_t at = 0;
+    while ((at = data.find('\xFF', at)) != std::string_view::npos) {
+        while (at + 1 < data.size() && data[at + 1] == '\xFF') {
+            ++at;
+        }
+        if (at + 1 >= data.size()) {
+            return false;
+        }
+        const auto marker = static_cast<unsigned char>(data[at + 1]);
+        at += 2;
+        if (marker == kJpegEndOfImage) {
+            return true;
+        }
+        if (marker != 0x00 && !HasNoLength(marker)) {
+            const LittleEndianReader bytes(data);
+            const std::size_t length = (std::size_t(bytes.Byte(at)) << 8) | bytes.Byte(at + 1);
+            if (!bytes.Has(at, 2) || length < 2) {
+                return false;
+            }
+            at += length;
+        }
+    }
+    return false;
+}
+
+// Walks the marker segments up to the start of the compressed data, then the data up to the
+// end-of-image marker: DevIL's reader spins at the end of a file cut short, and Qt's returns its
+// missing part grey, as a success. The file is read whole: seeking for each fill byte is slow.
+bool IsShortJpeg(std::ifstream& in) {
+    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const LittleEndianReader file(content);
+    std::size_t at = 2;
+    while (file.Has(at, 4)) {
+        if (file.Byte(at) != 0xFF) {
             return false;  // not a marker: the decoders report the damage
         }
-        const auto marker = static_cast<unsigned char>(bytes[1]);
+        const std::uint8_t marker = file.Byte(at + 1);
         if (marker == 0xFF || HasNoLength(marker)) {
             at += marker == 0xFF ? 1 : 2;  // fill byte, or a marker without a segment
             continue;
         }
-        if (marker == kJpegEndOfImage || !in.read(bytes + 2, 2)) {
+        if (marker == kJpegEndOfImage) {
             return false;
         }
-        at += 2 + ((std::uintmax_t(static_cast<unsigned char>(bytes[2])) << 8) |
-                   static_cast<unsigned char>(bytes[3]));
+        at += 2 + ((std::size_t(file.Byte(at + 2)) << 8) | file.Byte(at + 3));
         if (marker == kJpegStartOfScan) {
-            break;
+            return !file.Has(at, 0) || !ReachesEndOfImage(std::string_view(content).substr(at));
         }
     }
-    return at > fileSize;
+    return true;
 }
 
 }  // namespace
@@ -131,7 +164,7 @@ bool IsTruncated(const std::string& path) {
         case ImageFormat::Png:
             return IsShortPng(in, size);
         case ImageFormat::Jpeg:
-            return IsShortJpeg(in, size);
+            return IsShortJpeg(in);
         case ImageFormat::Bitmap:
             return IsShortBitmap(LittleEndianReader(start), size);
         case ImageFormat::Targa:
@@ -140,21 +173,4 @@ bool IsTruncated(const std::string& path) {
             break;
     }
     return false;
-}
-
-// Inside compressed data every 0xFF byte is followed by 0x00 or a restart marker, so an
-// end-of-image marker near the end can only be the real one (a few bytes may trail it).
-bool IsJpegDataTruncated(const std::string& path) {
-    constexpr std::uintmax_t kTail = 4096;
-    std::error_code unknown;
-    const std::uintmax_t size = std::filesystem::file_size(path, unknown);
-    std::ifstream in(path, std::ios::binary);
-    if (unknown || !in.is_open()) {
-        return false;
-    }
-    const std::uintmax_t from = size > kTail ? size - kTail : 0;
-    in.seekg(static_cast<std::streamoff>(from));
-    std::string tail(static_cast<std::size_t>(size - from), '\0');
-    in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
-    return tail.find("\xFF\xD9") == std::string::npos;
 }
