@@ -17,8 +17,20 @@ void ClearErrors() {
     }
 }
 
-bool IsSupportedType(ILenum type) {
-    return type == IL_JPG || type == IL_PNG || type == IL_TIF || type == IL_TGA || type == IL_BMP;
+ILenum DevilType(ImageFormat format) {
+    switch (format) {
+        case ImageFormat::Png:
+            return IL_PNG;
+        case ImageFormat::Jpeg:
+            return IL_JPG;
+        case ImageFormat::Tiff:
+            return IL_TIF;
+        case ImageFormat::Bitmap:
+            return IL_BMP;
+        case ImageFormat::Targa:
+            break;
+    }
+    return IL_TGA;
 }
 
 // DevIL's BMP writer wants BGR(A) rows bottom-up; for anything else it makes a converted copy
@@ -97,19 +109,9 @@ DevilImage::~DevilImage() {
     ClearErrors();
 }
 
-bool DevilImage::Load(const std::string& path) {
+bool DevilImage::Load(const std::string& path, ImageFormat format) {
     ilBindImage(id);
-    if (ilLoadImage(path.c_str()) == IL_TRUE) {
-        return true;
-    }
-    ClearErrors();
-    // Downloaded files often carry the wrong extension: read them by what they contain.
-    const ILenum detected = ilDetermineType(path.c_str());
-    ClearErrors();
-    if (!IsSupportedType(detected)) {
-        return false;
-    }
-    const bool loaded = ilLoad(detected, path.c_str()) == IL_TRUE;
+    const bool loaded = ilLoad(DevilType(format), path.c_str()) == IL_TRUE;
     ClearErrors();
     return loaded;
 }

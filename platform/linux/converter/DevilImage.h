@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/linux/converter/ImageFormat.h"
 #include "platform/linux/converter/RgbImage.h"
 
 // One image of the DevIL library, bound as its current image from construction to destruction
@@ -14,9 +15,10 @@ public:
     DevilImage(const DevilImage&) = delete;
     DevilImage& operator=(const DevilImage&) = delete;
 
-    // Loads by the path's extension; when that fails, by the detected content, limited to the
-    // formats of the supported extensions (a PNG named ".jpg" loads, a GIF named ".jpg" does not).
-    bool Load(const std::string& path);
+    // Loads with the reader of the format the content announces (SniffImageFormat), never by
+    // the path's extension: a file named ".jpg" without a JPEG signature would make DevIL's JPEG
+    // reader spin at its end.
+    bool Load(const std::string& path, ImageFormat format);
     // Loads a TGA file's bytes already in memory.
     bool LoadTarga(const std::string& content);
     // Colour channels of the loaded image as decoded (1 grey, 3 colour, 4 with alpha).

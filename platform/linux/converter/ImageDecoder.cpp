@@ -56,7 +56,7 @@ std::optional<RgbImage> DecodeMirroredTarga(const std::string& path) {
 // YCCK JPEG files into an alpha channel. DevIL's copy is gone when this returns.
 std::optional<RgbImage> ReadWithDevil(const std::string& path, ImageFormat format) {
     DevilImage image;
-    if (!image.Load(path) || (format == ImageFormat::Jpeg && image.Channels() > 3)) {
+    if (!image.Load(path, format) || (format == ImageFormat::Jpeg && image.Channels() > 3)) {
         return std::nullopt;
     }
     RgbImage pixels = image.ToRgb();

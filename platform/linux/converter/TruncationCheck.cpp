@@ -132,7 +132,8 @@ bool IsShortJpeg(std::ifstream& in) {
     std::size_t at = 2;
     while (file.Has(at, 4)) {
         if (file.Byte(at) != 0xFF) {
-            return false;  // not a marker: the decoders report the damage
+            // Not a marker: the decoders skip to the next one, and still need the data's end.
+            return !ReachesEndOfImage(std::string_view(content).substr(at));
         }
         const std::uint8_t marker = file.Byte(at + 1);
         if (marker == 0xFF || HasNoLength(marker)) {
