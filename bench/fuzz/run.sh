@@ -19,6 +19,9 @@ mkdir -p "$out/tmp"
 export TMPDIR=$out/tmp
 cp -n "$here"/seeds/* "$out/corpus/"
 cd "$out"
+# Leaks at a fork's exit are not findings (see above), nor should they count as crashes.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 nice -n 19 ./converter_fuzzer corpus \
     -fork=1 -ignore_crashes=1 -ignore_ooms=1 -ignore_timeouts=1 \
     -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
