@@ -21,8 +21,10 @@ inline constexpr int kCantSave = 4;
 // Written to standard output once the image is decoded: a crash after it is a failed save.
 inline constexpr char kDecodedMarker = 'D';
 
-// A 100-megapixel JPEG (12000x8400) converts within a third of this; the rest leaves room for
-// the other decoders and still stops a damaged file that asks for gigabytes.
+// A 250-megapixel photo converts within this on every decoder path (bench/converter-memory.sh):
+// DevIL's JPEG and PNG need about 1.6 GB of address space, Qt's CMYK JPEG about 1.75 GB (its
+// four-byte picture and our three-byte one); a 100-megapixel one needs about a third of this.
+// Less would refuse such photos; more would only let a damaged file take gigabytes.
 inline constexpr std::size_t kMemoryLimitBytes = std::size_t(2) << 30;
 // Several times what the same photo takes on a busy machine; a hung decoder is ended after this.
 inline constexpr std::chrono::seconds kTimeLimit{30};
