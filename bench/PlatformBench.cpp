@@ -127,16 +127,16 @@ void ConversionBreakdown(const std::string& jpeg, const fs::path& out, int runs,
     const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     const auto load = [&] {
         DevilImage image;
-        image.Load(content, jpeg);
+        image.Load(content, ImageFormat::Jpeg);
     };
     const auto loadAndDevilSave = [&] {
         DevilImage image;
-        image.Load(content, jpeg);
+        image.Load(content, ImageFormat::Jpeg);
         ilSave(IL_BMP, bmp.c_str());
     };
     const auto loadAndOurSave = [&] {
         DevilImage image;
-        image.Load(content, jpeg);
+        image.Load(content, ImageFormat::Jpeg);
         image.SaveBitmap(bmp);
     };
     const std::vector<double> times = Compare(runs, {load, loadAndDevilSave, loadAndOurSave});

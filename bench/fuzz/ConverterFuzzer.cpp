@@ -1,6 +1,6 @@
 // libFuzzer target for what the converter process does with an image: decode its bytes, write
 // the wallpaper bitmap, scale it for a screen. The first input byte picks the file's extension
-// (DevIL tries the decoder of its name's extension first), the rest is the file.
+// (the decoders go by the content, whatever the name says), the rest is the file.
 
 #include <unistd.h>
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the converter's fuzz target with Debian's clang (libFuzzer and AddressSanitizer) into
+# Builds the converter's fuzz target with Debian's clang (libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer) into
 # BUILD_FOLDER (default build-fuzz/). Not part of the normal build or of CI. Needs clang and
 # libclang-rt-dev besides the project's own packages.
 #
@@ -12,6 +13,7 @@ out=${1:-$root/build-fuzz}
 mkdir -p "$out"
 sources=(
     bench/fuzz/ConverterFuzzer.cpp
+    bench/fuzz/EscapeRunMutator.cpp
     platform/linux/converter/BitmapFile.cpp
     platform/linux/converter/DevilImage.cpp
     platform/linux/converter/ImageDecoder.cpp
@@ -23,7 +25,8 @@ sources=(
 )
 cd "$root"
 # shellcheck disable=SC2046
-nice clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address \
+nice clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined \
+    -fno-sanitize-recover=undefined \
     -I"$root" $(pkg-config --cflags Qt6Gui) "${sources[@]}" \
     $(pkg-config --libs Qt6Gui) -lIL -o "$out/converter_fuzzer"
 echo "$out/converter_fuzzer"

@@ -18,8 +18,20 @@ void ClearErrors() {
     }
 }
 
-bool IsSupportedType(ILenum type) {
-    return type == IL_JPG || type == IL_PNG || type == IL_TIF || type == IL_TGA || type == IL_BMP;
+ILenum DevilType(ImageFormat format) {
+    switch (format) {
+        case ImageFormat::Png:
+            return IL_PNG;
+        case ImageFormat::Jpeg:
+            return IL_JPG;
+        case ImageFormat::Tiff:
+            return IL_TIF;
+        case ImageFormat::Bitmap:
+            return IL_BMP;
+        case ImageFormat::Targa:
+            break;
+    }
+    return IL_TGA;
 }
 
 // DevIL's BMP writer wants BGR(A) rows bottom-up; for anything else it makes a converted copy
@@ -98,25 +110,14 @@ DevilImage::~DevilImage() {
     ClearErrors();
 }
 
-bool DevilImage::Load(std::string_view content, const std::string& name) {
+bool DevilImage::Load(std::string_view content, ImageFormat format) {
     ilBindImage(id);
     // DevIL takes a size of 0 as "unknown" and then reads without bound.
     if (content.empty() || content.size() > std::numeric_limits<ILuint>::max()) {
         return false;
     }
-    const auto size = static_cast<ILuint>(content.size());
-    const ILenum named = ilTypeFromExt(name.c_str());
-    if (named != IL_TYPE_UNKNOWN && ilLoadL(named, content.data(), size) == IL_TRUE) {
-        return true;
-    }
-    ClearErrors();
-    // Downloaded files often carry the wrong extension: read them by what they contain.
-    const ILenum detected = ilDetermineTypeL(content.data(), size);
-    ClearErrors();
-    if (!IsSupportedType(detected)) {
-        return false;
-    }
-    const bool loaded = ilLoadL(detected, content.data(), size) == IL_TRUE;
+    const bool loaded =
+        ilLoadL(DevilType(format), content.data(), static_cast<ILuint>(content.size())) == IL_TRUE;
     ClearErrors();
     return loaded;
 }

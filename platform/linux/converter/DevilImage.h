@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/converter/ImageFormat.h"
 #include "platform/linux/converter/RgbImage.h"
 
 // One image of the DevIL library, bound as its current image from construction to destruction
@@ -15,10 +16,10 @@ public:
     DevilImage(const DevilImage&) = delete;
     DevilImage& operator=(const DevilImage&) = delete;
 
-    // Loads a file's bytes by the extension of its name; when that fails, by the detected
-    // content, limited to the formats of the supported extensions (a PNG named ".jpg" loads, a
-    // GIF named ".jpg" does not).
-    bool Load(std::string_view content, const std::string& name);
+    // Loads a file's bytes with the reader of the format the content announces (SniffImageFormat),
+    // never by the name's extension: a file named ".jpg" without a JPEG signature would make
+    // DevIL's JPEG reader spin at its end.
+    bool Load(std::string_view content, ImageFormat format);
     // Loads a TGA file's bytes already in memory.
     bool LoadTarga(const std::string& content);
     // Colour channels of the loaded image as decoded (1 grey, 3 colour, 4 with alpha).

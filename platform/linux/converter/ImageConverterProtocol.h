@@ -6,8 +6,9 @@
 // What the program and its converter process (vornk-image-converter) agree on. The converter
 // is started for every change as
 //   vornk-image-converter NAME [WIDTH HEIGHT]
-// with the image file open for reading at descriptor 3 (NAME: the file's name, whose extension
-// hints at its format) and an empty file open for writing at descriptor 4. It opens nothing
+// with the image file open for reading at descriptor 3 (NAME: the file's name; the format is
+// told by the content, whatever the extension says) and an empty file open for writing at
+// descriptor 4. It opens nothing
 // itself: it writes the image as a BMP file into descriptor 4 and, when a size is given, writes
 // the picture scaled to fill that size to its standard output as raw 8-bit RGB rows after the
 // marker byte, as soon as it is made (before the bitmap is complete).
@@ -26,8 +27,10 @@ inline constexpr int kCantSave = 4;
 // Written to standard output once the image is decoded: a crash after it is a failed save.
 inline constexpr char kDecodedMarker = 'D';
 
-// A 100-megapixel JPEG (12000x8400) converts within a third of this; the rest leaves room for
-// the other decoders and still stops a damaged file that asks for gigabytes.
+// A 250-megapixel photo converts within this on every decoder path (bench/converter-memory.sh):
+// DevIL's JPEG and PNG need about 1.6 GB of address space, Qt's CMYK JPEG about 1.75 GB (its
+// four-byte picture and our three-byte one); a 100-megapixel one needs about a third of this.
+// Less would refuse such photos; more would only let a damaged file take gigabytes.
 inline constexpr std::size_t kMemoryLimitBytes = std::size_t(2) << 30;
 // Several times what the same photo takes on a busy machine; a hung decoder is ended after this.
 inline constexpr std::chrono::seconds kTimeLimit{30};

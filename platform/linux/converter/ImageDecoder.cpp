@@ -1,11 +1,13 @@
 #include "platform/linux/converter/ImageDecoder.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <new>
 #include <string>
 #include <utility>
 
 #include "platform/linux/converter/DevilImage.h"
+#include "platform/linux/converter/ImageConverterProtocol.h"
 #include "platform/linux/converter/ImageFormat.h"
 #include "platform/linux/converter/LittleEndianReader.h"
 #include "platform/linux/converter/QtImageDecoder.h"
@@ -43,10 +45,9 @@ std::optional<RgbImage> DecodeMirroredTarga(std::string_view file) {
 
 // DevIL's pixels, or nothing where it fails or is known to be wrong: it puts the K of CMYK and
 // YCCK JPEG files into an alpha channel. DevIL's copy is gone when this returns.
-std::optional<RgbImage> ReadWithDevil(std::string_view content, const std::string& name,
-                                      ImageFormat format) {
+std::optional<RgbImage> ReadWithDevil(std::string_view content, ImageFormat format) {
     DevilImage image;
-    if (!image.Load(content, name) || (format == ImageFormat::Jpeg && image.Channels() > 3)) {
+    if (!image.Load(content, format) || (format == ImageFormat::Jpeg && image.Channels() > 3)) {
         return std::nullopt;
     }
     RgbImage pixels = image.ToRgb();
@@ -58,46 +59,52 @@ std::optional<RgbImage> ReadWithDevil(std::string_view content, const std::strin
 
 // DevIL ignores the EXIF orientation of JPEG files, and of TIFF files applies the mirrorings
 // but not the quarter turns.
-std::optional<RgbImage> DecodeWithDevil(std::string_view content, const std::string& name,
-                                        ImageFormat format) {
+std::optional<RgbImage> DecodeWithDevil(std::string_view content, ImageFormat format) {
     if (format == ImageFormat::Tiff &&
         ReadOrientation(content).testFlag(QImageIOHandler::TransformationRotate90)) {
         return std::nullopt;
     }
-    std::optional<RgbImage> pixels = ReadWithDevil(content, name, format);
+    std::optional<RgbImage> pixels = ReadWithDevil(content, format);
     if (pixels && format == ImageFormat::Jpeg) {
         return Transformed(std::move(*pixels), ReadOrientation(content));
     }
     return pixels;
 }
 
-std::optional<RgbImage> DecodeWithCheckedSize(std::string_view content, const std::string& name) {
+// One line on standard error says which check refused a file, for the regression tests and
+// whoever reads the program's log; the program itself tells only "Can't load image".
+std::nullopt_t Refuse(const char* reason) {
+    std::fprintf(stderr, "%s: %s\n", image_converter::kProgramName, reason);
+    return std::nullopt;
+}
+
+std::optional<RgbImage> DecodeWithCheckedSize(std::string_view content) {
     if (IsTruncated(content)) {
-        return std::nullopt;
+        return Refuse(decode_refusal::kTruncated);
     }
     const ImageFormat format = SniffImageFormat(content);
     if (IsRightToLeftTarga(format, content)) {
-        return DecodeMirroredTarga(content);
+        std::optional<RgbImage> pixels = DecodeMirroredTarga(content);
+        return pixels ? pixels : Refuse(decode_refusal::kByDecoders);
     }
-    if (auto pixels = DecodeWithDevil(content, name, format)) {
+    if (auto pixels = DecodeWithDevil(content, format)) {
         return pixels;
-    }
-    if (format == ImageFormat::Jpeg && IsJpegDataTruncated(content)) {
-        return std::nullopt;
     }
     if (auto pixels = DecodeWithQt(content)) {
         return pixels;
     }
-    return format == ImageFormat::Bitmap ? DecodeRareBitmap(std::string(content)) : std::nullopt;
+    std::optional<RgbImage> pixels =
+        format == ImageFormat::Bitmap ? DecodeRareBitmap(std::string(content)) : std::nullopt;
+    return pixels ? pixels : Refuse(decode_refusal::kByDecoders);
 }
 
 }  // namespace
 
-std::optional<RgbImage> DecodeImage(std::string_view content, const std::string& name) {
+std::optional<RgbImage> DecodeImage(std::string_view content, const std::string& /*name*/) {
     // A header may announce more pixels than memory holds: that file cannot be loaded.
     try {
-        return DecodeWithCheckedSize(content, name);
+        return DecodeWithCheckedSize(content);
     } catch (const std::bad_alloc&) {
-        return std::nullopt;
+        return Refuse(decode_refusal::kOutOfMemory);
     }
 }

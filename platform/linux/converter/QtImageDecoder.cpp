@@ -41,14 +41,27 @@ private:
     QBuffer buffer;
 };
 
+// Rows converted at a time: a band's two copies are a few megabytes even for the widest photo.
+constexpr int kBandRows = 64;
+
+// Converted band by band straight into the RGB picture, never as a whole RGB888 copy: the
+// decoded picture (four bytes a pixel for most formats) and ours (three) are all that is held,
+// seven bytes a pixel instead of ten.
 RgbImage FromQImage(const QImage& source) {
-    const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
-    RgbImage image{rgb.width(), rgb.height(), {}};
+    RgbImage image{source.width(), source.height(), {}};
     const std::size_t stride = static_cast<std::size_t>(image.width) * 3;
     image.pixels.resize(stride * static_cast<std::size_t>(image.height));
-    for (int y = 0; y < image.height; ++y) {
-        std::memcpy(image.pixels.data() + stride * static_cast<std::size_t>(y),
-                    rgb.constScanLine(y), stride);
+    const bool direct = source.format() == QImage::Format_RGB888;
+    for (int top = 0; top < image.height; top += kBandRows) {
+        const int rows = std::min(kBandRows, image.height - top);
+        const QImage band =
+            direct ? source
+                   : source.copy(0, top, image.width, rows).convertToFormat(QImage::Format_RGB888);
+        const int first = direct ? top : 0;
+        for (int y = 0; y < rows; ++y) {
+            std::memcpy(image.pixels.data() + stride * static_cast<std::size_t>(top + y),
+                        band.constScanLine(first + y), stride);
+        }
     }
     return image;
 }

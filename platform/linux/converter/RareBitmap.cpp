@@ -16,6 +16,9 @@ constexpr std::uint32_t kUncompressed = 0;
 constexpr std::uint32_t kOs2Rle24 = 4;
 // Beyond this the picture would not fit the converter's memory anyway: refuse it early.
 constexpr std::int64_t kMostPixels = std::int64_t(1) << 28;
+// An RLE run: count and blue, green, red.
+constexpr std::size_t kRunSize = 4;
+constexpr std::size_t kLongestRun = 255;
 
 struct Layout {
     int width = 0;
@@ -90,53 +93,84 @@ std::optional<RgbImage> DecodeTwoBitPalette(const LittleEndianReader& file, cons
     return image;
 }
 
+// Where the RLE data puts a pixel: its column, its row counted from the bottom, and the offset
+// of its blue-green-red colour in the file.
+struct RlePixel {
+    int x;
+    int row;
+    std::size_t colour;
+};
+
 // Runs of one colour and escapes: 0 0 ends a line, 0 1 the picture, 0 2 dx dy skips, 0 n
-// gives n literal pixels padded to an even length. Skipped pixels stay black.
-std::optional<RgbImage> DecodeRle24(const LittleEndianReader& file, const Layout& layout) {
-    RgbImage image = Blank(layout);
+// gives n literal pixels padded to an even length. Skipped pixels stay black. False for data
+// that ends early, or a run, literal or skip past the end of its row or of the picture: the
+// cursor stays inside the picture, whatever the number of escapes. Otherwise the number of
+// bytes the data takes up to its end.
+template <typename Paint>
+std::optional<std::size_t> WalkRle24(const LittleEndianReader& file, const Layout& layout,
+                                     Paint paint) {
     std::size_t at = layout.pixelOffset;
     int x = 0;
     int row = 0;
-    const auto put = [&](std::size_t colour) {
-        if (x < layout.width && row < layout.height) {
-            Put(image, layout, x, row, file.Byte(colour + 2), file.Byte(colour + 1),
-                file.Byte(colour));
+    const auto fits = [&](int count) { return row < layout.height && count <= layout.width - x; };
+    while (row < layout.height) {
+        if (!file.Has(at, 2)) {
+            return std::nullopt;
         }
-        ++x;
-    };
-    while (file.Has(at, 2) && row < layout.height) {
         const std::uint8_t count = file.Byte(at);
         const std::uint8_t code = file.Byte(at + 1);
         at += 2;
         if (count > 0) {
-            if (!file.Has(at - 1, 3)) {
+            if (!file.Has(at - 1, 3) || !fits(count)) {
                 return std::nullopt;
             }
-            for (int i = 0; i < count; ++i) {
-                put(at - 1);
+            for (int end = x + count; x < end; ++x) {
+                paint(RlePixel{x, row, at - 1});
             }
             at += 2;
         } else if (code == 0) {
             x = 0;
             ++row;
         } else if (code == 1) {
-            return image;
+            return at - layout.pixelOffset;
         } else if (code == 2) {
-            x += file.Byte(at);
-            row += file.Byte(at + 1);
+            const int right = file.Byte(at);
+            const int down = file.Byte(at + 1);
+            if (!file.Has(at, 2) || right > layout.width - x || down > layout.height - row) {
+                return std::nullopt;
+            }
+            x += right;
+            row += down;
             at += 2;
         } else {
             const std::size_t length = std::size_t(code) * 3;
-            if (!file.Has(at, length)) {
+            if (!file.Has(at, length) || !fits(code)) {
                 return std::nullopt;
             }
-            for (std::size_t i = 0; i < length; i += 3) {
-                put(at + i);
+            for (std::size_t i = 0; i < length; i += 3, ++x) {
+                paint(RlePixel{x, row, at + i});
             }
             at += length + length % 2;
         }
     }
-    return row >= layout.height ? std::optional<RgbImage>(image) : std::nullopt;
+    return at - layout.pixelOffset;
+}
+
+// The data is walked through once before the picture is allocated: a header alone, or data
+// that breaks off, never costs the picture's memory; nor does a picture larger than its data
+// could fill with the longest runs.
+std::optional<RgbImage> DecodeRle24(const LittleEndianReader& file, const Layout& layout) {
+    const std::optional<std::size_t> dataSize = WalkRle24(file, layout, [](const RlePixel&) {});
+    if (!dataSize || static_cast<std::int64_t>(*dataSize / kRunSize * kLongestRun) <
+                         std::int64_t(layout.width) * layout.height) {
+        return std::nullopt;
+    }
+    RgbImage image = Blank(layout);
+    WalkRle24(file, layout, [&](const RlePixel& pixel) {
+        Put(image, layout, pixel.x, pixel.row, file.Byte(pixel.colour + 2),
+            file.Byte(pixel.colour + 1), file.Byte(pixel.colour));
+    });
+    return image;
 }
 
 }  // namespace

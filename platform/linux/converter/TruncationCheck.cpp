@@ -87,16 +87,48 @@ bool HasNoLength(unsigned char marker) {
     return (marker >= 0xD0 && marker <= 0xD8) || marker == 0x01;
 }
 
-// Walks the marker segments up to the start of the compressed data.
-bool IsShortJpeg(std::string_view content) {
-    const std::uintmax_t fileSize = content.size();
-    std::uintmax_t at = 2;
-    while (at + 4 <= fileSize) {
-        const std::string_view bytes = content.substr(at, 4);
-        if (static_cast<unsigned char>(bytes[0]) != 0xFF) {
-            return false;  // not a marker: the decoders report the damage
+// Inside compressed data every 0xFF byte is followed by 0x00 (a data byte), a restart marker or
+// another 0xFF; any other marker ends the scan: a segment between scans, or the end of the image.
+// Whether the end-of-image marker follows before the data ends; bytes after it do not count
+// (some cameras append data there).
+bool ReachesEndOfImage(std::string_view data) {
+    std::size_t at = 0;
+    while ((at = data.find('\xFF', at)) != std::string_view::npos) {
+        while (at + 1 < data.size() && data[at + 1] == '\xFF') {
+            ++at;
         }
-        const auto marker = static_cast<unsigned char>(bytes[1]);
+        if (at + 1 >= data.size()) {
+            return false;
+        }
+        const auto marker = static_cast<unsigned char>(data[at + 1]);
+        at += 2;
+        if (marker == kJpegEndOfImage) {
+            return true;
+        }
+        if (marker != 0x00 && !HasNoLength(marker)) {
+            const LittleEndianReader bytes(data);
+            const std::size_t length = (std::size_t(bytes.Byte(at)) << 8) | bytes.Byte(at + 1);
+            if (!bytes.Has(at, 2) || length < 2) {
+                return false;
+            }
+            at += length;
+        }
+    }
+    return false;
+}
+
+// Walks the marker segments up to the start of the compressed data, then the data up to the
+// end-of-image marker: DevIL's reader spins at the end of a file cut short, and Qt's returns its
+// missing part grey, as a success.
+bool IsShortJpeg(std::string_view content) {
+    const LittleEndianReader file(content);
+    std::size_t at = 2;
+    while (file.Has(at, 4)) {
+        if (file.Byte(at) != 0xFF) {
+            // Not a marker: the decoders skip to the next one, and still need the data's end.
+            return !ReachesEndOfImage(content.substr(at));
+        }
+        const std::uint8_t marker = file.Byte(at + 1);
         if (marker == 0xFF || HasNoLength(marker)) {
             at += marker == 0xFF ? 1 : 2;  // fill byte, or a marker without a segment
             continue;
@@ -104,13 +136,12 @@ bool IsShortJpeg(std::string_view content) {
         if (marker == kJpegEndOfImage) {
             return false;
         }
-        at += 2 + ((std::uintmax_t(static_cast<unsigned char>(bytes[2])) << 8) |
-                   static_cast<unsigned char>(bytes[3]));
+        at += 2 + ((std::size_t(file.Byte(at + 2)) << 8) | file.Byte(at + 3));
         if (marker == kJpegStartOfScan) {
-            break;
+            return !file.Has(at, 0) || !ReachesEndOfImage(content.substr(at));
         }
     }
-    return at > fileSize;
+    return true;
 }
 
 }  // namespace
@@ -130,13 +161,4 @@ bool IsTruncated(std::string_view content) {
             break;
     }
     return false;
-}
-
-// Inside compressed data every 0xFF byte is followed by 0x00 or a restart marker, so an
-// end-of-image marker near the end can only be the real one (a few bytes may trail it).
-bool IsJpegDataTruncated(std::string_view content) {
-    constexpr std::size_t kTail = 4096;
-    const std::string_view tail =
-        content.substr(content.size() > kTail ? content.size() - kTail : 0);
-    return tail.find("\xFF\xD9") == std::string_view::npos;
 }

@@ -9,8 +9,10 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <new>
+#include <sstream>
 #include <string>
 
 #include "model/CoreError.h"
@@ -18,6 +20,7 @@
 #include "platform/linux/change/ConverterRun.h"
 #include "platform/linux/change/ImageConverterProcess.h"
 #include "platform/linux/converter/ImageConverterProtocol.h"
+#include "platform/linux/converter/ImageDecoder.h"
 #include "tests/platform/PlatformTestSupport.h"
 #include "tests/support/WaitUntil.h"
 
@@ -114,7 +117,7 @@ TEST(ImageConverterProcessTest, DamagedFilesFoundByFuzzingAreFailedChanges) {
     int files = 0;
     for (const auto& entry : fs::directory_iterator(VORNK_TEST_REGRESSIONS)) {
         const std::string name = entry.path().filename().string();
-        if (name == "NOTES.txt") {
+        if (entry.path().extension() == ".txt") {
             continue;
         }
         ++files;
@@ -131,6 +134,60 @@ TEST(ImageConverterProcessTest, DamagedFilesFoundByFuzzingAreFailedChanges) {
     }
     EXPECT_GT(files, 50);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
+}
+
+// What the real converter did with a file, handed over as the program hands it (the image at
+// descriptor 3, the bitmap at 4): the words of OUTCOMES.txt in the regression folder, told by its
+// exit and the line on standard error that names the check that refused the file.
+std::string ConversionOutcome(const std::string& image, const TemporaryFolder& folder) {
+    const std::string errors = folder / "errors.txt";
+    const int status =
+        std::system(("timeout -s KILL 4 " + Quote(std::getenv("VORNK_IMAGE_CONVERTER")) + " " +
+                     Quote(fs::path(image).filename().string()) + " 64 40 3<" + Quote(image) +
+                     " 4>" + Quote(folder / "out.bmp") + " >/dev/null 2>" + Quote(errors))
+                        .c_str());
+    const std::string said = ReadFile(errors);
+    const auto refused = [&](const char* reason) {
+        return said.find(std::string(image_converter::kProgramName) + ": " + reason) !=
+               std::string::npos;
+    };
+    const int exit = WEXITSTATUS(status);
+    if (exit == image_converter::kCantLoad && refused(decode_refusal::kTruncated)) {
+        return "truncated";
+    }
+    if (exit == image_converter::kCantLoad && refused(decode_refusal::kByDecoders)) {
+        return "decoder";
+    }
+    if ((exit == image_converter::kCantLoad && refused(decode_refusal::kOutOfMemory)) ||
+        exit == 128 + SIGKILL) {
+        return "limit";
+    }
+    return exit == image_converter::kConverted ? "converted" : "exit " + std::to_string(exit);
+}
+
+// Each fuzzing finding ends as its line in OUTCOMES.txt says, and every file there has one.
+TEST(ImageConverterProcessTest, DamagedFilesEndAsTheirRecordedOutcome) {
+    const std::string regressions = VORNK_TEST_REGRESSIONS;
+    std::istringstream lines(ReadFile(regressions + "/OUTCOMES.txt"));
+    std::map<std::string, std::string> recorded;
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t space = line.find(' ');
+        if (!line.starts_with('#') && space != std::string::npos) {
+            recorded[line.substr(0, space)] = line.substr(space + 1);
+        }
+    }
+    TemporaryFolder folder;
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(regressions)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() == ".txt") {
+            continue;
+        }
+        ++files;
+        ASSERT_TRUE(recorded.contains(name)) << name << ": no outcome in OUTCOMES.txt";
+        EXPECT_EQ(ConversionOutcome(entry.path().string(), folder), recorded[name]) << name;
+    }
+    EXPECT_EQ(files, static_cast<int>(recorded.size()));
 }
 
 // A file name is the system's bytes, which need not be UTF-8: the program opens exactly those

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,7 +57,7 @@ std::string Image(const std::string& name) {
     return std::string(VORNK_TEST_IMAGES) + "/" + name;
 }
 
-// As the converter decodes it: the file's bytes, its name a hint.
+// As the converter decodes it: the file's bytes, with the name the program hands over.
 std::optional<RgbImage> DecodeFile(const std::string& path) {
     return DecodeImage(platform_test::ReadFile(path), path);
 }
@@ -137,6 +138,84 @@ TEST(DecodeImageTest, TruncatedFilesAreRefusedBeforeDecoding) {
         EXPECT_TRUE(IsTruncated(platform_test::ReadFile(file)));
         EXPECT_FALSE(DecodeFile(file).has_value());
     }
+}
+
+// A 4x2 OS/2 bitmap of 24-bit RLE pixels, with BODY as its pixel data.
+std::string Os2RleBitmap(const std::string& body) {
+    std::string header(14 + 64, '\0');
+    const auto put = [&](std::size_t at, std::uint32_t value) {
+        for (std::size_t i = 0; i < 4; ++i) {
+            header[at + i] = static_cast<char>(value >> (8 * i));
+        }
+    };
+    header[0] = 'B';
+    header[1] = 'M';
+    put(2, static_cast<std::uint32_t>(header.size() + body.size()));
+    put(10, 14 + 64);
+    put(14, 64);
+    put(18, 4);
+    put(22, 2);
+    header[26] = 1;
+    header[28] = 24;
+    header[30] = 4;
+    return header + body;
+}
+
+std::string Repeated(const std::string& bytes, int count) {
+    std::string repeated;
+    for (int i = 0; i < count; ++i) {
+        repeated += bytes;
+    }
+    return repeated;
+}
+
+// Every escape keeps the reader's cursor inside the picture. Skips along a row used to walk it
+// past the row's end and, repeated millions of times, past INT_MAX, to write the file's colours
+// before the pixel buffer.
+TEST(DecodeImageTest, RleDataThatLeavesThePictureIsRefused) {
+    const std::string red("\x00\x00\xff", 3);
+    const std::string endOfLine("\0\0", 2);
+    const std::string endOfPicture("\0\1", 2);
+    struct Case {
+        const char* name;
+        std::string body;
+    };
+    const Case refused[] = {
+        {"skips along the row",
+         "\x01" + red + Repeated(std::string("\0\2\xff\0", 4), 1000) + "\x01" + red + endOfPicture},
+        {"skip below the picture", "\x01" + red + std::string("\0\2\0\3", 4) + endOfPicture},
+        {"run longer than the row", "\x05" + red + endOfPicture},
+        {"literal longer than the row", std::string("\0\5", 2) + Repeated(red, 5) + '\0'},
+        {"data ending early", "\x04" + red + endOfLine},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(DecodeImage(Os2RleBitmap(c.body), "picture.bmp").has_value());
+    }
+    // The same header with data that stays inside: the bottom row red, a skip to the top row's
+    // last pixel, red again.
+    const std::optional<RgbImage> decoded =
+        DecodeImage(Os2RleBitmap("\x04" + red + endOfLine + std::string("\0\2\3\0", 4) + "\x01" +
+                                 red + endOfPicture),
+                    "picture.bmp");
+    ASSERT_TRUE(decoded.has_value());
+    ASSERT_EQ(decoded->width, 4);
+    ASSERT_EQ(decoded->height, 2);
+    const std::vector<std::uint8_t> expected = {0,   0, 0, 0,   0, 0, 0,   0, 0, 255, 0, 0,
+                                                255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0};
+    EXPECT_EQ(decoded->pixels, expected);
+}
+
+// A JPEG file cut short is refused by the truncation check, before DevIL's reader could spin at
+// its end; data a camera appends after the end-of-image marker is no reason to refuse one.
+TEST(DecodeImageTest, JpegCutShortIsRefusedBeforeDecoding) {
+    const std::string whole = platform_test::ReadFile(Image("orientation-1.jpg"));
+    const std::string cut = whole.substr(0, whole.size() - 40);
+    const std::string appended = whole + std::string(10000, '\xff') + "trailer";
+    EXPECT_TRUE(IsTruncated(cut));
+    EXPECT_FALSE(DecodeImage(cut, "cut.jpg").has_value());
+    EXPECT_FALSE(IsTruncated(appended));
+    EXPECT_TRUE(DecodeImage(appended, "appended.jpg").has_value());
 }
 
 }  // namespace
