@@ -23,6 +23,10 @@ namespace {
 // Long enough for a converter run to notice that it is stopped and to end its process.
 constexpr std::chrono::milliseconds kConverterStopGrace{300};
 
+std::string BitmapPathIn(const WideString& settingsFolder) {
+    return ToNativeBytes(settingsFolder + kNativeSeparator + u"wallpaper.bmp");
+}
+
 }  // namespace
 
 LinuxCore::LinuxCore(SessionEnvironment session)
@@ -49,7 +53,7 @@ void LinuxCore::SetWallpaper(const WideString& imagePath) {
 }
 
 void LinuxCore::ShowAsWallpaper(const WideString& imagePath, const WideString& folder) {
-    const std::string bitmapPath = ToNativeBytes(folder + kNativeSeparator + u"wallpaper.bmp");
+    const std::string bitmapPath = BitmapPathIn(folder);
     // Chosen first, for the size of a picture it draws itself; a session without any desktop
     // still reports the conversion's errors first.
     const std::unique_ptr<DesktopBackend> backend =
@@ -131,7 +135,7 @@ void LinuxCore::SetSettingsFolder(const WideString& folder) {
     settingsFolder = folder;
     CreateFolder(folder);
     // A change cut short by the program's death leaves a full-size temporary bitmap behind.
-    RemoveInterruptedReplacements(ToNativeBytes(folder + kNativeSeparator + u"wallpaper.bmp"));
+    RemoveInterruptedReplacements(BitmapPathIn(folder));
 }
 
 std::vector<WideString> LinuxCore::GetSupportedExtensions() const {
