@@ -22,6 +22,7 @@ sources=(
     platform/linux/converter/RareBitmap.cpp
     platform/linux/converter/RgbImage.cpp
     platform/linux/converter/TruncationCheck.cpp
+    platform/linux/converter/checks/TiffLayout.cpp
     platform/linux/converter/reduced/ReducedJpeg.cpp
 )
 cd "$root"

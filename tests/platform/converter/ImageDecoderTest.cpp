@@ -126,11 +126,14 @@ TEST(DecodeImageTest, TruncatedFilesAreRefusedBeforeDecoding) {
     platform_test::TemporaryFolder folder;
     const std::string headless = folder / "headless.bmp";
     platform_test::WriteFile(headless, std::string("BM\x1e\0\0\0\0\0\0\0\x36\0\0\0(\0\0\0", 18));
-    std::vector<std::string> files{headless};
+    const std::string cutTiff = folder / "cut.tiff";
+    platform_test::WriteFile(cutTiff,
+                             platform_test::ReadFile(Image("orientation-6.tiff")).substr(0, 200));
+    std::vector<std::string> files{headless, cutTiff};
     for (const char* name :
-         {"tga-short-buffer.tga", "tga-empty-picture-1.tga", "tga-empty-picture-2.tga",
-          "tga-empty-picture-3.tga", "tga-20-bytes-2-gb.tga", "bmp-48-bytes-2-gb.bmp",
-          "png-chunk-past-end-1.png", "jpeg-segment-past-end-1.jpeg"}) {
+         {"tiff-value-past-end.tiff", "tga-short-buffer.tga", "tga-empty-picture-1.tga",
+          "tga-empty-picture-2.tga", "tga-empty-picture-3.tga", "tga-20-bytes-2-gb.tga",
+          "bmp-48-bytes-2-gb.bmp", "png-chunk-past-end-1.png", "jpeg-segment-past-end-1.jpeg"}) {
         files.push_back(std::string(VORNK_TEST_REGRESSIONS) + "/" + name);
     }
     for (const std::string& file : files) {
