@@ -19,7 +19,8 @@ sources=(
     platform/linux/converter/ImageDecoder.cpp
     platform/linux/converter/ImageFormat.cpp
     platform/linux/converter/QtImageDecoder.cpp
-    platform/linux/converter/RareBitmap.cpp
+    platform/linux/converter/bmp/BitmapDecoder.cpp
+    platform/linux/converter/tga/TargaDecoder.cpp
     platform/linux/converter/RgbImage.cpp
     platform/linux/converter/TruncationCheck.cpp
 )
