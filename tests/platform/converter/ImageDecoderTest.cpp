@@ -24,6 +24,8 @@ struct Layout {
 constexpr int kJpegLoss = 4;
 // Five or six bits per channel cannot hold the reference colours exactly.
 constexpr int kRgb565Loss = 7;
+// Little CMS's 8-bit transforms round through a table.
+constexpr int kProfileLoss = 2;
 // Ten bits per channel hold the reference colours to within rounding.
 constexpr int kTenBitLoss = 1;
 
@@ -32,6 +34,7 @@ const Layout kLayouts[] = {
     {"bitfields-32.bmp", "four-colours.png", 0},
     {"header-v4.bmp", "four-colours.png", 0},
     {"header-v5-masks.bmp", "four-colours.png", 0},
+    {"header-v5-profile.bmp", "four-colours.png", kProfileLoss},
     {"header-v3-alpha.bmp", "four-colours.png", 0},
     {"header-v4-masks-16.bmp", "four-colours.png", kRgb565Loss},
     {"alpha-bitfields.bmp", "four-colours.png", 0},
@@ -174,6 +177,7 @@ TEST(DecodeImageTest, BitmapAndTargaLayoutsWithoutDefinedPixelsAreRefused) {
         {"an unknown header size", Patched("header-v4.bmp", 14, 4, 100)},
         {"RLE stored top-down", Patched("rle-8bit.bmp", 22, 4, static_cast<std::uint32_t>(-8))},
         {"pixels inside the header", Patched("palette-8bit.bmp", 10, 4, 20)},
+        {"ICC profile past the file", Patched("header-v5-profile.bmp", 130, 4, 100000)},
         {"colour-mapped TGA without its map", Patched("colour-map-first-entry.tga", 1, 1, 0)},
         {"TGA colour map past the file", Patched("colour-map-first-entry.tga", 5, 2, 60000)},
         {"TGA RLE data ending before the picture",

@@ -7,6 +7,7 @@
 
 #include "platform/linux/converter/ImageFormat.h"
 #include "platform/linux/converter/LittleEndianReader.h"
+#include "platform/linux/converter/colour/ColourProfile.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kWindowsHeaderSize = 40;
 constexpr std::uint32_t kOs2HeaderSize = 64;
+constexpr std::uint32_t kV5HeaderSize = 124;
 constexpr std::size_t kMasksOffset = kFileHeaderSize + kWindowsHeaderSize;
 
 constexpr std::uint32_t kUncompressed = 0;
@@ -22,6 +24,11 @@ constexpr std::uint32_t kRle4 = 2;
 constexpr std::uint32_t kBitFields = 3;
 constexpr std::uint32_t kOs2Rle24 = 4;  // JPEG data in a Windows header
 constexpr std::uint32_t kAlphaBitFields = 6;
+
+// The V5 header's colour space field, and where it names its profile (from the header's start).
+constexpr std::size_t kColourSpaceOffset = kFileHeaderSize + 56;
+constexpr std::uint32_t kEmbeddedProfile = 0x4D424544;  // "MBED"
+constexpr std::size_t kProfileOffset = kFileHeaderSize + 112;
 
 // Beyond this the picture would not fit the converter's memory anyway: refuse it early.
 constexpr std::int64_t kMostPixels = std::int64_t(1) << 28;
@@ -391,6 +398,40 @@ bool IsUncompressed(const Layout& layout) {
     }
 }
 
+std::optional<RgbImage> DecodePixels(const LittleEndianReader& file, const Layout& layout) {
+    if (IsUncompressed(layout)) {
+        return DecodeUncompressed(file, layout);
+    }
+    // RLE data is stored bottom-up only.
+    if (!IsRle(layout) || layout.topDown) {
+        return std::nullopt;
+    }
+    if (layout.bits == 24) {
+        return DecodeRle(file, layout, [](std::uint32_t rgb) { return rgb; });
+    }
+    const std::optional<Palette> palette = Palette::Read(file, layout);
+    if (!palette) {
+        return std::nullopt;
+    }
+    return DecodeRle(file, layout, [&](std::uint32_t index) { return palette->Colour(index); });
+}
+
+// The ICC profile a V5 header embeds, empty for none; nothing when it lies past the file, for
+// then the pixels' colours are unknown.
+std::optional<std::string_view> EmbeddedProfile(std::string_view content, const Layout& layout) {
+    const LittleEndianReader file(content);
+    if (layout.headerSize != kV5HeaderSize ||
+        file.Unsigned(kColourSpaceOffset, 4) != kEmbeddedProfile) {
+        return std::string_view();
+    }
+    const std::size_t offset = kFileHeaderSize + std::size_t(file.Unsigned(kProfileOffset, 4));
+    const std::size_t size = file.Unsigned(kProfileOffset + 4, 4);
+    if (!file.Has(offset, size)) {
+        return std::nullopt;
+    }
+    return content.substr(offset, size);
+}
+
 }  // namespace
 
 std::optional<RgbImage> DecodeBitmap(std::string_view content) {
@@ -402,19 +443,14 @@ std::optional<RgbImage> DecodeBitmap(std::string_view content) {
     if (!layout) {
         return std::nullopt;
     }
-    if (IsUncompressed(*layout)) {
-        return DecodeUncompressed(file, *layout);
-    }
-    // RLE data is stored bottom-up only.
-    if (!IsRle(*layout) || layout->topDown) {
+    const std::optional<std::string_view> profile = EmbeddedProfile(content, *layout);
+    if (!profile) {
         return std::nullopt;
     }
-    if (layout->bits == 24) {
-        return DecodeRle(file, *layout, [](std::uint32_t rgb) { return rgb; });
+    std::optional<RgbImage> image = DecodePixels(file, *layout);
+    if (image) {
+        // A profile Little CMS cannot read leaves the pixels as stored, as no profile would.
+        ConvertToSrgb(*image, *profile);
     }
-    const std::optional<Palette> palette = Palette::Read(file, *layout);
-    if (!palette) {
-        return std::nullopt;
-    }
-    return DecodeRle(file, *layout, [&](std::uint32_t index) { return palette->Colour(index); });
+    return image;
 }

@@ -161,6 +161,54 @@ def os2_v2_info(bits, compression, image_size):
                        2835, 2835, 0, 0) + b"\0" * 24
 
 
+def s15(value):
+    return struct.pack(">i", round(value * 65536))
+
+
+def icc_tag(signature, body):
+    return signature, body + b"\0" * (-len(body) % 4)
+
+
+def xyz_tag(x, y, z):
+    return b"XYZ \0\0\0\0" + s15(x) + s15(y) + s15(z)
+
+
+def permuted_profile():
+    """An ICC RGB profile with sRGB's curve whose red, green and blue are sRGB's green, blue and
+    red: a picture tagged with it shows its channels moved one place."""
+    red, green, blue = (0.4361, 0.2225, 0.0139), (0.3851, 0.7169, 0.0971), (0.1431, 0.0606, 0.7141)
+    curve = b"para\0\0\0\0" + struct.pack(">HH", 3, 0) + b"".join(
+        s15(v) for v in (2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045))
+    name = "Permuted sRGB".encode("utf-16-be")
+    description = b"mluc\0\0\0\0" + struct.pack(">II", 1, 12) + b"enUS" + struct.pack(
+        ">II", len(name), 28) + name
+    tags = [icc_tag(b"desc", description), icc_tag(b"wtpt", xyz_tag(0.9642, 1.0, 0.8249)),
+            icc_tag(b"rXYZ", xyz_tag(*green)), icc_tag(b"gXYZ", xyz_tag(*blue)),
+            icc_tag(b"bXYZ", xyz_tag(*red)), icc_tag(b"rTRC", curve), icc_tag(b"gTRC", curve),
+            icc_tag(b"bTRC", curve)]
+    offset = 128 + 4 + 12 * len(tags)
+    table, data = struct.pack(">I", len(tags)), b""
+    for signature, body in tags:
+        table += signature + struct.pack(">II", offset + len(data), len(body))
+        data += body
+    size = offset + len(data)
+    header = (struct.pack(">II", size, 0) + bytes([4, 0x30, 0, 0]) + b"mntrRGB XYZ " + b"\0" * 12
+              + b"acsp" + b"\0" * 28 + s15(0.9642) + s15(1.0) + s15(0.8249))
+    return header + b"\0" * (128 - len(header)) + table + data
+
+
+def bitmap_with_profile(rows):
+    """A V5 bitmap whose pixels hold each colour's green, blue and red in its red, green and
+    blue, with the profile that says so embedded after them."""
+    moved = lambda c: bytes([c[0], c[2], c[1]])  # blue, green, red bytes of (green, blue, red)
+    pixels = truecolour(rows, 24, moved)
+    header = bytearray(info(124, 24, 0, len(pixels), 0))
+    profile = permuted_profile()
+    struct.pack_into("<I", header, 56, 0x4D424544)  # an embedded profile
+    struct.pack_into("<II", header, 112, len(header) + len(pixels), len(profile))
+    return bmp(bytes(header), b"", pixels + profile)
+
+
 def bitmaps(rows):
     rgb_masks = struct.pack("<III", 0xF800, 0x07E0, 0x001F)
     x_masks = struct.pack("<III", 0xFF0000, 0xFF00, 0xFF)
@@ -207,6 +255,7 @@ def bitmaps(rows):
     top_down24 = b"".join(pad4(bgr(row)) for row in rows)
     os2_core = struct.pack("<IHHHH", 12, WIDTH, HEIGHT, 1, 8)
     return {
+        "header-v5-profile.bmp": bitmap_with_profile(rows),
         "header-v3-alpha.bmp": bmp(info(56, 32, 3, len(pixels_bgra), 0, bgra_masks), b"",
                                    pixels_bgra),
         "header-v4-masks-16.bmp": bmp(info(108, 16, 3, len(pixels1555), 0, masks1555), b"",
