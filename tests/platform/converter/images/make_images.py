@@ -306,7 +306,9 @@ def tga(rows, image_type, right_to_left, top_down, width=WIDTH, height=HEIGHT, f
     else:
         colour_map = bgr(range(len(PALETTE))) if has_map else b""
     ordered = rows if top_down else bottom_up(rows)
-    pixel = (lambda v: bytes([first_entry + v])) if colour_mapped else (lambda v: bgr([v]))
+    # Unset pixels (None) get an index just below the map's first entry.
+    index = lambda v: first_entry - 1 if v is None else first_entry + v
+    pixel = (lambda v: bytes([index(v)])) if colour_mapped else (lambda v: bgr([v]))
     pixels = b""
     for row in ordered:
         row = list(reversed(row)) if right_to_left else row
@@ -328,6 +330,7 @@ def targas(rows):
         "colour-map-first-entry.tga": tga(rows, 1, False, False, first_entry=10),
         "colour-mapped-rle-first-entry.tga": tga(rows, 9, False, True, first_entry=200),
         "colour-map-16bit.tga": tga(rows, 1, False, True, map_bits=16),
+        "colour-map-index-outside.tga": tga(with_holes(rows), 1, False, False, first_entry=10),
         "truecolour-unused-map.tga": tga(rows, 2, False, False, map_present=True),
         "truecolour-rle-unused-map.tga": tga(rows, 10, False, True, map_present=True),
     }
