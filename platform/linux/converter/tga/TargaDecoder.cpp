@@ -14,6 +14,7 @@ constexpr std::uint8_t kRleFlag = 8;
 constexpr std::uint8_t kRightToLeft = 0x10;
 constexpr std::uint8_t kTopDown = 0x20;
 constexpr std::uint8_t kRunFlag = 0x80;
+constexpr std::size_t kLongestPacket = 128;
 
 struct Layout {
     bool colourMapped = false;
@@ -146,8 +147,12 @@ std::optional<RgbImage> DecodeTargaWithColourMap(std::string_view content) {
     if (!layout) {
         return std::nullopt;
     }
+    // A picture that its data could not fill, even with the longest packets, is not allocated.
     const std::size_t total = static_cast<std::size_t>(layout->width) * layout->height;
-    if (!layout->rle && !file.Has(layout->pixelOffset, total * layout->pixelBytes)) {
+    const std::size_t least =
+        layout->rle ? (total + kLongestPacket - 1) / kLongestPacket * (1 + layout->pixelBytes)
+                    : total * layout->pixelBytes;
+    if (!file.Has(layout->pixelOffset, least)) {
         return std::nullopt;
     }
     RgbImage image{layout->width, layout->height, {}};
