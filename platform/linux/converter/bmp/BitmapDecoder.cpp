@@ -47,8 +47,10 @@ struct Layout {
     std::size_t paletteEntrySize = 4;
 };
 
+// Windows' headers from the first to V5 (V2 and V3 as Adobe defined them), and OS/2 2.x's.
 bool IsKnownHeaderSize(std::uint32_t size) {
-    for (const std::uint32_t known : {kWindowsHeaderSize, 52U, 56U, kOs2HeaderSize, 108U, 124U}) {
+    for (const std::uint32_t known :
+         {kWindowsHeaderSize, 52U, 56U, kOs2HeaderSize, 108U, kV5HeaderSize}) {
         if (size == known) {
             return true;
         }
