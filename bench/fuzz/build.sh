@@ -19,7 +19,9 @@ sources=(
     platform/linux/converter/ImageDecoder.cpp
     platform/linux/converter/ImageFormat.cpp
     platform/linux/converter/QtImageDecoder.cpp
-    platform/linux/converter/RareBitmap.cpp
+    platform/linux/converter/bmp/BitmapDecoder.cpp
+    platform/linux/converter/colour/ColourProfile.cpp
+    platform/linux/converter/tga/TargaDecoder.cpp
     platform/linux/converter/RgbImage.cpp
     platform/linux/converter/TruncationCheck.cpp
     platform/linux/converter/checks/TiffLayout.cpp
@@ -29,6 +31,6 @@ cd "$root"
 # shellcheck disable=SC2046
 nice clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined \
     -fno-sanitize-recover=undefined \
-    -I"$root" $(pkg-config --cflags Qt6Gui) "${sources[@]}" \
-    $(pkg-config --libs Qt6Gui) -lIL -ljpeg -o "$out/converter_fuzzer"
+    -I"$root" $(pkg-config --cflags Qt6Gui lcms2) "${sources[@]}" \
+    $(pkg-config --libs Qt6Gui lcms2) -lIL -ljpeg -o "$out/converter_fuzzer"
 echo "$out/converter_fuzzer"

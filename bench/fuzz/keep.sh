@@ -2,7 +2,7 @@
 # Keeps a fuzzing finding as a regression input: strips the extension byte, names the file with
 # its extension, adds the note to the folder's NOTES.txt and its outcome to OUTCOMES.txt.
 # Usage: bench/fuzz/keep.sh ARTIFACT NAME "what it did" OUTCOME
-# OUTCOME: what the converter now does with it: truncated, decoder, limit or converted (see the
+# OUTCOME: what the converter now does with it: truncated, decoder, limit, converted or exit N (see the
 # first line of OUTCOMES.txt); the converter's test checks it.
 set -euo pipefail
 artifact=$1 name=$2 note=$3 outcome=$4

@@ -3,7 +3,7 @@
 # number (0 jpg, 1 jpeg, 2 jpe, 3 png, 4 tiff, 5 tif, 6 tga, 7 bmp) followed by a valid file.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-images=$here/../../tests/platform/images
+images=$here/../../tests/platform/converter/images
 seeds=$here/seeds
 rm -rf "$seeds"
 mkdir -p "$seeds"
@@ -31,3 +31,13 @@ seed 7 "$images/header-v5-masks.bmp"
 seed 7 "$images/rle-4bit.bmp"
 seed 7 "$images/rle-8bit.bmp"
 seed 7 "$images/bitfields-16.bmp"
+seed 7 "$images/header-v3-alpha.bmp"
+seed 7 "$images/alpha-bitfields.bmp"
+seed 7 "$images/bitfields-1bit.bmp"
+seed 7 "$images/os2-core.bmp"
+seed 7 "$images/palette-4bit-past-end.bmp"
+seed 7 "$images/rle-8bit-skips.bmp"
+seed 7 "$images/rle-24bit-skips.bmp"
+seed 6 "$images/colour-mapped-rle-first-entry.tga"
+seed 6 "$images/colour-map-16bit.tga"
+seed 6 "$images/truecolour-rle-unused-map.tga"

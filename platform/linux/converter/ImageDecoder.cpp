@@ -11,8 +11,9 @@
 #include "platform/linux/converter/ImageFormat.h"
 #include "platform/linux/converter/LittleEndianReader.h"
 #include "platform/linux/converter/QtImageDecoder.h"
-#include "platform/linux/converter/RareBitmap.h"
 #include "platform/linux/converter/TruncationCheck.h"
+#include "platform/linux/converter/bmp/BitmapDecoder.h"
+#include "platform/linux/converter/tga/TargaDecoder.h"
 
 namespace {
 
@@ -78,24 +79,30 @@ std::nullopt_t Refuse(const char* reason) {
     return std::nullopt;
 }
 
+std::optional<RgbImage> OrRefused(std::optional<RgbImage> pixels) {
+    return pixels ? std::move(pixels) : Refuse(decode_refusal::kByDecoders);
+}
+
 std::optional<RgbImage> DecodeWithCheckedSize(std::string_view content) {
     if (IsTruncated(content)) {
         return Refuse(decode_refusal::kTruncated);
     }
     const ImageFormat format = SniffImageFormat(content);
+    // Our own readers alone take BMP files and TGA files with a colour map: DevIL and Qt read
+    // several of their layouts with wrong pixels.
+    if (format == ImageFormat::Bitmap) {
+        return OrRefused(DecodeBitmap(content));
+    }
+    if (format == ImageFormat::Targa && HasTargaColourMap(content)) {
+        return OrRefused(DecodeTargaWithColourMap(content));
+    }
     if (IsRightToLeftTarga(format, content)) {
-        std::optional<RgbImage> pixels = DecodeMirroredTarga(content);
-        return pixels ? pixels : Refuse(decode_refusal::kByDecoders);
+        return OrRefused(DecodeMirroredTarga(content));
     }
     if (auto pixels = DecodeWithDevil(content, format)) {
         return pixels;
     }
-    if (auto pixels = DecodeWithQt(content)) {
-        return pixels;
-    }
-    std::optional<RgbImage> pixels =
-        format == ImageFormat::Bitmap ? DecodeRareBitmap(std::string(content)) : std::nullopt;
-    return pixels ? pixels : Refuse(decode_refusal::kByDecoders);
+    return OrRefused(DecodeWithQt(content));
 }
 
 }  // namespace

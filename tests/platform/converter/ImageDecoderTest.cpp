@@ -14,7 +14,7 @@ namespace {
 using platform_test::DecodeWithImageMagick;
 using platform_test::LargestDifference;
 
-// Each file shows one of two reference pictures (see images/make.sh, which made them).
+// Each file shows one of the reference pictures (see images/make.sh, which made them).
 struct Layout {
     const char* file;
     const char* reference;
@@ -24,12 +24,32 @@ struct Layout {
 constexpr int kJpegLoss = 4;
 // Five or six bits per channel cannot hold the reference colours exactly.
 constexpr int kRgb565Loss = 7;
+// Little CMS's 8-bit transforms round through a table.
+constexpr int kProfileLoss = 2;
+// Ten bits per channel hold the reference colours to within rounding.
+constexpr int kTenBitLoss = 1;
 
 const Layout kLayouts[] = {
     {"bitfields-16.bmp", "four-colours.png", kRgb565Loss},
     {"bitfields-32.bmp", "four-colours.png", 0},
     {"header-v4.bmp", "four-colours.png", 0},
     {"header-v5-masks.bmp", "four-colours.png", 0},
+    {"header-v5-profile.bmp", "four-colours.png", kProfileLoss},
+    {"header-v3-alpha.bmp", "four-colours.png", 0},
+    {"header-v4-masks-16.bmp", "four-colours.png", kRgb565Loss},
+    {"alpha-bitfields.bmp", "four-colours.png", 0},
+    {"bitfields-10bit.bmp", "four-colours.png", kTenBitLoss},
+    {"bitfields-1bit.bmp", "primaries.png", 0},
+    {"rgb-16bit.bmp", "four-colours.png", kRgb565Loss},
+    {"top-down.bmp", "four-colours.png", 0},
+    {"os2-core.bmp", "four-colours.png", 0},
+    {"palette-8bit.bmp", "four-colours.png", 0},
+    {"palette-8bit-past-end.bmp", "unset-black.png", 0},
+    {"palette-4bit-past-end.bmp", "unset-black.png", 0},
+    {"rle-8bit-skips.bmp", "unset-black.png", 0},
+    {"rle-4bit-skips.bmp", "unset-black.png", 0},
+    {"rle-24bit-skips.bmp", "unset-black.png", 0},
+    {"rle-4bit-no-end-marker.bmp", "four-colours.png", 0},
     {"palette-2bit.bmp", "four-colours.png", 0},
     {"palette-4bit.bmp", "four-colours.png", 0},
     {"rle-4bit.bmp", "four-colours.png", 0},
@@ -38,6 +58,12 @@ const Layout kLayouts[] = {
     {"origin-top-right.tga", "four-colours.png", 0},
     {"origin-bottom-right.tga", "four-colours.png", 0},
     {"colour-mapped.tga", "four-colours.png", 0},
+    {"colour-map-first-entry.tga", "four-colours.png", 0},
+    {"colour-mapped-rle-first-entry.tga", "four-colours.png", 0},
+    {"colour-map-16bit.tga", "four-colours.png", kRgb565Loss},
+    {"colour-map-index-outside.tga", "unset-black.png", 0},
+    {"truecolour-unused-map.tga", "four-colours.png", 0},
+    {"truecolour-rle-unused-map.tga", "four-colours.png", 0},
     {"one-pixel-top-right.tga", "one-pixel.png", 0},
     {"float32.tiff", "quadrants.png", 0},
     {"orientation-6.tiff", "quadrants.png", 0},
@@ -117,6 +143,58 @@ TEST(DecodeImageTest, EveryFormatIsToldByItsContentWhateverItsName) {
         EXPECT_LE(LargestDifference(*decoded, DecodeWithImageMagick(Image(layout.reference))),
                   layout.tolerance);
     }
+}
+
+// CONTENT with LENGTH bytes at OFFSET replaced by VALUE, little-endian.
+std::string Patched(std::string content, std::size_t offset, std::size_t length,
+                    std::uint32_t value) {
+    for (std::size_t i = 0; i < length; ++i) {
+        content.at(offset + i) = static_cast<char>(value >> (8 * i));
+    }
+    return content;
+}
+
+std::string Patched(const char* name, std::size_t offset, std::size_t length, std::uint32_t value) {
+    return Patched(platform_test::ReadFile(Image(name)), offset, length, value);
+}
+
+// Files whose pixels their format does not define, or not as we can show them: refused rather
+// than shown with made-up pixels.
+TEST(DecodeImageTest, BitmapAndTargaLayoutsWithoutDefinedPixelsAreRefused) {
+    struct Case {
+        const char* name;
+        std::string content;
+    };
+    const std::string cutShort = platform_test::ReadFile(Image("rle-8bit-cut-short.bmp"));
+    const Case refused[] = {
+        {"RLE data ending before the picture", cutShort},
+        {"RLE data without its last bytes",
+         platform_test::ReadFile(Image("rle-4bit.bmp")).substr(0, 150)},
+        {"red and green masks overlapping", Patched("bitfields-32.bmp", 58, 4, 0xFFFF)},
+        {"a mask with a gap", Patched("bitfields-32.bmp", 54, 4, 0xF0F)},
+        {"a mask past a 16-bit pixel", Patched("bitfields-16.bmp", 54, 4, 0x1F0000)},
+        {"JPEG data in a BMP", Patched("header-v4.bmp", 30, 4, 4)},
+        {"PNG data in a BMP", Patched("header-v4.bmp", 30, 4, 5)},
+        {"an unknown header size", Patched("header-v4.bmp", 14, 4, 100)},
+        {"RLE data too short to fill a picture of 30000x8000",
+         Patched(Patched("rle-8bit.bmp", 18, 4, 30000), 22, 4, 8000)},
+        {"RLE stored top-down", Patched("rle-8bit.bmp", 22, 4, static_cast<std::uint32_t>(-8))},
+        {"pixels inside the header", Patched("palette-8bit.bmp", 10, 4, 20)},
+        {"ICC profile past the file", Patched("header-v5-profile.bmp", 130, 4, 100000)},
+        {"colour-mapped TGA without its map", Patched("colour-map-first-entry.tga", 1, 1, 0)},
+        {"TGA colour map past the file", Patched("colour-map-first-entry.tga", 5, 2, 60000)},
+        {"TGA RLE data ending before the picture",
+         Patched("colour-mapped-rle-first-entry.tga", 14, 2, 9)},
+        // The top row, 12 pixels wide, is a run of 6 and one of 7.
+        {"TGA RLE packet past the picture",
+         Patched(Patched("colour-mapped-rle-first-entry.tga", 12, 2, 12), 14, 2, 1)},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(DecodeImage(c.content, "picture").has_value());
+    }
+    // The RLE file cut short is otherwise sound: whole, it shows its picture.
+    ASSERT_TRUE(DecodeFile(Image("rle-8bit.bmp")).has_value());
 }
 
 // Fuzzing inputs (see conversion-regressions/NOTES.txt) on which our code went wrong, or which

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Makes the pictures of the decoding test again (needs python3, imagemagick, libimage-exiftool-perl
-# and a C compiler with libjpeg62-turbo-dev). Every file shows one of two reference pictures:
-# four-colours.png (BMP and TGA) or quadrants.png (JPEG and TIFF).
+# and a C compiler with libjpeg62-turbo-dev). Every file shows one of the reference pictures:
+# four-colours.png (BMP and TGA; primaries.png and unset-black.png for a few of them) or
+# quadrants.png (JPEG and TIFF).
 set -euo pipefail
 cd "$(dirname "$0")"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 python3 make_images.py .
-convert four-colours.ppm -strip four-colours.png
+for reference in four-colours primaries unset-black; do
+    convert "$reference.ppm" -strip "$reference.png"
+    rm "$reference.ppm"
+done
 convert four-colours.png -crop 1x1+0+0 +repage -strip one-pixel.png
-rm four-colours.ppm
 
 # Four 16x16 blocks, so that JPEG blocks never straddle two colours: any turn or mirror shows.
 convert -size 16x16 xc:'rgb(220,40,40)' xc:'rgb(40,200,60)' +append \
