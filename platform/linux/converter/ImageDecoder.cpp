@@ -13,6 +13,8 @@
 #include "platform/linux/converter/QtImageDecoder.h"
 #include "platform/linux/converter/RareBitmap.h"
 #include "platform/linux/converter/TruncationCheck.h"
+#include "platform/linux/converter/isobmff/AvifDecoder.h"
+#include "platform/linux/converter/isobmff/HeifDecoder.h"
 
 namespace {
 
@@ -83,6 +85,11 @@ std::optional<RgbImage> DecodeWithCheckedSize(std::string_view content) {
         return Refuse(decode_refusal::kTruncated);
     }
     const ImageFormat format = SniffImageFormat(content);
+    if (format == ImageFormat::Heif || format == ImageFormat::Avif) {
+        std::optional<RgbImage> pixels =
+            format == ImageFormat::Heif ? DecodeHeif(content) : DecodeAvif(content);
+        return pixels ? pixels : Refuse(decode_refusal::kByDecoders);
+    }
     if (IsRightToLeftTarga(format, content)) {
         std::optional<RgbImage> pixels = DecodeMirroredTarga(content);
         return pixels ? pixels : Refuse(decode_refusal::kByDecoders);

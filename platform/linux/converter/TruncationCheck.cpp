@@ -158,6 +158,8 @@ bool IsTruncated(std::string_view content) {
         case ImageFormat::Targa:
             return IsShortTarga(LittleEndianReader(content), size);
         case ImageFormat::Tiff:
+        case ImageFormat::Heif:
+        case ImageFormat::Avif:
             break;
     }
     return false;
