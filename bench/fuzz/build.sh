@@ -22,11 +22,16 @@ sources=(
     platform/linux/converter/RareBitmap.cpp
     platform/linux/converter/RgbImage.cpp
     platform/linux/converter/TruncationCheck.cpp
+    platform/linux/converter/colour/SrgbConverter.cpp
+    platform/linux/converter/isobmff/AvifDecoder.cpp
+    platform/linux/converter/isobmff/HeifDecoder.cpp
+    platform/linux/converter/isobmff/PictureOrientation.cpp
+    platform/linux/converter/isobmff/PrimaryItemOrientation.cpp
 )
 cd "$root"
 # shellcheck disable=SC2046
 nice clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined \
     -fno-sanitize-recover=undefined \
-    -I"$root" $(pkg-config --cflags Qt6Gui) "${sources[@]}" \
-    $(pkg-config --libs Qt6Gui) -lIL -o "$out/converter_fuzzer"
+    -I"$root" $(pkg-config --cflags Qt6Gui lcms2 libheif libavif) "${sources[@]}" \
+    $(pkg-config --libs Qt6Gui lcms2 libheif libavif) -lIL -o "$out/converter_fuzzer"
 echo "$out/converter_fuzzer"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Makes the seed corpus again from the decoding test's pictures: each seed is one extension's
-# number (0 jpg, 1 jpeg, 2 jpe, 3 png, 4 tiff, 5 tif, 6 tga, 7 bmp) followed by a valid file.
+# number (0 jpg, 1 jpeg, 2 jpe, 3 png, 4 tiff, 5 tif, 6 tga, 7 bmp; 8 HEIF and 9 AVIF, told by
+# their content whatever name the number gives) followed by a valid file.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-images=$here/../../tests/platform/images
+images=$here/../../tests/platform/converter/images
 seeds=$here/seeds
 rm -rf "$seeds"
 mkdir -p "$seeds"
@@ -31,3 +32,10 @@ seed 7 "$images/header-v5-masks.bmp"
 seed 7 "$images/rle-4bit.bmp"
 seed 7 "$images/rle-8bit.bmp"
 seed 7 "$images/bitfields-16.bmp"
+seed 8 "$images/quadrants.heic"
+seed 8 "$images/quadrants-10bit.heic"
+seed 8 "$images/irot-3-imir-0.heic"
+seed 9 "$images/quadrants.avif"
+seed 9 "$images/animated.avif"
+seed 9 "$images/irot-1-imir-1.avif"
+seed 9 "$images/display-p3.avif"
