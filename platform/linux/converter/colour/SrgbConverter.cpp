@@ -207,6 +207,18 @@ RgbImage SrgbConverter::Convert(const std::uint8_t* rows, std::size_t stride, in
     return image;
 }
 
+void SrgbConverter::ConvertInPlace(RgbImage& image) const {
+    const Transform transform = source->ToSrgb(TYPE_RGB_8);
+    if (!transform) {
+        return;
+    }
+    const std::size_t rowSize = std::size_t(image.width) * 3;
+    for (int y = 0; y < image.height; ++y) {
+        std::uint8_t* row = image.pixels.data() + rowSize * std::size_t(y);
+        cmsDoTransform(transform.get(), row, row, static_cast<cmsUInt32Number>(image.width));
+    }
+}
+
 // Reduced to 8 bits only after the colour conversion, with rounding: gradients of 10-bit HDR
 // pictures stay smooth.
 RgbImage SrgbConverter::ConvertDeep(const std::uint8_t* rows, std::size_t stride, int width,

@@ -27,6 +27,7 @@ public:
     // Rows of `width` RGB pixels, `stride` bytes apart. Deep rows hold 16-bit values up to
     // `maximum` (1023 for 10-bit pixels, 65535 for those scaled to 16 bits).
     RgbImage Convert(const std::uint8_t* rows, std::size_t stride, int width, int height) const;
+    void ConvertInPlace(RgbImage& image) const;
     RgbImage ConvertDeep(const std::uint8_t* rows, std::size_t stride, int width, int height,
                          int maximum) const;
 

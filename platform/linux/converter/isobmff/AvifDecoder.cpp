@@ -19,35 +19,44 @@ struct DecoderDestroyer {
 };
 using Decoder = std::unique_ptr<avifDecoder, DecoderDestroyer>;
 
-// libavif's RGB copy, freed with the object.
-class RgbPixels final {
-public:
-    explicit RgbPixels(const avifImage* image) {
-        avifRGBImageSetDefaults(&rgb, image);
-        rgb.format = AVIF_RGB_FORMAT_RGB;
-        rgb.depth = image->depth > 8 ? 16 : 8;
-    }
-    ~RgbPixels() { avifRGBImageFreePixels(&rgb); }
-    RgbPixels(const RgbPixels&) = delete;
-    RgbPixels& operator=(const RgbPixels&) = delete;
-
-    bool ConvertFrom(const avifImage* image) {
-        avifRGBImageAllocatePixels(&rgb);
-        return rgb.pixels != nullptr && avifImageYUVToRGB(image, &rgb) == AVIF_RESULT_OK;
-    }
-    // Deep pictures are converted to 16-bit RGB, so that their colour is converted before they
-    // are reduced to 8 bits.
-    RgbImage ToSrgb(const SrgbConverter& converter) const {
-        const auto width = static_cast<int>(rgb.width);
-        const auto height = static_cast<int>(rgb.height);
-        return rgb.depth > 8 ? converter.ConvertDeep(rgb.pixels, rgb.rowBytes, width, height,
-                                                     (1 << rgb.depth) - 1)
-                             : converter.Convert(rgb.pixels, rgb.rowBytes, width, height);
-    }
-
-private:
+avifRGBImage RgbFormat(const avifImage* image, std::uint32_t depth) {
     avifRGBImage rgb{};
+    avifRGBImageSetDefaults(&rgb, image);
+    rgb.format = AVIF_RGB_FORMAT_RGB;
+    rgb.depth = depth;
+    return rgb;
+}
+
+// Converted by libavif straight into our picture: no second copy of a large photo.
+std::optional<RgbImage> EightBitPixels(const avifImage* image) {
+    RgbImage pixels{static_cast<int>(image->width), static_cast<int>(image->height), {}};
+    pixels.pixels.resize(std::size_t(image->width) * image->height * 3);
+    avifRGBImage rgb = RgbFormat(image, 8);
+    rgb.pixels = pixels.pixels.data();
+    rgb.rowBytes = image->width * 3;
+    if (avifImageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) {
+        return std::nullopt;
+    }
+    return pixels;
+}
+
+struct RgbFreer {
+    void operator()(avifRGBImage* rgb) const { avifRGBImageFreePixels(rgb); }
 };
+
+// Deep pictures are converted to 16-bit RGB, so that their colour is converted before they are
+// reduced to 8 bits.
+std::optional<RgbImage> DeepPixels(const avifImage* image, const SrgbConverter& converter) {
+    constexpr std::uint32_t kDepth = 16;
+    avifRGBImage rgb = RgbFormat(image, kDepth);
+    avifRGBImageAllocatePixels(&rgb);
+    const std::unique_ptr<avifRGBImage, RgbFreer> owned(&rgb);
+    if (rgb.pixels == nullptr || avifImageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) {
+        return std::nullopt;
+    }
+    return converter.ConvertDeep(rgb.pixels, rgb.rowBytes, static_cast<int>(rgb.width),
+                                 static_cast<int>(rgb.height), (1 << kDepth) - 1);
+}
 
 // Photos from phones often lack the pixel-information property that strict reading demands;
 // the other strict checks stay.
@@ -89,18 +98,25 @@ CicpColour CodedColour(const avifImage* image) {
 }  // namespace
 
 std::optional<RgbImage> DecodeAvif(std::string_view content) {
-    const Decoder decoder = DecoderFor(content);
+    Decoder decoder = DecoderFor(content);
     if (!decoder || avifDecoderParse(decoder.get()) != AVIF_RESULT_OK ||
         !FitsPixelLimit(decoder->image->width, decoder->image->height) ||
         avifDecoderNextImage(decoder.get()) != AVIF_RESULT_OK) {
         return std::nullopt;
     }
     const avifImage* image = decoder->image;
-    RgbPixels rgb(image);
-    if (!rgb.ConvertFrom(image)) {
+    const std::string_view icc(reinterpret_cast<const char*>(image->icc.data), image->icc.size);
+    const SrgbConverter converter(icc, CodedColour(image));
+    const PictureOrientation orientation = OrientationOf(image);
+    const bool deep = image->depth > 8;
+    std::optional<RgbImage> pixels = deep ? DeepPixels(image, converter) : EightBitPixels(image);
+    // The codec's frames go before the picture is converted and turned.
+    decoder.reset();
+    if (!pixels) {
         return std::nullopt;
     }
-    const std::string_view icc(reinterpret_cast<const char*>(image->icc.data), image->icc.size);
-    RgbImage pixels = rgb.ToSrgb(SrgbConverter(icc, CodedColour(image)));
-    return Oriented(std::move(pixels), OrientationOf(image));
+    if (!deep) {
+        converter.ConvertInPlace(*pixels);
+    }
+    return Oriented(std::move(*pixels), orientation);
 }
