@@ -169,14 +169,17 @@ struct SrgbConverter::Source {
     Profile profile;
 
     // Perceptual: photos from wide-gamut cameras and phones keep their gradations where sRGB
-    // cannot hold the colour. Deep pixels go through the exact curves: Little CMS would sample
-    // them into a grid, and the bend of an HDR curve at diffuse white falls between its points.
+    // cannot hold the colour. Deep pixels go through the source's curves before Little CMS's
+    // sampled grid, in a finer grid: sampled as they are, the bend of an HDR curve at diffuse
+    // white falls between the grid's points.
     Transform ToSrgb(cmsUInt32Number inputType) const {
         const Profile srgb(cmsCreate_sRGBProfile());
         if (!profile || !srgb) {
             return nullptr;
         }
-        const cmsUInt32Number flags = inputType == TYPE_RGB_16 ? cmsFLAGS_NOOPTIMIZE : 0;
+        const cmsUInt32Number flags =
+            inputType == TYPE_RGB_16 ? cmsFLAGS_CLUT_PRE_LINEARIZATION | cmsFLAGS_HIGHRESPRECALC
+                                     : 0;
         return Transform(cmsCreateTransform(profile.get(), inputType, srgb.get(), TYPE_RGB_8,
                                             INTENT_PERCEPTUAL, flags));
     }
