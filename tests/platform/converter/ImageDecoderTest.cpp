@@ -63,11 +63,13 @@ const Layout kLayouts[] = {
     {"irot-3-imir-0.heic", "quadrants.png", kVideoCodingLoss},
     {"imir-1-10bit.heic", "quadrants.png", kVideoCodingLoss},
     {"display-p3.heic", "display-p3-in-srgb.png", kColourConversionLoss},
+    {"display-p3-icc.heic", "display-p3-in-srgb.png", kColourConversionLoss},
     {"quadrants.avif", "quadrants.png", 0},
     {"quadrants-10bit.avif", "quadrants.png", kVideoCodingLoss},
     {"irot-1-imir-1.avif", "quadrants.png", 0},
     {"animated.avif", "quadrants.png", 0},
     {"display-p3.avif", "display-p3-in-srgb.png", kColourConversionLoss},
+    {"display-p3-icc.avif", "display-p3-in-srgb.png", kColourConversionLoss},
 };
 
 std::string Image(const std::string& name) {

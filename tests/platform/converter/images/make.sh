@@ -94,6 +94,26 @@ avifenc -l --irot 1 --imir 1 "$work/irot-1-imir-1.png" irot-1-imir-1.avif
 convert quadrants.png -negate "$work/negated.png"
 avifenc -l quadrants.png "$work/negated.png" animated.avif
 
+# A Display P3 ICC profile, as phones embed, from Little CMS.
+cat >"$work/p3-profile.c" <<'C'
+#include <lcms2.h>
+int main(int argc, char** argv) {
+    cmsCIExyY white = {0.3127, 0.3290, 1.0};
+    cmsCIExyYTRIPLE primaries = {{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}};
+    cmsFloat64Number srgb[5] = {2.4, 1.0 / 1.055, 0.055 / 1.055, 1.0 / 12.92, 0.04045};
+    cmsToneCurve* curve = cmsBuildParametricToneCurve(NULL, 4, srgb);
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    return argc == 2 && cmsSaveProfileToFile(profile, argv[1]) ? 0 : 1;
+}
+C
+cc -o "$work/p3-profile" "$work/p3-profile.c" -llcms2
+"$work/p3-profile" "$work/p3.icc"
+# The first profile ImageMagick is given is assigned, not converted to: heif-enc takes it along.
+convert quadrants.png -profile "$work/p3.icc" PNG24:"$work/quadrants-p3.png"
+heif-enc "${heif_lossless[@]}" "$work/quadrants-p3.png" -o display-p3-icc.heic
+avifenc -l --icc "$work/p3.icc" quadrants.png display-p3-icc.avif
+
 # What the Display P3 files show, in sRGB: the same code values read as Display P3 (D65, the
 # sRGB curve), through the published linear P3-to-sRGB matrix, clipped.
 convert quadrants.png -depth 8 rgb:- | python3 -c '
