@@ -113,8 +113,8 @@ std::optional<RgbImage> DecodeHeif(std::string_view content) {
     if (const Image image = DecodedRgb(handle.get(), deep, true, error)) {
         return ToSrgb(image.get(), converter, deep);
     }
-    // libheif mirrors only 8-bit pictures, and not after a quarter turn: then we turn and mirror
-    // them ourselves.
+    // libheif refuses to mirror deep pictures, and 8-bit ones after a quarter turn or in full
+    // chroma resolution: then we turn and mirror them ourselves.
     const std::optional<PictureOrientation> orientation = ReadPrimaryItemOrientation(content);
     if (error != heif_error_Unsupported_feature || !orientation) {
         return std::nullopt;
