@@ -26,11 +26,16 @@ sources=(
     platform/linux/converter/TruncationCheck.cpp
     platform/linux/converter/checks/TiffLayout.cpp
     platform/linux/converter/reduced/ReducedJpeg.cpp
+    platform/linux/converter/colour/SrgbConverter.cpp
+    platform/linux/converter/isobmff/AvifDecoder.cpp
+    platform/linux/converter/isobmff/HeifDecoder.cpp
+    platform/linux/converter/isobmff/PictureOrientation.cpp
+    platform/linux/converter/isobmff/PrimaryItemOrientation.cpp
 )
 cd "$root"
 # shellcheck disable=SC2046
 nice clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined \
     -fno-sanitize-recover=undefined \
-    -I"$root" $(pkg-config --cflags Qt6Gui lcms2) "${sources[@]}" \
-    $(pkg-config --libs Qt6Gui lcms2) -lIL -ljpeg -o "$out/converter_fuzzer"
+    -I"$root" $(pkg-config --cflags Qt6Gui lcms2 libheif libavif) "${sources[@]}" \
+    $(pkg-config --libs Qt6Gui lcms2 libheif libavif) -lIL -ljpeg -o "$out/converter_fuzzer"
 echo "$out/converter_fuzzer"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the seed corpus again from the decoding test's pictures: each seed is one extension's
-# number (0 jpg, 1 jpeg, 2 jpe, 3 png, 4 tiff, 5 tif, 6 tga, 7 bmp) followed by a valid file.
+# number (0 jpg, 1 jpeg, 2 jpe, 3 png, 4 tiff, 5 tif, 6 tga, 7 bmp; 8 HEIF and 9 AVIF, told by
+# their content whatever name the number gives) followed by a valid file.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 images=$here/../../tests/platform/converter/images
@@ -41,3 +42,10 @@ seed 7 "$images/rle-24bit-skips.bmp"
 seed 6 "$images/colour-mapped-rle-first-entry.tga"
 seed 6 "$images/colour-map-16bit.tga"
 seed 6 "$images/truecolour-rle-unused-map.tga"
+seed 8 "$images/quadrants.heic"
+seed 8 "$images/quadrants-10bit.heic"
+seed 8 "$images/irot-3-imir-0.heic"
+seed 9 "$images/quadrants.avif"
+seed 9 "$images/animated.avif"
+seed 9 "$images/irot-1-imir-1.avif"
+seed 9 "$images/display-p3.avif"

@@ -29,6 +29,8 @@ ILenum DevilType(ImageFormat format) {
         case ImageFormat::Bitmap:
             return IL_BMP;
         case ImageFormat::Targa:
+        case ImageFormat::Heif:
+        case ImageFormat::Avif:
             break;
     }
     return IL_TGA;

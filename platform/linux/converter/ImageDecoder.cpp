@@ -13,6 +13,8 @@
 #include "platform/linux/converter/QtImageDecoder.h"
 #include "platform/linux/converter/TruncationCheck.h"
 #include "platform/linux/converter/bmp/BitmapDecoder.h"
+#include "platform/linux/converter/isobmff/AvifDecoder.h"
+#include "platform/linux/converter/isobmff/HeifDecoder.h"
 #include "platform/linux/converter/tga/TargaDecoder.h"
 
 namespace {
@@ -95,6 +97,12 @@ std::optional<RgbImage> DecodeWithCheckedSize(std::string_view content) {
     }
     if (format == ImageFormat::Targa && HasTargaColourMap(content)) {
         return OrRefused(DecodeTargaWithColourMap(content));
+    }
+    if (format == ImageFormat::Heif) {
+        return OrRefused(DecodeHeif(content));
+    }
+    if (format == ImageFormat::Avif) {
+        return OrRefused(DecodeAvif(content));
     }
     if (IsRightToLeftTarga(format, content)) {
         return OrRefused(DecodeMirroredTarga(content));

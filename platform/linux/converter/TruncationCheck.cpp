@@ -160,6 +160,9 @@ bool IsTruncated(std::string_view content) {
             return IsShortTarga(LittleEndianReader(content), size);
         case ImageFormat::Tiff:
             return TiffPointsPastItsEnd(content);
+        case ImageFormat::Heif:
+        case ImageFormat::Avif:
+            break;
     }
     return false;
 }

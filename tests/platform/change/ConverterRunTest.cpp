@@ -69,6 +69,20 @@ TEST(ConverterRunTest, ConvertsEveryFormatWithItsPixels) {
     }
 }
 
+// The codecs decode on threads of their own, which the lockdown lets them start; a deep picture
+// and the first frame of an animation among them.
+TEST(ConverterRunTest, HeifAndAvifConvertUnderTheLockdown) {
+    TemporaryFolder folder;
+    const std::string images = VORNK_TEST_IMAGES;
+    const RgbImage reference = DecodeWithImageMagick(images + "/quadrants.png");
+    for (const char* name :
+         {"quadrants.heic", "quadrants-10bit.heic", "quadrants-10bit.avif", "animated.avif"}) {
+        const std::string bitmap = folder / "wallpaper.bmp";
+        ASSERT_NO_THROW(RunConverter(images + "/" + name, bitmap)) << name;
+        EXPECT_LE(LargestDifference(DecodeWithImageMagick(bitmap), reference), 4) << name;
+    }
+}
+
 TEST(ConverterRunTest, PngNamedJpgLoadsByItsContent) {
     TemporaryFolder folder;
     MakeGradient("png:" + folder / "photo.jpg", 16, 9, "0,0 white 15,8 black");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/linux/converter/ImageDecoder.h"
+#include "platform/linux/converter/ImageFormat.h"
 #include "platform/linux/converter/TruncationCheck.h"
 #include "tests/platform/PlatformTestSupport.h"
 
@@ -28,6 +29,11 @@ constexpr int kRgb565Loss = 7;
 constexpr int kProfileLoss = 2;
 // Ten bits per channel hold the reference colours to within rounding.
 constexpr int kTenBitLoss = 1;
+// libheif's conversion of lossless RGB rounds a level off; lossy HEIF and AVIF lose a few.
+constexpr int kHeifRounding = 1;
+constexpr int kVideoCodingLoss = 4;
+// Little CMS's 8-bit transforms interpolate.
+constexpr int kColourConversionLoss = 2;
 
 const Layout kLayouts[] = {
     {"bitfields-16.bmp", "four-colours.png", kRgb565Loss},
@@ -77,6 +83,19 @@ const Layout kLayouts[] = {
     {"orientation-6.jpg", "quadrants.png", kJpegLoss},
     {"orientation-7.jpg", "quadrants.png", kJpegLoss},
     {"orientation-8.jpg", "quadrants.png", kJpegLoss},
+    {"quadrants.heic", "quadrants.png", kHeifRounding},
+    {"quadrants-10bit.heic", "quadrants.png", kVideoCodingLoss},
+    {"irot-1.heic", "quadrants.png", kHeifRounding},
+    {"irot-3-imir-0.heic", "quadrants.png", kVideoCodingLoss},
+    {"imir-1-10bit.heic", "quadrants.png", kVideoCodingLoss},
+    {"display-p3.heic", "display-p3-in-srgb.png", kColourConversionLoss},
+    {"display-p3-icc.heic", "display-p3-in-srgb.png", kColourConversionLoss},
+    {"quadrants.avif", "quadrants.png", 0},
+    {"quadrants-10bit.avif", "quadrants.png", kVideoCodingLoss},
+    {"irot-1-imir-1.avif", "quadrants.png", 0},
+    {"animated.avif", "quadrants.png", 0},
+    {"display-p3.avif", "display-p3-in-srgb.png", kColourConversionLoss},
+    {"display-p3-icc.avif", "display-p3-in-srgb.png", kColourConversionLoss},
 };
 
 std::string Image(const std::string& name) {
@@ -113,8 +132,9 @@ TEST(DecodeImageTest, FormatsOutsideTheEightExtensionsAreRefusedWhateverTheName)
 // refused, not shown with made-up pixels.
 TEST(DecodeImageTest, HalvesOfTheLayoutsDevilDoesNotReadAreRefused) {
     platform_test::TemporaryFolder folder;
-    for (const char* name : {"palette-2bit.bmp", "rle-24bit.bmp", "header-v5-masks.bmp",
-                             "origin-top-right.tga", "cmyk.jpg", "float32.tiff"}) {
+    for (const char* name :
+         {"palette-2bit.bmp", "rle-24bit.bmp", "header-v5-masks.bmp", "origin-top-right.tga",
+          "cmyk.jpg", "float32.tiff", "quadrants.heic", "quadrants.avif", "animated.avif"}) {
         SCOPED_TRACE(name);
         const std::string content = platform_test::ReadFile(Image(name));
         const std::string half = folder / name;
@@ -197,6 +217,40 @@ TEST(DecodeImageTest, BitmapAndTargaLayoutsWithoutDefinedPixelsAreRefused) {
     ASSERT_TRUE(DecodeFile(Image("rle-8bit.bmp")).has_value());
 }
 
+// An "ftyp" box of the given brands, the first the major one.
+std::string FileTypeBox(std::initializer_list<const char*> brands) {
+    std::string box = std::string(3, '\0') + static_cast<char>(12 + 4 * brands.size()) + "ftyp";
+    for (const char* brand : brands) {
+        box += brand;
+        if (box.size() == 12) {
+            box += std::string(4, '\0');  // the minor version
+        }
+    }
+    return box;
+}
+
+// AVIF files name HEIF's "mif1" brand too; video files share the box but not the brands, and a
+// box that runs past the end of the file is not one.
+TEST(DecodeImageTest, HeifAndAvifAreToldByTheBrandsOfTheirFileTypeBox) {
+    struct Case {
+        std::string start;
+        ImageFormat format;
+    };
+    const Case cases[] = {
+        {FileTypeBox({"heic", "mif1", "heic"}), ImageFormat::Heif},
+        {FileTypeBox({"mif1", "heix"}), ImageFormat::Heif},
+        {FileTypeBox({"msf1", "iso8"}), ImageFormat::Heif},
+        {FileTypeBox({"avif", "mif1", "miaf"}), ImageFormat::Avif},
+        {FileTypeBox({"mif1", "miaf", "avis"}), ImageFormat::Avif},
+        {FileTypeBox({"isom", "iso2", "mp41"}), ImageFormat::Targa},
+        {FileTypeBox({"heic", "mif1"}).substr(0, 18), ImageFormat::Targa},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.start.substr(8, 4));
+        EXPECT_EQ(SniffImageFormat(c.start), c.format);
+    }
+}
+
 // Fuzzing inputs (see conversion-regressions/NOTES.txt) on which our code went wrong, or which
 // made DevIL take gigabytes, crash or spin, and a BMP file without its own header: the
 // truncation check refuses each before a decoder sees it.
@@ -218,6 +272,30 @@ TEST(DecodeImageTest, TruncatedFilesAreRefusedBeforeDecoding) {
         SCOPED_TRACE(file);
         EXPECT_TRUE(IsTruncated(platform_test::ReadFile(file)));
         EXPECT_FALSE(DecodeFile(file).has_value());
+    }
+}
+
+// The width and height in every "ispe" box of a HEIF or AVIF file set to `side`.
+std::string WithAnnouncedSize(std::string file, std::uint32_t side) {
+    for (std::size_t box = file.find("ispe"); box != std::string::npos;
+         box = file.find("ispe", box + 1)) {
+        for (const std::size_t at : {box + 8, box + 12}) {
+            for (std::size_t i = 0; i < 4; ++i) {
+                file.at(at + i) = static_cast<char>(side >> (24 - 8 * i));
+            }
+        }
+    }
+    return file;
+}
+
+// A damaged header may announce a picture of gigabytes: refused, whatever the codec would make
+// of the data behind it. 12000x12000 is within what libheif and libavif take by themselves.
+TEST(DecodeImageTest, HeifAndAvifFilesAnnouncingMorePixelsThanTheLimitsAreRefused) {
+    for (const char* name : {"quadrants.heic", "quadrants.avif"}) {
+        SCOPED_TRACE(name);
+        const std::string file = platform_test::ReadFile(Image(name));
+        EXPECT_TRUE(DecodeImage(WithAnnouncedSize(file, 64), name).has_value());
+        EXPECT_FALSE(DecodeImage(WithAnnouncedSize(file, 12000), name).has_value());
     }
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Makes the pictures of the decoding test again (needs python3, imagemagick, libimage-exiftool-perl
-# and a C compiler with libjpeg62-turbo-dev). Every file shows one of the reference pictures:
-# four-colours.png (BMP and TGA; primaries.png and unset-black.png for a few of them) or
-# quadrants.png (JPEG and TIFF).
+# Makes the pictures of the decoding test again (needs python3, imagemagick, libimage-exiftool-perl,
+# libheif-examples, libavif-bin and a C compiler with libjpeg62-turbo-dev). Every file shows one of
+# the reference pictures: four-colours.png (BMP and TGA; primaries.png and unset-black.png for a
+# few of them), quadrants.png (JPEG, TIFF, HEIF and AVIF) or display-p3-in-srgb.png (the Display
+# P3 files).
 set -euo pipefail
 cd "$(dirname "$0")"
 work=$(mktemp -d)
@@ -66,3 +67,70 @@ C
 cc -o "$work/ycck" "$work/ycck.c" -ljpeg
 # Adobe's inverted CMYK, as Photoshop writes it and as readers expect in an Adobe marker.
 convert quadrants.png -colorspace CMYK -negate -depth 8 cmyk:- | "$work/ycck" >ycck.jpg
+
+# HEIF and AVIF, from heif-enc (libheif-examples) and avifenc (libavif-bin). heif-enc misreads
+# palette PNG files: it is given 24-bit (and 48-bit) copies.
+convert quadrants.png PNG24:"$work/quadrants.png"
+convert quadrants.png -depth 16 PNG48:"$work/quadrants-16bit.png"
+heif_lossless=(-L -p chroma=444 --matrix_coefficients=0)
+heif-enc "${heif_lossless[@]}" "$work/quadrants.png" -o quadrants.heic
+heif-enc -q 90 -b 10 "$work/quadrants-16bit.png" -o quadrants-10bit.heic
+# heif-enc writes no rotation, mirroring or colour description: heif_transform.py adds them.
+python3 heif_transform.py quadrants.heic display-p3.heic nclx=12,13,0 Each file holds the
+# picture turned the other way, as the JPEG orientations do; "irot" turns anticlockwise, "imir"
+# mode 0 swaps top and bottom, mode 1 left and right.
+convert "$work/quadrants.png" -rotate 90 PNG24:"$work/irot-1.png"
+heif-enc "${heif_lossless[@]}" "$work/irot-1.png" -o "$work/irot-1.heic"
+python3 heif_transform.py "$work/irot-1.heic" irot-1.heic irot=1
+convert "$work/quadrants.png" -flip -rotate -90 PNG24:"$work/irot-3-imir-0.png"
+heif-enc -q 90 -p chroma=420 "$work/irot-3-imir-0.png" -o "$work/irot-3-imir-0.heic"
+python3 heif_transform.py "$work/irot-3-imir-0.heic" irot-3-imir-0.heic irot=3 imir=0
+convert "$work/quadrants-16bit.png" -flop PNG48:"$work/imir-1-10bit.png"
+heif-enc -q 90 -b 10 "$work/imir-1-10bit.png" -o "$work/imir-1-10bit.heic"
+python3 heif_transform.py "$work/imir-1-10bit.heic" imir-1-10bit.heic imir=1
+
+avifenc -l quadrants.png quadrants.avif
+avifenc -d 10 --min 0 --max 4 quadrants.png quadrants-10bit.avif
+avifenc -l -d 10 --cicp 12/13/0 quadrants.png display-p3.avif
+convert quadrants.png -flop -rotate 90 "$work/irot-1-imir-1.png"
+avifenc -l --irot 1 --imir 1 "$work/irot-1-imir-1.png" irot-1-imir-1.avif
+convert quadrants.png -negate "$work/negated.png"
+avifenc -l quadrants.png "$work/negated.png" animated.avif
+
+# A Display P3 ICC profile, as phones embed, from Little CMS.
+cat >"$work/p3-profile.c" <<'C'
+#include <lcms2.h>
+int main(int argc, char** argv) {
+    cmsCIExyY white = {0.3127, 0.3290, 1.0};
+    cmsCIExyYTRIPLE primaries = {{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}};
+    cmsFloat64Number srgb[5] = {2.4, 1.0 / 1.055, 0.055 / 1.055, 1.0 / 12.92, 0.04045};
+    cmsToneCurve* curve = cmsBuildParametricToneCurve(NULL, 4, srgb);
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    return argc == 2 && cmsSaveProfileToFile(profile, argv[1]) ? 0 : 1;
+}
+C
+cc -o "$work/p3-profile" "$work/p3-profile.c" -llcms2
+"$work/p3-profile" "$work/p3.icc"
+# The first profile ImageMagick is given is assigned, not converted to: heif-enc takes it along.
+convert quadrants.png -profile "$work/p3.icc" PNG24:"$work/quadrants-p3.png"
+heif-enc "${heif_lossless[@]}" "$work/quadrants-p3.png" -o display-p3-icc.heic
+avifenc -l --icc "$work/p3.icc" quadrants.png display-p3-icc.avif
+
+# What the Display P3 files show, in sRGB: the same code values read as Display P3 (D65, the
+# sRGB curve), through the published linear P3-to-sRGB matrix, clipped.
+convert quadrants.png -depth 8 rgb:- | python3 -c '
+import sys
+def linear(v):
+    v /= 255
+    return v / 12.92 if v <= 0.04045 else ((v + 0.055) / 1.055) ** 2.4
+def encoded(v):
+    v = min(max(v, 0.0), 1.0)
+    return round(255 * (12.92 * v if v <= 0.0031308 else 1.055 * v ** (1 / 2.4) - 0.055))
+m = ((1.2249401, -0.2249404, 0.0), (-0.0420569, 1.0420571, 0.0), (-0.0196376, -0.0786361, 1.0982735))
+data = sys.stdin.buffer.read()
+out = bytearray()
+for i in range(0, len(data), 3):
+    rgb = [linear(c) for c in data[i:i + 3]]
+    out += bytes(encoded(sum(m[r][c] * rgb[c] for c in range(3))) for r in range(3))
+sys.stdout.buffer.write(out)' | convert -size 32x32 -depth 8 rgb:- -strip display-p3-in-srgb.png
