@@ -26,7 +26,7 @@ sources=(
     platform/linux/converter/TruncationCheck.cpp
     platform/linux/converter/checks/TiffLayout.cpp
     platform/linux/converter/reduced/ReducedJpeg.cpp
-    platform/linux/converter/colour/SrgbConverter.cpp
+    platform/linux/converter/colour/CodePointColourConverter.cpp
     platform/linux/converter/isobmff/AvifDecoder.cpp
     platform/linux/converter/isobmff/HeifDecoder.cpp
     platform/linux/converter/isobmff/PictureOrientation.cpp

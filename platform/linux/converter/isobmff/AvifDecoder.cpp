@@ -8,7 +8,7 @@
 #include <thread>
 #include <utility>
 
-#include "platform/linux/converter/colour/SrgbConverter.h"
+#include "platform/linux/converter/colour/CodePointColourConverter.h"
 #include "platform/linux/converter/isobmff/PictureOrientation.h"
 #include "platform/linux/converter/isobmff/PixelLimit.h"
 
@@ -46,7 +46,8 @@ struct RgbFreer {
 
 // Deep pictures are converted to 16-bit RGB, so that their colour is converted before they are
 // reduced to 8 bits.
-std::optional<RgbImage> DeepPixels(const avifImage* image, const SrgbConverter& converter) {
+std::optional<RgbImage> DeepPixels(const avifImage* image,
+                                   const CodePointColourConverter& converter) {
     constexpr std::uint32_t kDepth = 16;
     avifRGBImage rgb = RgbFormat(image, kDepth);
     avifRGBImageAllocatePixels(&rgb);
@@ -106,7 +107,7 @@ std::optional<RgbImage> DecodeAvif(std::string_view content) {
     }
     const avifImage* image = decoder->image;
     const std::string_view icc(reinterpret_cast<const char*>(image->icc.data), image->icc.size);
-    const SrgbConverter converter(icc, CodedColour(image));
+    const CodePointColourConverter converter(icc, CodedColour(image));
     const PictureOrientation orientation = OrientationOf(image);
     const bool deep = image->depth > 8;
     std::optional<RgbImage> pixels = deep ? DeepPixels(image, converter) : EightBitPixels(image);

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/linux/converter/colour/SrgbConverter.h"
+#include "platform/linux/converter/colour/CodePointColourConverter.h"
 #include "platform/linux/converter/isobmff/PixelLimit.h"
 #include "platform/linux/converter/isobmff/PrimaryItemOrientation.h"
 
@@ -79,7 +79,8 @@ Image DecodedRgb(const heif_image_handle* handle, bool deep, bool transformed,
     return error == heif_error_Ok ? Image(image) : nullptr;
 }
 
-std::optional<RgbImage> ToSrgb(const heif_image* image, const SrgbConverter& converter, bool deep) {
+std::optional<RgbImage> ToSrgb(const heif_image* image, const CodePointColourConverter& converter,
+                               bool deep) {
     const int width = heif_image_get_width(image, heif_channel_interleaved);
     const int height = heif_image_get_height(image, heif_channel_interleaved);
     const int bits = heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved);
@@ -108,7 +109,7 @@ std::optional<RgbImage> DecodeHeif(std::string_view content) {
         return std::nullopt;
     }
     const bool deep = heif_image_handle_get_luma_bits_per_pixel(handle.get()) > kEightBits;
-    const SrgbConverter converter(IccProfile(handle.get()), CodedColour(handle.get()));
+    const CodePointColourConverter converter(IccProfile(handle.get()), CodedColour(handle.get()));
     heif_error_code error = heif_error_Ok;
     if (const Image image = DecodedRgb(handle.get(), deep, true, error)) {
         return ToSrgb(image.get(), converter, deep);

@@ -17,12 +17,12 @@ struct CicpColour {
 // Brings decoded RGB rows of 8 or 16 bits per channel into an 8-bit sRGB picture, through the
 // embedded ICC profile or the code points. Untagged pixels, those described as sRGB, and those
 // whose profile cannot be read or is not an RGB one are only reduced to 8 bits.
-class SrgbConverter final {
+class CodePointColourConverter final {
 public:
-    SrgbConverter(std::string_view iccProfile, CicpColour colour);
-    ~SrgbConverter();
-    SrgbConverter(const SrgbConverter&) = delete;
-    SrgbConverter& operator=(const SrgbConverter&) = delete;
+    CodePointColourConverter(std::string_view iccProfile, CicpColour colour);
+    ~CodePointColourConverter();
+    CodePointColourConverter(const CodePointColourConverter&) = delete;
+    CodePointColourConverter& operator=(const CodePointColourConverter&) = delete;
 
     // Rows of `width` RGB pixels, `stride` bytes apart. Deep rows hold 16-bit values up to
     // `maximum` (1023 for 10-bit pixels, 65535 for those scaled to 16 bits).

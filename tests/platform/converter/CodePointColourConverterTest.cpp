@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/linux/converter/colour/SrgbConverter.h"
+#include "platform/linux/converter/colour/CodePointColourConverter.h"
 
 namespace {
 
@@ -32,12 +32,12 @@ std::vector<int> Reds(const RgbImage& image) {
 
 // Truncating 10-bit values to their top 8 bits would darken every picture by up to a level and
 // bunch the darkest shades; each value lands on the nearest 8-bit one.
-TEST(SrgbConverterTest, DeepUntaggedValuesAreRoundedToTheNearestEightBitValue) {
+TEST(CodePointColourConverterTest, DeepUntaggedValuesAreRoundedToTheNearestEightBitValue) {
     std::vector<std::uint16_t> ramp(kTenBitMaximum + 1);
     for (int value = 0; value <= kTenBitMaximum; ++value) {
         ramp[value] = static_cast<std::uint16_t>(value);
     }
-    const SrgbConverter converter({}, CicpColour{});
+    const CodePointColourConverter converter({}, CicpColour{});
     const std::vector<std::uint8_t> row = GreyRow(ramp);
     const RgbImage image =
         converter.ConvertDeep(row.data(), row.size(), kTenBitMaximum + 1, 1, kTenBitMaximum);
@@ -52,7 +52,7 @@ TEST(SrgbConverterTest, DeepUntaggedValuesAreRoundedToTheNearestEightBitValue) {
 // and 75% (its diffuse white) signals. 100 cd/m² is 100/203 of the screen's white in linear
 // light, 186 in sRGB; HLG's 50% signal is 1/12 in scene light, 50.6 cd/m² on a 1000 cd/m²
 // screen, 137.
-TEST(SrgbConverterTest, HdrGreysKeepDiffuseWhiteAsTheScreensWhite) {
+TEST(CodePointColourConverterTest, HdrGreysKeepDiffuseWhiteAsTheScreensWhite) {
     struct Case {
         const char* name;
         CicpColour colour;
@@ -65,7 +65,7 @@ TEST(SrgbConverterTest, HdrGreysKeepDiffuseWhiteAsTheScreensWhite) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const SrgbConverter converter({}, c.colour);
+        const CodePointColourConverter converter({}, c.colour);
         const std::vector<std::uint8_t> row = GreyRow(c.codes);
         const RgbImage image = converter.ConvertDeep(
             row.data(), row.size(), static_cast<int>(c.codes.size()), 1, kTenBitMaximum);

@@ -1,4 +1,4 @@
-#include "platform/linux/converter/colour/SrgbConverter.h"
+#include "platform/linux/converter/colour/CodePointColourConverter.h"
 
 #include <lcms2.h>
 
@@ -165,7 +165,7 @@ Profile ProfileFor(std::string_view iccProfile) {
 
 }  // namespace
 
-struct SrgbConverter::Source {
+struct CodePointColourConverter::Source {
     Profile profile;
 
     // Perceptual: photos from wide-gamut cameras and phones keep their gradations where sRGB
@@ -185,15 +185,15 @@ struct SrgbConverter::Source {
     }
 };
 
-SrgbConverter::SrgbConverter(std::string_view iccProfile, CicpColour colour)
+CodePointColourConverter::CodePointColourConverter(std::string_view iccProfile, CicpColour colour)
     : source(std::make_unique<Source>()) {
     source->profile = iccProfile.empty() ? ProfileFor(colour) : ProfileFor(iccProfile);
 }
 
-SrgbConverter::~SrgbConverter() = default;
+CodePointColourConverter::~CodePointColourConverter() = default;
 
-RgbImage SrgbConverter::Convert(const std::uint8_t* rows, std::size_t stride, int width,
-                                int height) const {
+RgbImage CodePointColourConverter::Convert(const std::uint8_t* rows, std::size_t stride, int width,
+                                           int height) const {
     RgbImage image{width, height, {}};
     const std::size_t rowSize = std::size_t(width) * 3;
     image.pixels.resize(rowSize * std::size_t(height));
@@ -210,7 +210,7 @@ RgbImage SrgbConverter::Convert(const std::uint8_t* rows, std::size_t stride, in
     return image;
 }
 
-void SrgbConverter::ConvertInPlace(RgbImage& image) const {
+void CodePointColourConverter::ConvertInPlace(RgbImage& image) const {
     const Transform transform = source->ToSrgb(TYPE_RGB_8);
     if (!transform) {
         return;
@@ -224,8 +224,8 @@ void SrgbConverter::ConvertInPlace(RgbImage& image) const {
 
 // Reduced to 8 bits only after the colour conversion, with rounding: gradients of 10-bit HDR
 // pictures stay smooth.
-RgbImage SrgbConverter::ConvertDeep(const std::uint8_t* rows, std::size_t stride, int width,
-                                    int height, int maximum) const {
+RgbImage CodePointColourConverter::ConvertDeep(const std::uint8_t* rows, std::size_t stride,
+                                               int width, int height, int maximum) const {
     RgbImage image{width, height, {}};
     const std::size_t values = std::size_t(width) * 3;
     image.pixels.resize(values * std::size_t(height));
