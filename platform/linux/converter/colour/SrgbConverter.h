@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
+
+#include "platform/linux/converter/colour/MatrixShaperToSrgb.h"
 
 // Brings rows of decoded pixels into 8-bit sRGB, through the ICC profile the file embeds. Deep
 // pixels (16 bits a channel) go through the profile at that depth, so that they are rounded to
@@ -22,7 +25,7 @@ public:
     SrgbConverter& operator=(const SrgbConverter&) = delete;
 
     // Whether a profile is applied.
-    bool HasProfile() const { return transform != nullptr; }
+    bool HasProfile() const { return transform != nullptr || matrixShaper != nullptr; }
 
     // Writes `count` pixels of `in` to `out` as 8-bit RGB. For 8-bit input `out` may be `in`.
     void ConvertRow(const void* in, std::uint8_t* out, int count) const;
@@ -33,7 +36,11 @@ private:
     };
 
     void RoundToEightBits(const std::uint16_t* in, std::uint8_t* out, int count) const;
+    void ConvertDeepRow(const std::uint16_t* in, std::uint8_t* out, int count) const;
 
     Samples samples;
     std::unique_ptr<void, TransformDeleter> transform;
+    std::unique_ptr<MatrixShaperToSrgb> matrixShaper;
+    // One row of deep pixels as floats, reused from row to row.
+    mutable std::vector<float> floats;
 };

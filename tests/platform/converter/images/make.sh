@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the pictures of the decoding test again (needs python3, imagemagick, libimage-exiftool-perl
 # and a C compiler with libjpeg62-turbo-dev). Every file shows one of two reference pictures:
-# four-colours.png (BMP and TGA) or quadrants.png (JPEG and TIFF).
+# four-colours.png (BMP and TGA) or quadrants.png (JPEG and TIFF), but for the pictures tagged
+# with an ICC profile, which show their own "-in-srgb.png".
 set -euo pipefail
 cd "$(dirname "$0")"
 work=$(mktemp -d)
@@ -63,3 +64,14 @@ C
 cc -o "$work/ycck" "$work/ycck.c" -ljpeg
 # Adobe's inverted CMYK, as Photoshop writes it and as readers expect in an Adobe marker.
 convert quadrants.png -colorspace CMYK -negate -depth 8 cmyk:- | "$work/ycck" >ycck.jpg
+
+# Tagged with ICC profiles (make_tagged.py), each shown by what ImageMagick's Little CMS makes of
+# it in sRGB; the JPEG files hold the TIFF's colours. make_tagged.py works out the 16-bit ramps'
+# references itself.
+jpeg quadrants.png "$work/untagged.jpg"
+python3 make_tagged.py "$work" "$work/untagged.jpg"
+mv "$work"/adobe-rgb.jpg "$work"/adobe-rgb-split.jpg "$work"/adobe-rgb.tiff "$work"/display-p3.png \
+    "$work"/gradient-16bit*.png .
+for tagged in adobe-rgb.tiff display-p3.png; do
+    convert "$tagged" -profile "$work/srgb.icc" -strip "${tagged%.*}-in-srgb.png"
+done

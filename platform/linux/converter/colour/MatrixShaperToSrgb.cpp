@@ -1,0 +1,132 @@
+#include "platform/linux/converter/colour/MatrixShaperToSrgb.h"
+
+#include <lcms2.h>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+constexpr std::size_t kSampleValues = 65536;
+
+using Matrix = std::array<std::array<double, 3>, 3>;
+
+struct ProfileCloser {
+    void operator()(void* profile) const { cmsCloseProfile(profile); }
+};
+
+bool IsRgbMatrixShaper(void* profile) {
+    return cmsGetColorSpace(profile) == cmsSigRgbData && cmsIsMatrixShaper(profile);
+}
+
+// The colorants as columns: linear RGB to the connection space's XYZ.
+std::optional<Matrix> ToXyz(void* profile) {
+    const cmsTagSignature tags[] = {cmsSigRedColorantTag, cmsSigGreenColorantTag,
+                                    cmsSigBlueColorantTag};
+    Matrix matrix{};
+    for (int column = 0; column < 3; ++column) {
+        const auto* xyz = static_cast<const cmsCIEXYZ*>(cmsReadTag(profile, tags[column]));
+        if (xyz == nullptr) {
+            return std::nullopt;
+        }
+        matrix[0][column] = xyz->X;
+        matrix[1][column] = xyz->Y;
+        matrix[2][column] = xyz->Z;
+    }
+    return matrix;
+}
+
+std::optional<Matrix> Inverse(const Matrix& m) {
+    const double determinant = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+                               m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+                               m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+    if (determinant == 0) {
+        return std::nullopt;
+    }
+    Matrix inverse{};
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            // The cofactor of the transposed position, by cyclic indices.
+            const int r1 = (column + 1) % 3, r2 = (column + 2) % 3;
+            const int c1 = (row + 1) % 3, c2 = (row + 2) % 3;
+            inverse[row][column] = (m[r1][c1] * m[r2][c2] - m[r1][c2] * m[r2][c1]) / determinant;
+        }
+    }
+    return inverse;
+}
+
+Matrix Product(const Matrix& a, const Matrix& b) {
+    Matrix product{};
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            for (int i = 0; i < 3; ++i) {
+                product[row][column] += a[row][i] * b[i][column];
+            }
+        }
+    }
+    return product;
+}
+
+const cmsToneCurve* Curve(void* profile, int channel) {
+    const cmsTagSignature tags[] = {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag};
+    return static_cast<const cmsToneCurve*>(cmsReadTag(profile, tags[channel]));
+}
+
+}  // namespace
+
+std::unique_ptr<MatrixShaperToSrgb> MatrixShaperToSrgb::For(void* profile) {
+    const std::unique_ptr<void, ProfileCloser> srgb(cmsCreate_sRGBProfile());
+    if (!srgb || !IsRgbMatrixShaper(profile)) {
+        return nullptr;
+    }
+    const std::optional<Matrix> sourceToXyz = ToXyz(profile);
+    const std::optional<Matrix> srgbToXyz = ToXyz(srgb.get());
+    const std::optional<Matrix> xyzToSrgb = srgbToXyz ? Inverse(*srgbToXyz) : std::nullopt;
+    const cmsToneCurve* srgbCurve = Curve(srgb.get(), 0);
+    if (!sourceToXyz || !xyzToSrgb || srgbCurve == nullptr) {
+        return nullptr;
+    }
+    std::unique_ptr<MatrixShaperToSrgb> converter(new MatrixShaperToSrgb());
+    const Matrix toSrgb = Product(*xyzToSrgb, *sourceToXyz);
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            converter->toSrgb[row][column] = static_cast<float>(toSrgb[row][column]);
+        }
+    }
+    for (int channel = 0; channel < 3; ++channel) {
+        const cmsToneCurve* curve = Curve(profile, channel);
+        if (curve == nullptr) {
+            return nullptr;
+        }
+        converter->linear[channel].resize(kSampleValues);
+        for (std::size_t value = 0; value < kSampleValues; ++value) {
+            converter->linear[channel][value] = cmsEvalToneCurveFloat(
+                curve, static_cast<cmsFloat32Number>(value) / (kSampleValues - 1));
+        }
+    }
+    // Level k begins half way between k - 1 and k, in the encoded values sRGB's curve decodes.
+    for (std::size_t level = 1; level <= converter->levelStarts.size(); ++level) {
+        converter->levelStarts[level - 1] =
+            cmsEvalToneCurveFloat(srgbCurve, (static_cast<float>(level) - 0.5f) / 255.0f);
+    }
+    return converter;
+}
+
+std::uint8_t MatrixShaperToSrgb::NearestLevel(float linearValue) const {
+    // Values outside sRGB land on 0 or 255: the colour clipped, as a colorimetric transform does.
+    return static_cast<std::uint8_t>(
+        std::upper_bound(levelStarts.begin(), levelStarts.end(), linearValue) -
+        levelStarts.begin());
+}
+
+void MatrixShaperToSrgb::ConvertRow(const std::uint16_t* in, int stride, std::uint8_t* out,
+                                    int count) const {
+    for (int x = 0; x < count; ++x, in += stride, out += 3) {
+        const float source[3] = {linear[0][in[0]], linear[1][in[1]], linear[2][in[2]]};
+        for (int channel = 0; channel < 3; ++channel) {
+            const auto& row = toSrgb[channel];
+            out[channel] =
+                NearestLevel(row[0] * source[0] + row[1] * source[1] + row[2] * source[2]);
+        }
+    }
+}
