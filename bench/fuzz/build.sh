@@ -22,11 +22,18 @@ sources=(
     platform/linux/converter/RareBitmap.cpp
     platform/linux/converter/RgbImage.cpp
     platform/linux/converter/TruncationCheck.cpp
+    platform/linux/converter/colour/ColourProfile.cpp
+    platform/linux/converter/colour/EmbeddedIccProfile.cpp
+    platform/linux/converter/colour/JpegIccProfile.cpp
+    platform/linux/converter/colour/MatrixShaperToSrgb.cpp
+    platform/linux/converter/colour/PngIccProfile.cpp
+    platform/linux/converter/colour/SrgbConverter.cpp
+    platform/linux/converter/colour/TiffIccProfile.cpp
 )
 cd "$root"
 # shellcheck disable=SC2046
 nice clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined \
     -fno-sanitize-recover=undefined \
     -I"$root" $(pkg-config --cflags Qt6Gui) "${sources[@]}" \
-    $(pkg-config --libs Qt6Gui) -lIL -o "$out/converter_fuzzer"
+    $(pkg-config --libs Qt6Gui lcms2 zlib) -lIL -o "$out/converter_fuzzer"
 echo "$out/converter_fuzzer"

@@ -3,7 +3,7 @@
 # number (0 jpg, 1 jpeg, 2 jpe, 3 png, 4 tiff, 5 tif, 6 tga, 7 bmp) followed by a valid file.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-images=$here/../../tests/platform/images
+images=$here/../../tests/platform/converter/images
 seeds=$here/seeds
 rm -rf "$seeds"
 mkdir -p "$seeds"
@@ -31,3 +31,8 @@ seed 7 "$images/header-v5-masks.bmp"
 seed 7 "$images/rle-4bit.bmp"
 seed 7 "$images/rle-8bit.bmp"
 seed 7 "$images/bitfields-16.bmp"
+# Tagged with ICC profiles: the profile readers and the conversion to sRGB.
+seed 0 "$images/adobe-rgb-split.jpg"
+seed 3 "$images/display-p3.png"
+seed 3 "$images/gradient-16bit-p3.png"
+seed 4 "$images/adobe-rgb.tiff"
