@@ -8,6 +8,10 @@
 namespace {
 
 constexpr std::size_t kSampleValues = 65536;
+// sRGB's narrowest level, the first, is 1 / (255 * 12.92) wide in linear values: 1 / 3295.
+constexpr std::size_t kLevelBins = 4096;
+// 65535 / 255: an 8-bit sample's place among the 16-bit ones.
+constexpr std::size_t kEightToSixteen = 257;
 
 using Matrix = std::array<std::array<double, 3>, 3>;
 
@@ -105,28 +109,65 @@ std::unique_ptr<MatrixShaperToSrgb> MatrixShaperToSrgb::For(void* profile) {
         }
     }
     // Level k begins half way between k - 1 and k, in the encoded values sRGB's curve decodes.
-    for (std::size_t level = 1; level <= converter->levelStarts.size(); ++level) {
+    for (std::size_t level = 1; level <= 255; ++level) {
         converter->levelStarts[level - 1] =
             cmsEvalToneCurveFloat(srgbCurve, (static_cast<float>(level) - 0.5f) / 255.0f);
+    }
+    converter->levelStarts.back() = 2.0f;
+    for (int output = 0; output < 3; ++output) {
+        for (int input = 0; input < 3; ++input) {
+            for (std::size_t value = 0; value < 256; ++value) {
+                converter->eightBitShares[output][input][value] =
+                    converter->toSrgb[output][input] *
+                    converter->linear[input][value * kEightToSixteen];
+            }
+        }
+    }
+    converter->levelOfBin.resize(kLevelBins);
+    std::size_t level = 0;
+    for (std::size_t bin = 0; bin < kLevelBins; ++bin) {
+        const float start = static_cast<float>(bin) / kLevelBins;
+        while (level < converter->levelStarts.size() && converter->levelStarts[level] <= start) {
+            ++level;
+        }
+        converter->levelOfBin[bin] = static_cast<std::uint8_t>(level);
     }
     return converter;
 }
 
 std::uint8_t MatrixShaperToSrgb::NearestLevel(float linearValue) const {
     // Values outside sRGB land on 0 or 255: the colour clipped, as a colorimetric transform does.
-    return static_cast<std::uint8_t>(
-        std::upper_bound(levelStarts.begin(), levelStarts.end(), linearValue) -
-        levelStarts.begin());
+    if (!(linearValue > 0.0f)) {
+        return 0;
+    }
+    if (linearValue >= 1.0f) {
+        return 255;
+    }
+    const std::uint8_t level = levelOfBin[static_cast<std::size_t>(linearValue * kLevelBins)];
+    // Without a branch: which way it goes is a coin toss for the pixels of a photo.
+    return static_cast<std::uint8_t>(level + (linearValue >= levelStarts[level] ? 1 : 0));
+}
+
+void MatrixShaperToSrgb::WriteLevels(const float (&source)[3], std::uint8_t* out) const {
+    for (int channel = 0; channel < 3; ++channel) {
+        const auto& row = toSrgb[channel];
+        out[channel] = NearestLevel(row[0] * source[0] + row[1] * source[1] + row[2] * source[2]);
+    }
 }
 
 void MatrixShaperToSrgb::ConvertRow(const std::uint16_t* in, int stride, std::uint8_t* out,
                                     int count) const {
     for (int x = 0; x < count; ++x, in += stride, out += 3) {
-        const float source[3] = {linear[0][in[0]], linear[1][in[1]], linear[2][in[2]]};
+        WriteLevels({linear[0][in[0]], linear[1][in[1]], linear[2][in[2]]}, out);
+    }
+}
+
+void MatrixShaperToSrgb::ConvertRow(const std::uint8_t* in, std::uint8_t* out, int count) const {
+    for (int x = 0; x < count; ++x, in += 3, out += 3) {
+        const std::uint8_t red = in[0], green = in[1], blue = in[2];
         for (int channel = 0; channel < 3; ++channel) {
-            const auto& row = toSrgb[channel];
-            out[channel] =
-                NearestLevel(row[0] * source[0] + row[1] * source[1] + row[2] * source[2]);
+            const auto& shares = eightBitShares[channel];
+            out[channel] = NearestLevel(shares[0][red] + shares[1][green] + shares[2][blue]);
         }
     }
 }

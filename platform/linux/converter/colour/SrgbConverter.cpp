@@ -40,8 +40,8 @@ void* TransformToSrgb(void* source, SrgbConverter::Samples samples) {
     }
     // Perceptual: photos from wide-gamut cameras and phones keep their gradations where sRGB
     // cannot hold the colour. Rows are converted once each: the one-pixel cache only costs.
-    // Deep pixels of the rare profiles that are tables go through floats, exact but slow: Little
-    // CMS's 16-bit transforms interpolate in a table of their own and land levels off.
+    // Only for the rare profiles that are tables. Deep pixels go through floats, exact but slow:
+    // Little CMS's 16-bit transforms interpolate in a table of their own and land levels off.
     const bool deep = samples != SrgbConverter::Samples::Rgb8;
     return cmsCreateTransform(source, deep ? TYPE_RGB_FLT : TYPE_RGB_8, srgb.get(),
                               deep ? TYPE_RGB_FLT : TYPE_RGB_8, INTENT_PERCEPTUAL,
@@ -61,9 +61,7 @@ SrgbConverter::SrgbConverter(std::string_view iccProfile, Samples samples) : sam
     if (!source) {
         return;
     }
-    if (samples != Samples::Rgb8) {
-        matrixShaper = MatrixShaperToSrgb::For(source.get());
-    }
+    matrixShaper = MatrixShaperToSrgb::For(source.get());
     if (!matrixShaper) {
         transform.reset(TransformToSrgb(source.get(), samples));
     }
@@ -73,7 +71,9 @@ SrgbConverter::~SrgbConverter() = default;
 
 void SrgbConverter::ConvertRow(const void* in, std::uint8_t* out, int count) const {
     const auto* deep = static_cast<const std::uint16_t*>(in);
-    if (matrixShaper) {
+    if (matrixShaper && samples == Samples::Rgb8) {
+        matrixShaper->ConvertRow(static_cast<const std::uint8_t*>(in), out, count);
+    } else if (matrixShaper) {
         matrixShaper->ConvertRow(deep, SamplesPerPixel(samples), out, count);
     } else if (transform && samples != Samples::Rgb8) {
         ConvertDeepRow(deep, out, count);
