@@ -1,5 +1,6 @@
-// libFuzzer target for what the converter process does with an image: decode its bytes, write
-// the wallpaper bitmap, scale it for a screen. The first input byte picks the file's extension
+// libFuzzer target for what the converter process does with an image: decode its bytes at a
+// reduced size for the screen, decode them in full, write the wallpaper bitmap, scale it for a
+// screen. The first input byte picks the file's extension
 // (the decoders go by the content, whatever the name says), the rest is the file.
 
 #include <unistd.h>
@@ -15,6 +16,9 @@
 #include "platform/linux/converter/BitmapFile.h"
 #include "platform/linux/converter/ImageDecoder.h"
 #include "platform/linux/converter/RgbImage.h"
+#include "platform/linux/converter/colour/ColourProfile.h"
+#include "platform/linux/converter/colour/EmbeddedIccProfile.h"
+#include "platform/linux/converter/reduced/ReducedJpeg.h"
 
 namespace {
 
@@ -46,6 +50,13 @@ private:
     std::string path;
 };
 
+void ScaleForScreen(const RgbImage& image) {
+    const RgbImage scaled = ScaleToFill(image, 64, 48);
+    if (scaled.width != 64 || scaled.height != 48) {
+        std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -54,17 +65,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::string name = std::string("input.") + kExtensions[data[0] % kExtensions.size()];
-    const std::optional<RgbImage> image =
-        DecodeImage(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1), name);
+    const std::string_view content(reinterpret_cast<const char*>(data) + 1, size - 1);
+    // A screen far smaller than the seeds' pictures, so that they decode reduced.
+    if (std::optional<RgbImage> reduced = DecodeReducedJpeg(content, {4, 3})) {
+        ConvertToSrgb(*reduced, ReadEmbeddedIccProfile(content));
+        ScaleForScreen(*reduced);
+    }
+    const std::optional<RgbImage> image = DecodeImage(content, name);
     if (!image) {
         return 0;
     }
     if (!WriteBitmapFile(*image, folder.Bitmap())) {
         std::abort();
     }
-    const RgbImage scaled = ScaleToFill(*image, 64, 48);
-    if (scaled.width != 64 || scaled.height != 48) {
-        std::abort();
-    }
+    ScaleForScreen(*image);
     return 0;
 }

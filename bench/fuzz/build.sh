@@ -22,6 +22,7 @@ sources=(
     platform/linux/converter/RareBitmap.cpp
     platform/linux/converter/RgbImage.cpp
     platform/linux/converter/TruncationCheck.cpp
+    platform/linux/converter/checks/TiffLayout.cpp
     platform/linux/converter/colour/ColourProfile.cpp
     platform/linux/converter/colour/EmbeddedIccProfile.cpp
     platform/linux/converter/colour/JpegIccProfile.cpp
@@ -29,11 +30,12 @@ sources=(
     platform/linux/converter/colour/PngIccProfile.cpp
     platform/linux/converter/colour/SrgbConverter.cpp
     platform/linux/converter/colour/TiffIccProfile.cpp
+    platform/linux/converter/reduced/ReducedJpeg.cpp
 )
 cd "$root"
 # shellcheck disable=SC2046
 nice clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined \
     -fno-sanitize-recover=undefined \
     -I"$root" $(pkg-config --cflags Qt6Gui) "${sources[@]}" \
-    $(pkg-config --libs Qt6Gui lcms2 zlib) -lIL -o "$out/converter_fuzzer"
+    $(pkg-config --libs Qt6Gui lcms2 zlib) -lIL -ljpeg -o "$out/converter_fuzzer"
 echo "$out/converter_fuzzer"

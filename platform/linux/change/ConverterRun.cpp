@@ -40,7 +40,7 @@ private:
 
 // A converter that crashed or ran out of its limits after decoding failed to save.
 [[noreturn]] void FailConversion(const ImageConverterProcess::Result& run) {
-    const bool decoded = !run.output.empty() && run.output.front() == kDecodedMarker;
+    const bool decoded = !run.output.empty() && run.output.back() == kDecodedMarker;
     const bool saveFailed = run.exited && run.exitCode == kCantSave;
     throw CoreError(decoded || saveFailed ? "Can't save image" : "Can't load image");
 }
@@ -56,10 +56,13 @@ void Convert(const std::string& imagePath, const OpenFile& image, const OpenFile
         arguments.push_back(std::to_string(drawn->size.height));
         expected += static_cast<std::size_t>(drawn->size.width) * drawn->size.height * 3;
     }
-    const auto handOver = [&](const std::string& output) {
-        if (drawn && output.size() == expected) {
+    // The picture comes whole, ahead of the marker, and is shown as soon as it is in.
+    const std::size_t pictureBytes = expected - 1;
+    const auto handOver = [&, handedOver = false](const std::string& output) mutable {
+        if (drawn && !handedOver && output.size() >= pictureBytes) {
+            handedOver = true;
             RgbImage picture{drawn->size.width, drawn->size.height, {}};
-            picture.pixels.assign(output.begin() + 1, output.end());
+            picture.pixels.assign(output.begin(), output.begin() + pictureBytes);
             drawn->ready(picture);
         }
     };

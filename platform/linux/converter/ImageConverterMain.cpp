@@ -19,6 +19,10 @@
 #include "platform/linux/converter/ImageDecoder.h"
 #include "platform/linux/converter/RgbImage.h"
 #include "platform/linux/converter/Sandbox.h"
+#include "platform/linux/converter/TruncationCheck.h"
+#include "platform/linux/converter/colour/ColourProfile.h"
+#include "platform/linux/converter/colour/EmbeddedIccProfile.h"
+#include "platform/linux/converter/reduced/ReducedJpeg.h"
 
 namespace {
 
@@ -73,6 +77,28 @@ bool WriteAll(const void* data, std::size_t size) {
     return std::fwrite(data, 1, size, stdout) == size && std::fflush(stdout) == 0;
 }
 
+// The screen's picture goes out before the bitmap is written (the program shows it then, and
+// takes it back should the conversion fail): until then the screen shows nothing new.
+void SendScreenPicture(const RgbImage& picture) {
+    WriteAll(picture.pixels.data(), picture.pixels.size());
+}
+
+// Only for files the full decoding's first check lets through: a JPEG cut short is refused at
+// once, never shown grey-filled.
+bool SendReducedScreenPicture(std::string_view content, PictureSize screen) {
+    if (IsTruncated(content)) {
+        return false;
+    }
+    std::optional<RgbImage> reduced = DecodeReducedJpeg(content, screen);
+    if (!reduced) {
+        return false;
+    }
+    // Through the same profile as the full decoding: the screen shows the bitmap's colours.
+    ConvertToSrgb(*reduced, ReadEmbeddedIccProfile(content));
+    SendScreenPicture(ScaleToFill(*reduced, screen.width, screen.height));
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -90,18 +116,18 @@ int main(int argc, char** argv) {
     if (!LockDown(kBitmapDescriptor)) {
         return kCantLoad;
     }
-    const std::optional<RgbImage> image = DecodeImage(MapImage(), argv[1]);
+    const std::string_view content = MapImage();
+    // From a reduced decoding where the file allows one: the screen shows the picture long
+    // before the full one is decoded.
+    const bool screenPictureSent = drawnSize && SendReducedScreenPicture(content, *drawnSize);
+    const std::optional<RgbImage> image = DecodeImage(content, argv[1]);
     if (!image) {
         return kCantLoad;
     }
-    WriteAll(&kDecodedMarker, 1);
-
-    // The screen's picture goes out first (the program shows it then, and takes it back should
-    // the bitmap fail), scaled on every core: until then the screen shows nothing new.
-    if (drawnSize) {
-        const RgbImage drawn = ScaleToFill(*image, drawnSize->width, drawnSize->height);
-        WriteAll(drawn.pixels.data(), drawn.pixels.size());
+    if (drawnSize && !screenPictureSent) {
+        SendScreenPicture(ScaleToFill(*image, drawnSize->width, drawnSize->height));
     }
+    WriteAll(&kDecodedMarker, 1);
     if (!WriteBitmapFile(*image, kBitmapDescriptor)) {
         return kCantSave;
     }

@@ -9,9 +9,10 @@
 // with the image file open for reading at descriptor 3 (NAME: the file's name; the format is
 // told by the content, whatever the extension says) and an empty file open for writing at
 // descriptor 4. It opens nothing
-// itself: it writes the image as a BMP file into descriptor 4 and, when a size is given, writes
-// the picture scaled to fill that size to its standard output as raw 8-bit RGB rows after the
-// marker byte, as soon as it is made (before the bitmap is complete).
+// itself: it writes the image as a BMP file into descriptor 4. When a size is given, it first
+// writes the picture scaled to fill that size to its standard output as raw 8-bit RGB rows, as
+// soon as it is made (from a reduced decoding where the file allows, before the full decoding);
+// then, in every case, the marker byte once the image is decoded in full, then the bitmap.
 namespace image_converter {
 
 inline constexpr char kProgramName[] = "vornk-image-converter";
@@ -24,7 +25,8 @@ inline constexpr int kUsage = 2;
 inline constexpr int kCantLoad = 3;
 inline constexpr int kCantSave = 4;
 
-// Written to standard output once the image is decoded: a crash after it is a failed save.
+// The last byte of the output, once the image is decoded in full: a crash after it is a failed
+// save.
 inline constexpr char kDecodedMarker = 'D';
 
 // A 250-megapixel photo converts within this on every decoder path (bench/converter-memory.sh):

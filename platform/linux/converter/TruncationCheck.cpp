@@ -6,6 +6,7 @@
 
 #include "platform/linux/converter/ImageFormat.h"
 #include "platform/linux/converter/LittleEndianReader.h"
+#include "platform/linux/converter/checks/TiffLayout.h"
 
 namespace {
 
@@ -158,7 +159,7 @@ bool IsTruncated(std::string_view content) {
         case ImageFormat::Targa:
             return IsShortTarga(LittleEndianReader(content), size);
         case ImageFormat::Tiff:
-            break;
+            return TiffPointsPastItsEnd(content);
     }
     return false;
 }

@@ -62,9 +62,11 @@ TEST(ImageConverterProcessTest, CrashOrTimeOutIsAFailedChangeThatLeavesTheBitmap
     };
     const Case cases[] = {
         {"crash-decoding", "kill -SEGV $$", "Can't load image"},
-        {"crash-saving", "printf D; kill -SEGV $$", "Can't save image"},
+        // The screen's picture, from a reduced decoding, then a crash in the full one.
+        {"crash-after-picture", "head -c 36 /dev/zero; kill -SEGV $$", "Can't load image"},
+        {"crash-saving", "head -c 36 /dev/zero; printf D; kill -SEGV $$", "Can't save image"},
         {"hang", "exec sleep 300", "Can't load image"},
-        {"short-picture", "printf D; exit 0", "Can't save image"},
+        {"short-picture", "head -c 35 /dev/zero; printf D; exit 0", "Can't save image"},
     };
     TemporaryFolder folder;
     const std::string bitmap = folder / "wallpaper.bmp";
@@ -93,8 +95,8 @@ TEST(ImageConverterProcessTest, CrashOrTimeOutIsAFailedChangeThatLeavesTheBitmap
 TEST(ImageConverterProcessTest, AConverterThatFloodsItsOutputFailsAtOnce) {
     TemporaryFolder folder;
     WriteFile(folder / "in.png", "the image");
-    const ImageConverterProcess converter(StandIn(folder, "flood", "printf D; exec cat /dev/zero"),
-                                          60s);
+    const ImageConverterProcess converter(
+        StandIn(folder, "flood", "head -c 36 /dev/zero; printf D; exec cat /dev/zero"), 60s);
     const auto start = std::chrono::steady_clock::now();
     try {
         RunConverter(folder / "in.png", folder / "wallpaper.bmp",

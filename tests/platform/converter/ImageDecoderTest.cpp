@@ -139,11 +139,14 @@ TEST(DecodeImageTest, TruncatedFilesAreRefusedBeforeDecoding) {
     platform_test::TemporaryFolder folder;
     const std::string headless = folder / "headless.bmp";
     platform_test::WriteFile(headless, std::string("BM\x1e\0\0\0\0\0\0\0\x36\0\0\0(\0\0\0", 18));
-    std::vector<std::string> files{headless};
+    const std::string cutTiff = folder / "cut.tiff";
+    platform_test::WriteFile(cutTiff,
+                             platform_test::ReadFile(Image("orientation-6.tiff")).substr(0, 200));
+    std::vector<std::string> files{headless, cutTiff};
     for (const char* name :
-         {"tga-short-buffer.tga", "tga-empty-picture-1.tga", "tga-empty-picture-2.tga",
-          "tga-empty-picture-3.tga", "tga-20-bytes-2-gb.tga", "bmp-48-bytes-2-gb.bmp",
-          "png-chunk-past-end-1.png", "jpeg-segment-past-end-1.jpeg"}) {
+         {"tiff-value-past-end.tiff", "tga-short-buffer.tga", "tga-empty-picture-1.tga",
+          "tga-empty-picture-2.tga", "tga-empty-picture-3.tga", "tga-20-bytes-2-gb.tga",
+          "bmp-48-bytes-2-gb.bmp", "png-chunk-past-end-1.png", "jpeg-segment-past-end-1.jpeg"}) {
         files.push_back(std::string(VORNK_TEST_REGRESSIONS) + "/" + name);
     }
     for (const std::string& file : files) {
@@ -282,9 +285,15 @@ TEST(DecodeImageTest, DamagedProfilesLeaveThePixelsAsDecoded) {
     jpegCountLies[jpeg.find("ICC_PROFILE") + 13] = 3;  // of three segments, two are there
     std::string jpegNumberTwice = jpeg;
     jpegNumberTwice[jpeg.rfind("ICC_PROFILE") + 12] = 1;
-    std::string tiffPastEnd = platform_test::ReadFile(Image("adobe-rgb.tiff"));
-    const std::size_t profileEntry = tiffPastEnd.find(std::string("\x73\x87\x07\0", 4));
-    tiffPastEnd[profileEntry + 11] = '\x7f';
+    // The profile's bytes as half as many 16-bit numbers: the layout holds, the type is wrong.
+    std::string tiffShorts = platform_test::ReadFile(Image("adobe-rgb.tiff"));
+    const std::size_t profileEntry = tiffShorts.find(std::string("\x73\x87\x07\0", 4));
+    tiffShorts[profileEntry + 2] = 3;
+    const unsigned shorts = (static_cast<std::uint8_t>(tiffShorts[profileEntry + 4]) |
+                             static_cast<std::uint8_t>(tiffShorts[profileEntry + 5]) << 8) /
+                            2;
+    tiffShorts[profileEntry + 4] = static_cast<char>(shorts & 0xff);
+    tiffShorts[profileEntry + 5] = static_cast<char>(shorts >> 8);
     const std::string garbage(600, 'x');
     struct Case {
         const char* name;
@@ -301,7 +310,7 @@ TEST(DecodeImageTest, DamagedProfilesLeaveThePixelsAsDecoded) {
          WithIccChunk(png, std::string("ICC\0\0", 5) + Compressed(garbage)), garbage},
         {"segment count lies", jpegCountLies, ""},
         {"segment number twice", jpegNumberTwice, ""},
-        {"profile past the TIFF's end", tiffPastEnd, ""},
+        {"TIFF profile of numbers", tiffShorts, ""},
     };
     const RgbImage untagged = DecodeWithImageMagick(Image("quadrants.png"));
     for (const Case& c : damaged) {

@@ -68,13 +68,18 @@ QString ImageLiteralValue(const std::string& script) {
 
 class KdeBackendTest : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(UseFixtureEnvironment()); }
+    void SetUp() override {
+        ASSERT_TRUE(UseFixtureEnvironment());
+        MakeSolidImage(bitmap, "red", 8, 8);
+    }
+
+    TemporaryFolder folder;
+    const std::string bitmap = folder / "wallpaper.bmp";
 };
 
 TEST_F(KdeBackendTest, EachChangeSendsAScriptWithTheEscapedPathForTheImageDesktops) {
     StandIn shell("print:vornk-changed:1");
     ASSERT_TRUE(shell.IsReady());
-    TemporaryFolder folder;
     const std::string settings = folder / HostileFolderName();
     MakeSolidImage(folder / "red.bmp", "red", 8, 8);
     MakeSolidImage(folder / "blue.bmp", "blue", 8, 8);
@@ -85,6 +90,7 @@ TEST_F(KdeBackendTest, EachChangeSendsAScriptWithTheEscapedPathForTheImageDeskto
     core.SetWallpaper(FromUtf8(folder / "red.bmp"));
     core.SetWallpaper(FromUtf8(folder / "blue.bmp"));
 
+    // A name Plasma has not shown for each change; the one before stays for its fade.
     for (int number : {1, 2}) {
         const std::string script = shell.Script(number);
         for (const char c : script) {
@@ -92,7 +98,10 @@ TEST_F(KdeBackendTest, EachChangeSendsAScriptWithTheEscapedPathForTheImageDeskto
         }
         const QUrl url(ImageLiteralValue(script));
         EXPECT_TRUE(url.isLocalFile()) << script;
-        EXPECT_EQ(url.toLocalFile().toStdString(), settings + "/wallpaper.bmp") << script;
+        EXPECT_EQ(url.toLocalFile().toStdString(),
+                  settings + "/wallpaper-" + std::to_string(number) + ".bmp")
+            << script;
+        EXPECT_TRUE(boost::filesystem::exists(url.toLocalFile().toStdString())) << number;
         // Only desktops with the plain image plugin; that the real Plasma shows every change
         // is for the real-desktop test.
         EXPECT_NE(script.find("wallpaperPlugin !== \"org.kde.image\""), std::string::npos);
@@ -105,18 +114,18 @@ TEST_F(KdeBackendTest, EachChangeSendsAScriptWithTheEscapedPathForTheImageDeskto
 TEST_F(KdeBackendTest, NoDesktopShowingAPlainImageIsAFailure) {
     StandIn shell("print:vornk-changed:0");
     ASSERT_TRUE(shell.IsReady());
-    ExpectCantChangeWallpaper([] { KdeBackend().ShowWallpaper("/tmp/wallpaper.bmp"); });
+    ExpectCantChangeWallpaper([this] { KdeBackend().ShowWallpaper(bitmap); });
     EXPECT_TRUE(shell.HasScript(1));
 }
 
 TEST_F(KdeBackendTest, AScriptErrorIsAFailure) {
     StandIn shell("error");
     ASSERT_TRUE(shell.IsReady());
-    ExpectCantChangeWallpaper([] { KdeBackend().ShowWallpaper("/tmp/wallpaper.bmp"); });
+    ExpectCantChangeWallpaper([this] { KdeBackend().ShowWallpaper(bitmap); });
 }
 
 TEST_F(KdeBackendTest, NoPlasmaShellOnTheBusIsAFailure) {
-    ExpectCantChangeWallpaper([] { KdeBackend().ShowWallpaper("/tmp/wallpaper.bmp"); });
+    ExpectCantChangeWallpaper([this] { KdeBackend().ShowWallpaper(bitmap); });
 }
 
 TEST_F(KdeBackendTest, NoSessionBusIsAFailure) {
@@ -124,7 +133,7 @@ TEST_F(KdeBackendTest, NoSessionBusIsAFailure) {
     environment.Unset("DBUS_SESSION_BUS_ADDRESS");
     environment.Unset("DISPLAY");  // no autolaunch of a bus through X11
     environment.Set("XDG_RUNTIME_DIR", "/nonexistent");
-    ExpectCantChangeWallpaper([] { KdeBackend().ShowWallpaper("/tmp/wallpaper.bmp"); });
+    ExpectCantChangeWallpaper([this] { KdeBackend().ShowWallpaper(bitmap); });
 }
 
 // Slow: waits out the call's timeout (SessionBus::kTimeoutMs). The stand-in hangs for 30 s and
@@ -134,7 +143,7 @@ TEST_F(KdeBackendTest, AHungPlasmaShellIsGivenUpAfterOurTimeout) {
     StandIn shell("hang");
     ASSERT_TRUE(shell.IsReady());
     const auto start = std::chrono::steady_clock::now();
-    ExpectCantChangeWallpaper([] { KdeBackend().ShowWallpaper("/tmp/wallpaper.bmp"); });
+    ExpectCantChangeWallpaper([this] { KdeBackend().ShowWallpaper(bitmap); });
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     EXPECT_TRUE(shell.HasScript(1));
 }

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "platform/linux/converter/RgbImage.h"
+
+// The JPEG decoded at the smallest of libjpeg's reduced sizes (1/8 to 7/8) that still covers
+// `screen` when scaled to fill it, upright. Nothing when no reduced size is small enough to
+// matter, when the file is not a plain YCbCr, RGB or grey JPEG, or on any decoding error: the
+// full decoding decides about those files.
+std::optional<RgbImage> DecodeReducedJpeg(std::string_view content, PictureSize screen);
