@@ -7,11 +7,8 @@
 
 namespace {
 
-constexpr std::size_t kSampleValues = 65536;
 // sRGB's narrowest level, the first, is 1 / (255 * 12.92) wide in linear values: 1 / 3295.
 constexpr std::size_t kLevelBins = 4096;
-// 65535 / 255: an 8-bit sample's place among the 16-bit ones.
-constexpr std::size_t kEightToSixteen = 257;
 
 using Matrix = std::array<std::array<double, 3>, 3>;
 
@@ -78,7 +75,7 @@ const cmsToneCurve* Curve(void* profile, int channel) {
 
 }  // namespace
 
-std::unique_ptr<MatrixShaperToSrgb> MatrixShaperToSrgb::For(void* profile) {
+std::unique_ptr<MatrixShaperToSrgb> MatrixShaperToSrgb::For(void* profile, int bitsPerSample) {
     const std::unique_ptr<void, ProfileCloser> srgb(cmsCreate_sRGBProfile());
     if (!srgb || !IsRgbMatrixShaper(profile)) {
         return nullptr;
@@ -97,42 +94,58 @@ std::unique_ptr<MatrixShaperToSrgb> MatrixShaperToSrgb::For(void* profile) {
             converter->toSrgb[row][column] = static_cast<float>(toSrgb[row][column]);
         }
     }
+    if (!converter->TabulateCurves(profile, std::size_t(1) << bitsPerSample)) {
+        return nullptr;
+    }
+    converter->TabulateLevels(srgbCurve);
+    if (bitsPerSample == 8) {
+        converter->TabulateEightBitShares();
+    }
+    return converter;
+}
+
+bool MatrixShaperToSrgb::TabulateCurves(void* profile, std::size_t sampleValues) {
     for (int channel = 0; channel < 3; ++channel) {
         const cmsToneCurve* curve = Curve(profile, channel);
         if (curve == nullptr) {
-            return nullptr;
+            return false;
         }
-        converter->linear[channel].resize(kSampleValues);
-        for (std::size_t value = 0; value < kSampleValues; ++value) {
-            converter->linear[channel][value] = cmsEvalToneCurveFloat(
-                curve, static_cast<cmsFloat32Number>(value) / (kSampleValues - 1));
+        linear[channel].resize(sampleValues);
+        for (std::size_t value = 0; value < sampleValues; ++value) {
+            linear[channel][value] = cmsEvalToneCurveFloat(
+                curve, static_cast<cmsFloat32Number>(value) / (sampleValues - 1));
         }
     }
+    return true;
+}
+
+void MatrixShaperToSrgb::TabulateLevels(const void* srgbCurve) {
+    const auto* curve = static_cast<const cmsToneCurve*>(srgbCurve);
     // Level k begins half way between k - 1 and k, in the encoded values sRGB's curve decodes.
     for (std::size_t level = 1; level <= 255; ++level) {
-        converter->levelStarts[level - 1] =
-            cmsEvalToneCurveFloat(srgbCurve, (static_cast<float>(level) - 0.5f) / 255.0f);
+        levelStarts[level - 1] =
+            cmsEvalToneCurveFloat(curve, (static_cast<float>(level) - 0.5f) / 255.0f);
     }
-    converter->levelStarts.back() = 2.0f;
-    for (int output = 0; output < 3; ++output) {
-        for (int input = 0; input < 3; ++input) {
-            for (std::size_t value = 0; value < 256; ++value) {
-                converter->eightBitShares[output][input][value] =
-                    converter->toSrgb[output][input] *
-                    converter->linear[input][value * kEightToSixteen];
-            }
-        }
-    }
-    converter->levelOfBin.resize(kLevelBins);
+    levelStarts.back() = 2.0f;
+    levelOfBin.resize(kLevelBins);
     std::size_t level = 0;
     for (std::size_t bin = 0; bin < kLevelBins; ++bin) {
         const float start = static_cast<float>(bin) / kLevelBins;
-        while (level < converter->levelStarts.size() && converter->levelStarts[level] <= start) {
+        while (level < levelStarts.size() && levelStarts[level] <= start) {
             ++level;
         }
-        converter->levelOfBin[bin] = static_cast<std::uint8_t>(level);
+        levelOfBin[bin] = static_cast<std::uint8_t>(level);
     }
-    return converter;
+}
+
+void MatrixShaperToSrgb::TabulateEightBitShares() {
+    for (int output = 0; output < 3; ++output) {
+        for (int input = 0; input < 3; ++input) {
+            for (std::size_t value = 0; value < 256; ++value) {
+                eightBitShares[output][input][value] = toSrgb[output][input] * linear[input][value];
+            }
+        }
+    }
 }
 
 std::uint8_t MatrixShaperToSrgb::NearestLevel(float linearValue) const {

@@ -12,10 +12,11 @@
 // as long as these tables.
 class MatrixShaperToSrgb final {
 public:
-    // Nothing when the profile (a Little CMS profile handle) is not a matrix/curve RGB one.
-    static std::unique_ptr<MatrixShaperToSrgb> For(void* profile);
+    // For samples of 8 or 16 bits, the rows then given with those samples. Nothing when the
+    // profile (a Little CMS profile handle) is not a matrix/curve RGB one.
+    static std::unique_ptr<MatrixShaperToSrgb> For(void* profile, int bitsPerSample);
 
-    // `stride` samples a pixel, the first three red, green and blue.
+    // 16-bit samples, `stride` a pixel, the first three red, green and blue.
     void ConvertRow(const std::uint16_t* in, int stride, std::uint8_t* out, int count) const;
     // 8-bit RGB; `out` may be `in`.
     void ConvertRow(const std::uint8_t* in, std::uint8_t* out, int count) const;
@@ -23,11 +24,15 @@ public:
 private:
     MatrixShaperToSrgb() = default;
 
+    bool TabulateCurves(void* profile, std::size_t sampleValues);
+    void TabulateLevels(const void* srgbCurve);
+    void TabulateEightBitShares();
+
     std::uint8_t NearestLevel(float linear) const;
     // The three linear values of a pixel, in sRGB's primaries, as 8-bit levels.
     void WriteLevels(const float (&source)[3], std::uint8_t* out) const;
 
-    // Each 16-bit sample's linear value, per channel.
+    // Each sample value's linear value, per channel.
     std::array<std::vector<float>, 3> linear;
     // Source linear RGB to sRGB linear RGB, rows.
     std::array<std::array<float, 3>, 3> toSrgb{};

@@ -61,7 +61,7 @@ SrgbConverter::SrgbConverter(std::string_view iccProfile, Samples samples) : sam
     if (!source) {
         return;
     }
-    matrixShaper = MatrixShaperToSrgb::For(source.get());
+    matrixShaper = MatrixShaperToSrgb::For(source.get(), samples == Samples::Rgb8 ? 8 : 16);
     if (!matrixShaper) {
         transform.reset(TransformToSrgb(source.get(), samples));
     }
