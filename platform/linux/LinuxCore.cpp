@@ -59,9 +59,9 @@ void LinuxCore::ShowAsWallpaper(const WideString& imagePath, const WideString& f
     const std::unique_ptr<DesktopBackend> backend =
         DesktopBackendChooser::NameFor(session) ? DesktopBackendChooser::Choose(session) : nullptr;
     PictureDrawer* drawer = backend ? backend->Drawer() : nullptr;
-    const std::optional<PictureSize> size = drawer ? drawer->Size() : std::nullopt;
-    if (size) {
-        DrawWhileWriting(*drawer, *size, ToNativeBytes(imagePath), bitmapPath);
+    const std::optional<ScreenLayout> layout = drawer ? drawer->Layout() : std::nullopt;
+    if (layout) {
+        DrawWhileWriting(*drawer, *layout, ToNativeBytes(imagePath), bitmapPath);
         return;
     }
     RunConverter(ToNativeBytes(imagePath), bitmapPath);
@@ -73,7 +73,7 @@ void LinuxCore::ShowAsWallpaper(const WideString& imagePath, const WideString& f
 
 // The picture is on the screen as soon as it is scaled, while the large bitmap is still being
 // written; should the bitmap fail, the screen goes back to the picture of before.
-void LinuxCore::DrawWhileWriting(PictureDrawer& drawer, PictureSize size,
+void LinuxCore::DrawWhileWriting(PictureDrawer& drawer, const ScreenLayout& layout,
                                  const std::string& imagePath, const std::string& bitmapPath) {
     bool shown = false;
     std::exception_ptr drawFailure;
@@ -86,7 +86,7 @@ void LinuxCore::DrawWhileWriting(PictureDrawer& drawer, PictureSize size,
         }
     };
     try {
-        RunConverter(imagePath, bitmapPath, DrawnPictureRequest{size, draw});
+        RunConverter(imagePath, bitmapPath, DrawnPictureRequest{layout, draw});
     } catch (...) {
         if (shown) {
             drawer.TakeBack();

@@ -35,8 +35,8 @@ public:
 
 private:
     void ShowAsWallpaper(const WideString& imagePath, const WideString& folder);
-    void DrawWhileWriting(PictureDrawer& drawer, PictureSize size, const std::string& imagePath,
-                          const std::string& bitmapPath);
+    void DrawWhileWriting(PictureDrawer& drawer, const ScreenLayout& layout,
+                          const std::string& imagePath, const std::string& bitmapPath);
 
     SessionEnvironment session;
     WideString settingsFolder;

@@ -6,6 +6,7 @@
 #include <boost/filesystem/exception.hpp>
 #include <boost/filesystem/path.hpp>
 
+#include <algorithm>
 #include <vector>
 
 #include "model/CoreError.h"
@@ -45,6 +46,19 @@ private:
     throw CoreError(decoded || saveFailed ? "Can't save image" : "Can't load image");
 }
 
+void AppendLayout(const ScreenLayout& layout, std::vector<std::string>& arguments) {
+    for (const int number : {layout.size.width, layout.size.height}) {
+        arguments.push_back(std::to_string(number));
+    }
+    const std::size_t monitors = std::min<std::size_t>(layout.monitors.size(), kMostMonitors);
+    for (std::size_t index = 0; index < monitors; ++index) {
+        const PictureArea& monitor = layout.monitors[index];
+        for (const int number : {monitor.x, monitor.y, monitor.width, monitor.height}) {
+            arguments.push_back(std::to_string(number));
+        }
+    }
+}
+
 // The converter writes the bitmap into `bitmap`.
 void Convert(const std::string& imagePath, const OpenFile& image, const OpenFile& bitmap,
              const std::optional<DrawnPictureRequest>& drawn,
@@ -52,16 +66,16 @@ void Convert(const std::string& imagePath, const OpenFile& image, const OpenFile
     std::vector<std::string> arguments{boost::filesystem::path(imagePath).filename().string()};
     std::size_t expected = 1;  // the marker
     if (drawn) {
-        arguments.push_back(std::to_string(drawn->size.width));
-        arguments.push_back(std::to_string(drawn->size.height));
-        expected += static_cast<std::size_t>(drawn->size.width) * drawn->size.height * 3;
+        AppendLayout(drawn->layout, arguments);
+        expected +=
+            static_cast<std::size_t>(drawn->layout.size.width) * drawn->layout.size.height * 3;
     }
     // The picture comes whole, ahead of the marker, and is shown as soon as it is in.
     const std::size_t pictureBytes = expected - 1;
     const auto handOver = [&, handedOver = false](const std::string& output) mutable {
         if (drawn && !handedOver && output.size() >= pictureBytes) {
             handedOver = true;
-            RgbImage picture{drawn->size.width, drawn->size.height, {}};
+            RgbImage picture{drawn->layout.size.width, drawn->layout.size.height, {}};
             picture.pixels.assign(output.begin(), output.begin() + pictureBytes);
             drawn->ready(picture);
         }

@@ -11,7 +11,7 @@
 // the same decoding; `ready` gets it as soon as it is made, while the bitmap is still being
 // written. It must not throw.
 struct DrawnPictureRequest {
-    PictureSize size;
+    ScreenLayout layout;
     std::function<void(const RgbImage& picture)> ready;
 };
 

@@ -8,11 +8,13 @@
 #include <QBuffer>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/linux/converter/BitmapFile.h"
 #include "platform/linux/converter/ImageConverterProtocol.h"
@@ -64,13 +66,31 @@ std::string_view MapImage() {
                                : std::string_view(static_cast<char*>(bytes), size);
 }
 
-std::optional<PictureSize> ParseSize(const char* width, const char* height) {
-    const int w = std::atoi(width);
-    const int h = std::atoi(height);
-    if (w <= 0 || h <= 0 || w > 65535 || h > 65535) {
+std::optional<int> ParseNumber(const char* text, int least) {
+    const int number = std::atoi(text);
+    return number >= least && number <= 65535 ? std::optional<int>(number) : std::nullopt;
+}
+
+// WIDTH HEIGHT [X Y WIDTH HEIGHT]...: the screen and its monitors. Nothing when they do not
+// parse or a monitor has no pixels.
+std::optional<ScreenLayout> ParseLayout(int count, char** numbers) {
+    if (count < 2 || count % 4 != 2 || count > 2 + 4 * kMostMonitors) {
         return std::nullopt;
     }
-    return PictureSize{w, h};
+    std::vector<int> values;
+    for (int index = 0; index < count; ++index) {
+        const bool isOffset = index >= 2 && (index - 2) % 4 < 2;
+        const std::optional<int> value = ParseNumber(numbers[index], isOffset ? 0 : 1);
+        if (!value) {
+            return std::nullopt;
+        }
+        values.push_back(*value);
+    }
+    ScreenLayout layout{{values[0], values[1]}, {}};
+    for (std::size_t at = 2; at < values.size(); at += 4) {
+        layout.monitors.push_back({values[at], values[at + 1], values[at + 2], values[at + 3]});
+    }
+    return layout;
 }
 
 bool WriteAll(const void* data, std::size_t size) {
@@ -83,19 +103,32 @@ void SendScreenPicture(const RgbImage& picture) {
     WriteAll(picture.pixels.data(), picture.pixels.size());
 }
 
+// A size whose fill needs at least as many of the image's pixels as any monitor's.
+PictureSize LargestFill(const ScreenLayout& layout) {
+    if (layout.monitors.empty()) {
+        return layout.size;
+    }
+    PictureSize largest{1, 1};
+    for (const PictureArea& monitor : layout.monitors) {
+        largest = {std::max(largest.width, monitor.width),
+                   std::max(largest.height, monitor.height)};
+    }
+    return largest;
+}
+
 // Only for files the full decoding's first check lets through: a JPEG cut short is refused at
 // once, never shown grey-filled.
-bool SendReducedScreenPicture(std::string_view content, PictureSize screen) {
+bool SendReducedScreenPicture(std::string_view content, const ScreenLayout& layout) {
     if (IsTruncated(content)) {
         return false;
     }
-    std::optional<RgbImage> reduced = DecodeReducedJpeg(content, screen);
+    std::optional<RgbImage> reduced = DecodeReducedJpeg(content, LargestFill(layout));
     if (!reduced) {
         return false;
     }
     // Through the same profile as the full decoding: the screen shows the bitmap's colours.
     ConvertToSrgb(*reduced, ReadEmbeddedIccProfile(content));
-    SendScreenPicture(ScaleToFill(*reduced, screen.width, screen.height));
+    SendScreenPicture(FillMonitors(*reduced, layout));
     return true;
 }
 
@@ -103,13 +136,12 @@ bool SendReducedScreenPicture(std::string_view content, PictureSize screen) {
 
 int main(int argc, char** argv) {
     LimitResources();
-    if (argc != 2 && argc != 4) {
-        std::fprintf(stderr, "usage: %s NAME [WIDTH HEIGHT] 3<IMAGE 4>BITMAP\n", kProgramName);
-        return kUsage;
-    }
-    const std::optional<PictureSize> drawnSize =
-        argc == 4 ? ParseSize(argv[2], argv[3]) : std::nullopt;
-    if (argc == 4 && !drawnSize) {
+    const std::optional<ScreenLayout> layout =
+        argc > 2 ? ParseLayout(argc - 2, argv + 2) : std::nullopt;
+    if (argc < 2 || (argc > 2 && !layout)) {
+        std::fprintf(stderr,
+                     "usage: %s NAME [WIDTH HEIGHT [X Y WIDTH HEIGHT]...] 3<IMAGE 4>BITMAP\n",
+                     kProgramName);
         return kUsage;
     }
     LoadImagePlugins();
@@ -119,13 +151,13 @@ int main(int argc, char** argv) {
     const std::string_view content = MapImage();
     // From a reduced decoding where the file allows one: the screen shows the picture long
     // before the full one is decoded.
-    const bool screenPictureSent = drawnSize && SendReducedScreenPicture(content, *drawnSize);
+    const bool screenPictureSent = layout && SendReducedScreenPicture(content, *layout);
     const std::optional<RgbImage> image = DecodeImage(content, argv[1]);
     if (!image) {
         return kCantLoad;
     }
-    if (drawnSize && !screenPictureSent) {
-        SendScreenPicture(ScaleToFill(*image, drawnSize->width, drawnSize->height));
+    if (layout && !screenPictureSent) {
+        SendScreenPicture(FillMonitors(*image, *layout));
     }
     WriteAll(&kDecodedMarker, 1);
     if (!WriteBitmapFile(*image, kBitmapDescriptor)) {

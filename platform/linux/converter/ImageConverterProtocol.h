@@ -5,12 +5,13 @@
 
 // What the program and its converter process (vornk-image-converter) agree on. The converter
 // is started for every change as
-//   vornk-image-converter NAME [WIDTH HEIGHT]
+//   vornk-image-converter NAME [WIDTH HEIGHT [X Y WIDTH HEIGHT]...]
 // with the image file open for reading at descriptor 3 (NAME: the file's name; the format is
 // told by the content, whatever the extension says) and an empty file open for writing at
 // descriptor 4. It opens nothing
 // itself: it writes the image as a BMP file into descriptor 4. When a size is given, it first
-// writes the picture scaled to fill that size to its standard output as raw 8-bit RGB rows, as
+// writes the screen's picture to its standard output as raw 8-bit RGB rows (the whole image
+// filled to each monitor given after the size, or to the whole screen without them), as
 // soon as it is made (from a reduced decoding where the file allows, before the full decoding);
 // then, in every case, the marker byte once the image is decoded in full, then the bitmap.
 namespace image_converter {
@@ -28,6 +29,9 @@ inline constexpr int kCantSave = 4;
 // The last byte of the output, once the image is decoded in full: a crash after it is a failed
 // save.
 inline constexpr char kDecodedMarker = 'D';
+
+// More than any desk holds; the program hands over no more than these.
+inline constexpr int kMostMonitors = 16;
 
 // A 250-megapixel photo converts within this on every decoder path (bench/converter-memory.sh):
 // DevIL's JPEG and PNG need about 1.6 GB of address space, Qt's CMYK JPEG about 1.75 GB (its

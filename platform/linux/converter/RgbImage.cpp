@@ -144,3 +144,36 @@ RgbImage ScaleToFill(const RgbImage& source, int width, int height) {
     }
     return result;
 }
+
+namespace {
+
+void Paste(const RgbImage& part, int left, int top, RgbImage& onto) {
+    const int firstX = std::max(left, 0);
+    const int lastX = std::min(left + part.width, onto.width);
+    if (firstX >= lastX) {
+        return;
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(lastX - firstX) * 3;
+    for (int y = std::max(top, 0); y < std::min(top + part.height, onto.height); ++y) {
+        std::copy_n(
+            part.Pixel(firstX - left, y - top), rowBytes,
+            onto.pixels.begin() + (static_cast<std::ptrdiff_t>(y) * onto.width + firstX) * 3);
+    }
+}
+
+}  // namespace
+
+RgbImage FillMonitors(const RgbImage& source, const ScreenLayout& layout) {
+    const PictureSize screen = layout.size;
+    if (layout.monitors.empty()) {
+        return ScaleToFill(source, screen.width, screen.height);
+    }
+    RgbImage result{screen.width, screen.height,
+                    std::vector<std::uint8_t>(std::size_t(screen.width) * screen.height * 3, 0)};
+    for (const PictureArea& monitor : layout.monitors) {
+        if (monitor.width > 0 && monitor.height > 0) {
+            Paste(ScaleToFill(source, monitor.width, monitor.height), monitor.x, monitor.y, result);
+        }
+    }
+    return result;
+}

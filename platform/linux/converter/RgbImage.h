@@ -8,6 +8,20 @@ struct PictureSize {
     int height = 0;
 };
 
+// Where one monitor lies on the screen, in the screen's pixels.
+struct PictureArea {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The screen's picture: its size and its monitors. Without monitors the screen counts as one.
+struct ScreenLayout {
+    PictureSize size;
+    std::vector<PictureArea> monitors;
+};
+
 // 8-bit RGB pixels, rows top to bottom, no padding between rows.
 struct RgbImage {
     int width = 0;
@@ -23,3 +37,7 @@ struct RgbImage {
 // cropped (what desktops call "zoom" or "fill"). A tent filter: bilinear when enlarging, an
 // average over the covered source pixels when shrinking; same-size input is copied exactly.
 RgbImage ScaleToFill(const RgbImage& source, int width, int height);
+
+// The screen's picture with every monitor filled by the whole image (ScaleToFill to the monitor's
+// size), black where no monitor is; areas reaching past the screen are cut at its edge.
+RgbImage FillMonitors(const RgbImage& source, const ScreenLayout& layout);

@@ -13,8 +13,8 @@
 class PictureDrawer {
 public:
     virtual ~PictureDrawer() = default;
-    // Nothing when the display cannot be reached.
-    virtual std::optional<PictureSize> Size() = 0;
+    // The screen and its monitors; nothing when the display cannot be reached.
+    virtual std::optional<ScreenLayout> Layout() = 0;
     // Throws CoreError "Can't change desktop wallpaper".
     virtual void Show(const RgbImage& picture) = 0;
     // bitmapPath: "wallpaper.bmp", now in place.

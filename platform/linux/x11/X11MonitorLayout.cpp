@@ -2,6 +2,9 @@
 
 #include <xcb/randr.h>
 
+#include <algorithm>
+#include <tuple>
+
 #include "platform/linux/x11/X11Connection.h"
 
 namespace {
@@ -50,6 +53,36 @@ std::vector<std::string> ActiveOutputNames(xcb_connection_t* connection, xcb_win
     return names;
 }
 
+bool HasMonitors(xcb_connection_t* connection) {
+    const auto version = WaitForReply(connection, xcb_randr_query_version_reply,
+                                      xcb_randr_query_version(connection, 1, 5));
+    return version && (version->major_version > 1 ||
+                       (version->major_version == 1 && version->minor_version >= 5));
+}
+
+// The active monitors in reading order; none without RandR 1.5.
+std::vector<PictureArea> MonitorAreas(xcb_connection_t* connection, xcb_window_t root) {
+    const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection, &xcb_randr_id);
+    if (randr == nullptr || !randr->present || !HasMonitors(connection)) {
+        return {};
+    }
+    const auto reply = WaitForReply(connection, xcb_randr_get_monitors_reply,
+                                    xcb_randr_get_monitors(connection, root, 1));
+    if (!reply) {
+        return {};
+    }
+    std::vector<PictureArea> areas;
+    for (auto monitor = xcb_randr_get_monitors_monitors_iterator(reply.get()); monitor.rem;
+         xcb_randr_monitor_info_next(&monitor)) {
+        areas.push_back(
+            {monitor.data->x, monitor.data->y, monitor.data->width, monitor.data->height});
+    }
+    std::sort(areas.begin(), areas.end(), [](const PictureArea& a, const PictureArea& b) {
+        return std::tie(a.x, a.y) < std::tie(b.x, b.y);
+    });
+    return areas;
+}
+
 // _NET_NUMBER_OF_DESKTOPS as the window manager publishes it; one without a window manager.
 int WorkspaceCount(X11Connection& connection, xcb_window_t root) {
     const xcb_atom_t property = connection.Atom("_NET_NUMBER_OF_DESKTOPS", true);
@@ -75,13 +108,14 @@ X11MonitorLayout X11MonitorLayout::Query() {
     layout.width = screen->width_in_pixels;
     layout.height = screen->height_in_pixels;
     layout.monitors = ActiveOutputNames(connection.Get(), screen->root);
+    layout.areas = MonitorAreas(connection.Get(), screen->root);
     layout.workspaces = WorkspaceCount(connection, screen->root);
     return layout;
 }
 
-std::optional<PictureSize> X11MonitorLayout::ScreenSize() const {
+std::optional<ScreenLayout> X11MonitorLayout::Screen() const {
     if (width <= 0 || height <= 0) {
         return std::nullopt;
     }
-    return PictureSize{width, height};
+    return ScreenLayout{{width, height}, areas};
 }

@@ -14,12 +14,15 @@ struct X11MonitorLayout {
     int width = 0;
     int height = 0;
     std::vector<std::string> monitors;
+    // Where the monitors lie on the screen (RandR's monitors, which also name parts of one
+    // output), left to right, then top to bottom.
+    std::vector<PictureArea> areas;
     int workspaces = 1;
 
     // The layout of the X server named by DISPLAY; no monitors when there is none or it has no
     // RandR.
     static X11MonitorLayout Query();
 
-    // The X screen's size; nothing without a server.
-    std::optional<PictureSize> ScreenSize() const;
+    // The X screen's size and its monitors; nothing without a server.
+    std::optional<ScreenLayout> Screen() const;
 };

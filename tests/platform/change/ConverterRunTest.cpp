@@ -126,8 +126,9 @@ TEST(ConverterRunTest, FolderThatCannotBeWrittenIsCantSaveImage) {
 TEST(ConverterRunTest, ScreenPictureAndBitmapShowATaggedPictureInSrgb) {
     TemporaryFolder folder;
     RgbImage screen;
-    RunConverter(std::string(VORNK_TEST_IMAGES) + "/adobe-rgb.jpg", folder / "wallpaper.bmp",
-                 DrawnPictureRequest{{4, 3}, [&](const RgbImage& picture) { screen = picture; }});
+    RunConverter(
+        std::string(VORNK_TEST_IMAGES) + "/adobe-rgb.jpg", folder / "wallpaper.bmp",
+        DrawnPictureRequest{{{4, 3}, {}}, [&](const RgbImage& picture) { screen = picture; }});
     ASSERT_EQ(screen.width, 4);
     const RgbImage bitmap = DecodeWithImageMagick(folder / "wallpaper.bmp");
     for (const std::uint8_t* green : {screen.Pixel(3, 0), bitmap.Pixel(24, 8)}) {

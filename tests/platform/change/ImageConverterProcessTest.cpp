@@ -77,7 +77,7 @@ TEST(ImageConverterProcessTest, CrashOrTimeOutIsAFailedChangeThatLeavesTheBitmap
         const auto start = std::chrono::steady_clock::now();
         try {
             RunConverter(folder / "in.png", bitmap,
-                         DrawnPictureRequest{{4, 3}, [](const RgbImage&) {}}, converter);
+                         DrawnPictureRequest{{{4, 3}, {}}, [](const RgbImage&) {}}, converter);
             ADD_FAILURE() << c.name << ": no error";
         } catch (const CoreError& error) {
             EXPECT_STREQ(error.what(), c.error) << c.name;
@@ -100,7 +100,7 @@ TEST(ImageConverterProcessTest, AConverterThatFloodsItsOutputFailsAtOnce) {
     const auto start = std::chrono::steady_clock::now();
     try {
         RunConverter(folder / "in.png", folder / "wallpaper.bmp",
-                     DrawnPictureRequest{{4, 3}, [](const RgbImage&) {}}, converter);
+                     DrawnPictureRequest{{{4, 3}, {}}, [](const RgbImage&) {}}, converter);
         ADD_FAILURE() << "no error";
     } catch (const CoreError& error) {
         EXPECT_STREQ(error.what(), "Can't save image");
@@ -125,7 +125,7 @@ TEST(ImageConverterProcessTest, DamagedFilesFoundByFuzzingAreFailedChanges) {
         ++files;
         try {
             RunConverter(entry.path().string(), bitmap,
-                         DrawnPictureRequest{{64, 40}, [](const RgbImage&) {}}, converter);
+                         DrawnPictureRequest{{{64, 40}, {}}, [](const RgbImage&) {}}, converter);
             ADD_FAILURE() << name << ": converted";
         } catch (const CoreError& error) {
             EXPECT_TRUE(std::string(error.what()) == "Can't load image" ||
@@ -212,6 +212,18 @@ TEST(ImageConverterProcessTest, NamesThatAreNotUtf8AreConverted) {
         }
         EXPECT_LE(LargestDifference(DecodeWithImageMagick(bitmap), reference), 4);
     }
+}
+
+// Two monitors side by side, the second taller than the screen's half: the converter hands over
+// the screen with each monitor filled by the whole picture.
+TEST(ImageConverterProcessTest, EveryMonitorGetsTheWholePicture) {
+    TemporaryFolder folder;
+    const std::string image = std::string(VORNK_TEST_IMAGES) + "/quadrants.png";
+    const ScreenLayout layout{{48, 32}, {{0, 0, 32, 16}, {32, 0, 16, 32}}};
+    RgbImage handed;
+    RunConverter(image, folder / "wallpaper.bmp",
+                 DrawnPictureRequest{layout, [&](const RgbImage& picture) { handed = picture; }});
+    EXPECT_EQ(LargestDifference(handed, FillMonitors(DecodeWithImageMagick(image), layout)), 0);
 }
 
 // File > Exit ends the event loop, and the program releases the core's work while the application

@@ -3,8 +3,10 @@
 #include "platform/linux/converter/RgbImage.h"
 #include "platform/linux/x11/X11PixelFormat.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <ios>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -74,6 +76,37 @@ TEST(ScaleToFillTest, ShrinkingAveragesTheCoveredPixels) {
 
 // The 16-bit primaries and white are checked on a real 16-bit screen (X11RootWindowTest); here
 // the byte orders and the rounding of what 5-6-5 cannot hold.
+bool SameArea(const RgbImage& screen, const PictureArea& area, const RgbImage& expected) {
+    for (int y = 0; y < area.height; ++y) {
+        for (int x = 0; x < area.width; ++x) {
+            if (!std::equal(expected.Pixel(x, y), expected.Pixel(x, y) + 3,
+                            screen.Pixel(area.x + x, area.y + y))) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// A landscape monitor beside a portrait one, lower down: each shows the whole picture filled to
+// its own shape, the screen between them stays black, and a monitor reaching past the screen's
+// edge is cut there.
+TEST(FillMonitorsTest, EachMonitorIsFilledWithTheWholePicture) {
+    const RgbImage picture = Halves(40, 20, true);
+    const PictureArea landscape{0, 0, 32, 18};
+    const PictureArea portrait{32, 6, 12, 20};
+    const RgbImage screen = FillMonitors(picture, {{48, 24}, {landscape, portrait}});
+    ASSERT_EQ(screen.width, 48);
+    ASSERT_EQ(screen.height, 24);
+    EXPECT_TRUE(SameArea(screen, landscape, ScaleToFill(picture, 32, 18)));
+    EXPECT_TRUE(IsRed(screen, portrait.x, 10) && IsBlue(screen, portrait.x + 11, 10));
+    EXPECT_TRUE(SameArea(screen, {32, 6, 12, 18}, ScaleToFill(picture, 12, 20)));
+    for (const auto& [x, y] : {std::pair{0, 20}, std::pair{40, 0}, std::pair{47, 5}}) {
+        EXPECT_EQ(screen.Pixel(x, y)[0] + screen.Pixel(x, y)[1] + screen.Pixel(x, y)[2], 0)
+            << x << "," << y;
+    }
+}
+
 TEST(X11PixelFormatTest, PacksByTheVisualsMasks) {
     const X11PixelFormat depth24(0xff0000, 0x00ff00, 0x0000ff);
     const X11PixelFormat bgr(0x0000ff, 0x00ff00, 0xff0000);

@@ -46,8 +46,8 @@ void PcmanfmBackend::ShowWallpaper(const std::string& bitmapPath) {
     }
 }
 
-std::optional<PictureSize> PcmanfmBackend::Size() {
-    return X11MonitorLayout::Query().ScreenSize();
+std::optional<ScreenLayout> PcmanfmBackend::Layout() {
+    return X11MonitorLayout::Query().Screen();
 }
 
 // Replaced in one step, so that the desktop never reads half a picture.

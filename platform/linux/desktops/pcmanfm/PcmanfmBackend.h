@@ -23,7 +23,7 @@ public:
     PictureDrawer* Drawer() override { return fillsItself ? this : nullptr; }
 
     // The X screen's size.
-    std::optional<PictureSize> Size() override;
+    std::optional<ScreenLayout> Layout() override;
     // The file manager reads a file: it gets the picture only once the bitmap is in place.
     void Show(const RgbImage& picture) override { screenPicture = picture; }
     void Keep(const std::string& bitmapPath) override;

@@ -157,8 +157,8 @@ bool PutPicture(X11Connection& connection, xcb_pixmap_t pixmap, const xcb_screen
 
 }  // namespace
 
-std::optional<PictureSize> X11RootWindowBackend::Size() {
-    return X11MonitorLayout::Query().ScreenSize();
+std::optional<ScreenLayout> X11RootWindowBackend::Layout() {
+    return X11MonitorLayout::Query().Screen();
 }
 
 void X11RootWindowBackend::ShowWallpaper(const std::string&) {

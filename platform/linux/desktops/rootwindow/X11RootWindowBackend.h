@@ -16,7 +16,7 @@ public:
     PictureDrawer* Drawer() override { return this; }
 
     // The default screen's size.
-    std::optional<PictureSize> Size() override;
+    std::optional<ScreenLayout> Layout() override;
     void Show(const RgbImage& picture) override;
     void Keep(const std::string& bitmapPath) override;
     void TakeBack() override;
