@@ -28,6 +28,8 @@ constexpr int kJpegLoss = 4;
 constexpr int kRgb565Loss = 7;
 // Our sRGB and the reference's differ in their last bits.
 constexpr int kProfileRounding = 1;
+// 8-bit pixels of a table profile go through Little CMS's own interpolation: a level more.
+constexpr int kTableProfileRounding = 2;
 
 const Layout kLayouts[] = {
     {"bitfields-16.bmp", "four-colours.png", kRgb565Loss},
@@ -64,6 +66,9 @@ const Layout kLayouts[] = {
     // 16 bits a channel rounded to 8 once, after the profile: no banding along the ramps.
     {"gradient-16bit.png", "gradient-16bit-in-8-bits.png", 0},
     {"gradient-16bit-p3.png", "gradient-16bit-p3-in-srgb.png", kProfileRounding},
+    // Profiles made of tables rather than curves and colorants.
+    {"adobe-rgb-table.png", "adobe-rgb-in-srgb.png", kTableProfileRounding},
+    {"gradient-16bit-adobe-table.png", "gradient-16bit-adobe-in-srgb.png", kProfileRounding},
 };
 
 std::string Image(const std::string& name) {

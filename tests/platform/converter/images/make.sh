@@ -71,7 +71,7 @@ convert quadrants.png -colorspace CMYK -negate -depth 8 cmyk:- | "$work/ycck" >y
 jpeg quadrants.png "$work/untagged.jpg"
 python3 make_tagged.py "$work" "$work/untagged.jpg"
 mv "$work"/adobe-rgb.jpg "$work"/adobe-rgb-split.jpg "$work"/adobe-rgb.tiff "$work"/display-p3.png \
-    "$work"/gradient-16bit*.png .
+    "$work"/adobe-rgb-table.png "$work"/gradient-16bit*.png .
 for tagged in adobe-rgb.tiff display-p3.png; do
     convert "$tagged" -profile "$work/srgb.icc" -strip "${tagged%.*}-in-srgb.png"
 done

@@ -11,6 +11,9 @@ files are written from quadrants.png's colours. Writes into FOLDER:
   gradient-16bit.png, gradient-16bit-p3.png  smooth 16-bit ramps, untagged and Display P3
   gradient-16bit-in-8-bits.png, gradient-16bit-p3-in-srgb.png  what those ramps are in 8-bit
       sRGB, worked out exactly and rounded once (ImageMagick's "-depth 8" truncates)
+  adobe-rgb-table.png, gradient-16bit-adobe-table.png  8-bit quadrants and the 16-bit ramps with
+      Adobe RGB (1998) as a table profile (A2B0) instead of a matrix/curve one
+  gradient-16bit-adobe-in-srgb.png  that ramp in 8-bit sRGB, worked out exactly
 """
 import struct
 import sys
@@ -54,9 +57,13 @@ def description(text):
 def icc(space, text):
     red, green, blue = COLORANTS[space]
     curve = trc(space)
-    tags = [(b"desc", description(text)), (b"cprt", b"text\0\0\0\0No copyright, test data\0"),
-            (b"wtpt", xyz(D50)), (b"rXYZ", xyz(red)), (b"gXYZ", xyz(green)),
-            (b"bXYZ", xyz(blue)), (b"rTRC", curve), (b"gTRC", curve), (b"bTRC", curve)]
+    return icc_with_tags([
+        (b"desc", description(text)), (b"cprt", b"text\0\0\0\0No copyright, test data\0"),
+        (b"wtpt", xyz(D50)), (b"rXYZ", xyz(red)), (b"gXYZ", xyz(green)), (b"bXYZ", xyz(blue)),
+        (b"rTRC", curve), (b"gTRC", curve), (b"bTRC", curve)])
+
+
+def icc_with_tags(tags):
     offset = 128 + 4 + 12 * len(tags)
     table, data = b"", b""
     for signature, body in tags:
@@ -68,6 +75,31 @@ def icc(space, text):
               + b"mntrRGB XYZ " + struct.pack(">6H", 2024, 1, 1, 0, 0, 0) + b"acsp"
               + b"\0" * 24 + struct.pack(">I", 0) + b"".join(s15(v) for v in D50) + b"\0" * 48)
     return header + struct.pack(">I", len(tags)) + table + data
+
+
+def table_icc(space, text):
+    """The same space as a lut16 A2B0 table: the curve as input tables, the colorants at the
+    corners of a 2x2x2 grid (exact, the mapping being linear), XYZ as 1.15 fixed point."""
+    entries = 4096
+    curve = [round(65535 * (i / (entries - 1)) ** (563 / 256)) for i in range(entries)]
+    columns = COLORANTS[space]
+    grid = b""
+    for r in (0, 1):
+        for g in (0, 1):
+            for b in (0, 1):
+                xyz_values = [r * columns[0][i] + g * columns[1][i] + b * columns[2][i]
+                              for i in range(3)]
+                grid += b"".join(struct.pack(">H", min(65535, round(v * 32768)))
+                                 for v in xyz_values)
+    identity_matrix = b"".join(s15(1.0 if row == column else 0.0)
+                               for row in range(3) for column in range(3))
+    lut = (b"mft2\0\0\0\0" + bytes([3, 3, 2, 0]) + identity_matrix
+           + struct.pack(">HH", entries, 2)
+           + b"".join(struct.pack(">H", v) for v in curve) * 3 + grid
+           + struct.pack(">HH", 0, 65535) * 3)
+    return icc_with_tags([(b"desc", description(text)),
+                          (b"cprt", b"text\0\0\0\0No copyright, test data\0"),
+                          (b"wtpt", xyz(D50)), (b"A2B0", lut)])
 
 
 def quadrant_rows(size=32):
@@ -157,13 +189,14 @@ def times(matrix, vector):
     return [sum(m * v for m, v in zip(row, vector)) for row in matrix]
 
 
-def p3_in_srgb(pixel):
-    """A 16-bit Display P3 pixel in 8-bit sRGB: both share the curve; colours sRGB cannot hold
-    are clipped, as a colorimetric conversion does."""
-    linear = [srgb_decoded(v / 65535) for v in pixel]
-    in_srgb = times(inverse(columns(COLORANTS["srgb"])),
-                    times(columns(COLORANTS["display-p3"]), linear))
-    return tuple(round(255 * srgb_encoded(min(1.0, max(0.0, v)))) for v in in_srgb)
+def in_srgb(pixel, space):
+    """A 16-bit pixel of Display P3 or Adobe RGB in 8-bit sRGB; colours sRGB cannot hold are
+    clipped, as a colorimetric conversion does."""
+    decoded = srgb_decoded if space == "display-p3" else lambda v: v ** (563 / 256)
+    linear = [decoded(v / 65535) for v in pixel]
+    srgb_linear = times(inverse(columns(COLORANTS["srgb"])),
+                    times(columns(COLORANTS[space]), linear))
+    return tuple(round(255 * srgb_encoded(min(1.0, max(0.0, v)))) for v in srgb_linear)
 
 
 def main(folder, jpeg_path):
@@ -184,7 +217,12 @@ def main(folder, jpeg_path):
             [[tuple(round(v / 257) for v in pixel) for pixel in row] for row in gradient_rows()],
             8),
         "gradient-16bit-p3-in-srgb.png": png(
-            [[p3_in_srgb(pixel) for pixel in row] for row in gradient_rows()], 8),
+            [[in_srgb(pixel, "display-p3") for pixel in row] for row in gradient_rows()], 8),
+        "adobe-rgb-table.png": png(quadrant_rows(), 8, table_icc("adobe-rgb", "Adobe table")),
+        "gradient-16bit-adobe-table.png": png(gradient_rows(), 16,
+                                              table_icc("adobe-rgb", "Adobe table")),
+        "gradient-16bit-adobe-in-srgb.png": png(
+            [[in_srgb(pixel, "adobe-rgb") for pixel in row] for row in gradient_rows()], 8),
     })
     for name, content in files.items():
         with open(f"{folder}/{name}", "wb") as out:
