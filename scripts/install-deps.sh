@@ -6,7 +6,7 @@ packages=(
     build-essential dpkg-dev cmake pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-image-formats-plugins qt6-wayland
     libboost-filesystem-dev libboost-dev
-    libdevil-dev libx11-dev libglib2.0-dev libseccomp-dev liblcms2-dev libjpeg-dev
+    libdevil-dev libx11-dev libglib2.0-dev libseccomp-dev liblcms2-dev libjpeg-dev zlib1g-dev
     libheif-dev libavif-dev libheif-examples libavif-bin
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb x11-utils x11-apps xdotool imagemagick trayer

@@ -16,6 +16,8 @@
 #include "platform/linux/converter/BitmapFile.h"
 #include "platform/linux/converter/ImageDecoder.h"
 #include "platform/linux/converter/RgbImage.h"
+#include "platform/linux/converter/colour/ColourProfile.h"
+#include "platform/linux/converter/colour/EmbeddedIccProfile.h"
 #include "platform/linux/converter/reduced/ReducedJpeg.h"
 
 namespace {
@@ -65,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string name = std::string("input.") + kExtensions[data[0] % kExtensions.size()];
     const std::string_view content(reinterpret_cast<const char*>(data) + 1, size - 1);
     // A screen far smaller than the seeds' pictures, so that they decode reduced.
-    if (const std::optional<RgbImage> reduced = DecodeReducedJpeg(content, {4, 3})) {
+    if (std::optional<RgbImage> reduced = DecodeReducedJpeg(content, {4, 3})) {
+        ConvertToSrgb(*reduced, ReadEmbeddedIccProfile(content));
         ScaleForScreen(*reduced);
     }
     const std::optional<RgbImage> image = DecodeImage(content, name);

@@ -25,6 +25,13 @@ sources=(
     platform/linux/converter/RgbImage.cpp
     platform/linux/converter/TruncationCheck.cpp
     platform/linux/converter/checks/TiffLayout.cpp
+    platform/linux/converter/colour/ColourProfile.cpp
+    platform/linux/converter/colour/EmbeddedIccProfile.cpp
+    platform/linux/converter/colour/JpegIccProfile.cpp
+    platform/linux/converter/colour/MatrixShaperToSrgb.cpp
+    platform/linux/converter/colour/PngIccProfile.cpp
+    platform/linux/converter/colour/SrgbConverter.cpp
+    platform/linux/converter/colour/TiffIccProfile.cpp
     platform/linux/converter/reduced/ReducedJpeg.cpp
     platform/linux/converter/colour/CodePointColourConverter.cpp
     platform/linux/converter/isobmff/AvifDecoder.cpp
@@ -37,5 +44,5 @@ cd "$root"
 nice clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined \
     -fno-sanitize-recover=undefined \
     -I"$root" $(pkg-config --cflags Qt6Gui lcms2 libheif libavif) "${sources[@]}" \
-    $(pkg-config --libs Qt6Gui lcms2 libheif libavif) -lIL -ljpeg -o "$out/converter_fuzzer"
+    $(pkg-config --libs Qt6Gui lcms2 zlib libheif libavif) -lIL -ljpeg -o "$out/converter_fuzzer"
 echo "$out/converter_fuzzer"

@@ -49,3 +49,8 @@ seed 9 "$images/quadrants.avif"
 seed 9 "$images/animated.avif"
 seed 9 "$images/irot-1-imir-1.avif"
 seed 9 "$images/display-p3.avif"
+# Tagged with ICC profiles: the profile readers and the conversion to sRGB.
+seed 0 "$images/adobe-rgb-split.jpg"
+seed 3 "$images/display-p3.png"
+seed 3 "$images/gradient-16bit-p3.png"
+seed 4 "$images/adobe-rgb.tiff"

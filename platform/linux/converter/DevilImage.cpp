@@ -4,9 +4,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 #include <utility>
+
+#include "platform/linux/converter/colour/SrgbConverter.h"
 
 namespace {
 
@@ -79,14 +80,20 @@ void MakeBitmapOrder() {
 }
 
 // Damaged TGA files can leave DevIL with an RGB image whose buffer is smaller than its size says.
-bool HoldsWholeRgbImage(const ILubyte* data) {
+bool HoldsWholeRgbImage(const ILubyte* data, int bytesPerChannel) {
     const ILint width = ilGetInteger(IL_IMAGE_WIDTH);
     const ILint height = ilGetInteger(IL_IMAGE_HEIGHT);
     const ILint size = ilGetInteger(IL_IMAGE_SIZE_OF_DATA);
     return data != nullptr && width > 0 && height > 0 && size > 0 &&
-           ilGetInteger(IL_IMAGE_BPP) == 3 && ilGetInteger(IL_IMAGE_DEPTH) == 1 &&
-           static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(height) <=
+           ilGetInteger(IL_IMAGE_BPP) == 3 * bytesPerChannel &&
+           ilGetInteger(IL_IMAGE_BPC) == bytesPerChannel && ilGetInteger(IL_IMAGE_DEPTH) == 1 &&
+           static_cast<std::size_t>(width) * 3 * bytesPerChannel *
+                   static_cast<std::size_t>(height) <=
                static_cast<std::size_t>(size);
+}
+
+bool IsDeep(ILint type) {
+    return type != IL_UNSIGNED_BYTE && type != IL_BYTE;
 }
 
 // ilInit and IL_FILE_OVERWRITE, once per process.
@@ -155,25 +162,29 @@ bool DevilImage::SaveBitmap(const std::string& path) {
     return written && flushed && closed;
 }
 
-RgbImage DevilImage::ToRgb() {
+RgbImage DevilImage::ToRgb(std::string_view iccProfile) {
     ilBindImage(id);
     RgbImage image;
     ILint format = ilGetInteger(IL_IMAGE_FORMAT);
+    const bool deep = IsDeep(ilGetInteger(IL_IMAGE_TYPE));
     // 8-bit RGB and BGR (what our bitmaps hold) are read as they are; anything else (palette,
-    // grey, alpha, 16-bit) is converted by DevIL first.
-    const bool direct =
-        ilGetInteger(IL_IMAGE_TYPE) == IL_UNSIGNED_BYTE && (format == IL_RGB || format == IL_BGR);
+    // grey, alpha) is converted by DevIL first, deep pictures to 16-bit RGB: DevIL's own step
+    // down to 8 bits truncates.
+    const bool direct = !deep && (format == IL_RGB || format == IL_BGR);
     if (!direct) {
-        if (ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) != IL_TRUE) {
+        if (ilConvertImage(IL_RGB, deep ? IL_UNSIGNED_SHORT : IL_UNSIGNED_BYTE) != IL_TRUE) {
             ClearErrors();
             return image;
         }
         format = IL_RGB;
     }
+    const int bytesPerChannel = deep ? 2 : 1;
     const ILubyte* data = ilGetData();
-    if (!HoldsWholeRgbImage(data)) {
+    if (!HoldsWholeRgbImage(data, bytesPerChannel)) {
         return image;
     }
+    const SrgbConverter converter(
+        iccProfile, deep ? SrgbConverter::Samples::Rgb16 : SrgbConverter::Samples::Rgb8);
     image.width = ilGetInteger(IL_IMAGE_WIDTH);
     image.height = ilGetInteger(IL_IMAGE_HEIGHT);
     const std::size_t stride = static_cast<std::size_t>(image.width) * 3;
@@ -181,17 +192,17 @@ RgbImage DevilImage::ToRgb() {
     const bool bottomUp = ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT;
     for (int y = 0; y < image.height; ++y) {
         const int from = bottomUp ? image.height - 1 - y : y;
-        const ILubyte* in = data + stride * static_cast<std::size_t>(from);
+        const ILubyte* in = data + stride * bytesPerChannel * static_cast<std::size_t>(from);
         std::uint8_t* out = image.pixels.data() + stride * static_cast<std::size_t>(y);
-        if (format == IL_RGB) {
-            std::memcpy(out, in, stride);
-        } else {
+        if (format == IL_BGR) {
             for (std::size_t x = 0; x < stride; x += 3) {
                 out[x] = in[x + 2];
                 out[x + 1] = in[x + 1];
                 out[x + 2] = in[x];
             }
+            in = out;
         }
+        converter.ConvertRow(in, out, image.width);
     }
     return image;
 }

@@ -27,8 +27,10 @@ public:
     // Saves as a BMP file, whatever the path's extension. 8-bit RGB(A) pixels are put into the
     // BMP's order in place first (the image is meant to be dropped after saving).
     bool SaveBitmap(const std::string& path);
-    // The loaded image as 8-bit RGB, top row first (converts the image in place).
-    RgbImage ToRgb();
+    // The loaded image as 8-bit sRGB, top row first, through the ICC profile the file embeds
+    // (none: the values as they are). Converts the image in place; pictures of more than 8 bits
+    // a channel become 16-bit ones, which the profile takes before the one rounding to 8 bits.
+    RgbImage ToRgb(std::string_view iccProfile = {});
 
 private:
     unsigned int id = 0;

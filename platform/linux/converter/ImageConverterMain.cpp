@@ -22,6 +22,8 @@
 #include "platform/linux/converter/RgbImage.h"
 #include "platform/linux/converter/Sandbox.h"
 #include "platform/linux/converter/TruncationCheck.h"
+#include "platform/linux/converter/colour/ColourProfile.h"
+#include "platform/linux/converter/colour/EmbeddedIccProfile.h"
 #include "platform/linux/converter/reduced/ReducedJpeg.h"
 
 namespace {
@@ -120,10 +122,12 @@ bool SendReducedScreenPicture(std::string_view content, const ScreenLayout& layo
     if (IsTruncated(content)) {
         return false;
     }
-    const std::optional<RgbImage> reduced = DecodeReducedJpeg(content, LargestFill(layout));
+    std::optional<RgbImage> reduced = DecodeReducedJpeg(content, LargestFill(layout));
     if (!reduced) {
         return false;
     }
+    // Through the same profile as the full decoding: the screen shows the bitmap's colours.
+    ConvertToSrgb(*reduced, ReadEmbeddedIccProfile(content));
     SendScreenPicture(FillMonitors(*reduced, layout));
     return true;
 }

@@ -13,6 +13,7 @@
 #include "platform/linux/converter/QtImageDecoder.h"
 #include "platform/linux/converter/TruncationCheck.h"
 #include "platform/linux/converter/bmp/BitmapDecoder.h"
+#include "platform/linux/converter/colour/EmbeddedIccProfile.h"
 #include "platform/linux/converter/isobmff/AvifDecoder.h"
 #include "platform/linux/converter/isobmff/HeifDecoder.h"
 #include "platform/linux/converter/tga/TargaDecoder.h"
@@ -48,12 +49,13 @@ std::optional<RgbImage> DecodeMirroredTarga(std::string_view file) {
 
 // DevIL's pixels, or nothing where it fails or is known to be wrong: it puts the K of CMYK and
 // YCCK JPEG files into an alpha channel. DevIL's copy is gone when this returns.
-std::optional<RgbImage> ReadWithDevil(std::string_view content, ImageFormat format) {
+std::optional<RgbImage> ReadWithDevil(std::string_view content, ImageFormat format,
+                                      std::string_view iccProfile) {
     DevilImage image;
     if (!image.Load(content, format) || (format == ImageFormat::Jpeg && image.Channels() > 3)) {
         return std::nullopt;
     }
-    RgbImage pixels = image.ToRgb();
+    RgbImage pixels = image.ToRgb(iccProfile);
     if (pixels.pixels.empty()) {
         return std::nullopt;
     }
@@ -62,12 +64,13 @@ std::optional<RgbImage> ReadWithDevil(std::string_view content, ImageFormat form
 
 // DevIL ignores the EXIF orientation of JPEG files, and of TIFF files applies the mirrorings
 // but not the quarter turns.
-std::optional<RgbImage> DecodeWithDevil(std::string_view content, ImageFormat format) {
+std::optional<RgbImage> DecodeWithDevil(std::string_view content, ImageFormat format,
+                                        std::string_view iccProfile) {
     if (format == ImageFormat::Tiff &&
         ReadOrientation(content).testFlag(QImageIOHandler::TransformationRotate90)) {
         return std::nullopt;
     }
-    std::optional<RgbImage> pixels = ReadWithDevil(content, format);
+    std::optional<RgbImage> pixels = ReadWithDevil(content, format, iccProfile);
     if (pixels && format == ImageFormat::Jpeg) {
         return Transformed(std::move(*pixels), ReadOrientation(content));
     }
@@ -107,10 +110,13 @@ std::optional<RgbImage> DecodeWithCheckedSize(std::string_view content) {
     if (IsRightToLeftTarga(format, content)) {
         return OrRefused(DecodeMirroredTarga(content));
     }
-    if (auto pixels = DecodeWithDevil(content, format)) {
+    // Whichever decoder takes the file applies its profile, once, to the one picture that both
+    // the screen and the bitmap are made from.
+    const std::string iccProfile = ReadEmbeddedIccProfile(content);
+    if (auto pixels = DecodeWithDevil(content, format, iccProfile)) {
         return pixels;
     }
-    return OrRefused(DecodeWithQt(content));
+    return OrRefused(DecodeWithQt(content, iccProfile));
 }
 
 }  // namespace

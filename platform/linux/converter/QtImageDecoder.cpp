@@ -8,7 +8,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
+
+#include "platform/linux/converter/colour/SrgbConverter.h"
 
 namespace {
 
@@ -44,23 +45,33 @@ private:
 // Rows converted at a time: a band's two copies are a few megabytes even for the widest photo.
 constexpr int kBandRows = 64;
 
+// Pictures of more than 8 bits a channel: 16-bit, float.
+bool IsDeep(const QImage& image) {
+    return image.depth() > 32 || image.format() == QImage::Format_Grayscale16;
+}
+
 // Converted band by band straight into the RGB picture, never as a whole RGB888 copy: the
 // decoded picture (four bytes a pixel for most formats) and ours (three) are all that is held,
-// seven bytes a pixel instead of ten.
-RgbImage FromQImage(const QImage& source) {
+// seven bytes a pixel instead of ten. Deep pictures go through 16 bits a channel, so that the
+// profile takes them before the one rounding to 8 bits.
+RgbImage FromQImage(const QImage& source, std::string_view iccProfile) {
     RgbImage image{source.width(), source.height(), {}};
     const std::size_t stride = static_cast<std::size_t>(image.width) * 3;
     image.pixels.resize(stride * static_cast<std::size_t>(image.height));
-    const bool direct = source.format() == QImage::Format_RGB888;
+    const bool deep = IsDeep(source);
+    const QImage::Format bandFormat = deep ? QImage::Format_RGBX64 : QImage::Format_RGB888;
+    const SrgbConverter converter(
+        iccProfile, deep ? SrgbConverter::Samples::Rgbx16 : SrgbConverter::Samples::Rgb8);
+    const bool direct = source.format() == bandFormat;
     for (int top = 0; top < image.height; top += kBandRows) {
         const int rows = std::min(kBandRows, image.height - top);
         const QImage band =
-            direct ? source
-                   : source.copy(0, top, image.width, rows).convertToFormat(QImage::Format_RGB888);
+            direct ? source : source.copy(0, top, image.width, rows).convertToFormat(bandFormat);
         const int first = direct ? top : 0;
         for (int y = 0; y < rows; ++y) {
-            std::memcpy(image.pixels.data() + stride * static_cast<std::size_t>(top + y),
-                        band.constScanLine(first + y), stride);
+            converter.ConvertRow(band.constScanLine(first + y),
+                                 image.pixels.data() + stride * static_cast<std::size_t>(top + y),
+                                 image.width);
         }
     }
     return image;
@@ -68,7 +79,7 @@ RgbImage FromQImage(const QImage& source) {
 
 }  // namespace
 
-std::optional<RgbImage> DecodeWithQt(std::string_view content) {
+std::optional<RgbImage> DecodeWithQt(std::string_view content, std::string_view iccProfile) {
     QImageReader::setAllocationLimit(kAllocationLimitMegabytes);
     ContentDevice device(content);
     QImageReader reader(device.Device());
@@ -80,7 +91,7 @@ std::optional<RgbImage> DecodeWithQt(std::string_view content) {
     if (image.isNull()) {
         return std::nullopt;
     }
-    return FromQImage(image);
+    return FromQImage(image, iccProfile);
 }
 
 QImageIOHandler::Transformations ReadOrientation(std::string_view content) {
@@ -116,5 +127,5 @@ RgbImage Transformed(RgbImage image, QImageIOHandler::Transformations transforma
         turned = turned.transformed(QTransform().rotate(quarterBack ? 270 : 90));
         dropUnsharedSource();
     }
-    return FromQImage(turned);
+    return FromQImage(turned, {});
 }

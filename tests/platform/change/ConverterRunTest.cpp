@@ -135,6 +135,23 @@ TEST(ConverterRunTest, FolderThatCannotBeWrittenIsCantSaveImage) {
     }
 }
 
+// The screen's picture (of a JPEG, from its reduced decoding) and the bitmap both go through the
+// file's profile: tagged Adobe RGB (40, 200, 60) is about (0, 201, 37) on both.
+TEST(ConverterRunTest, ScreenPictureAndBitmapShowATaggedPictureInSrgb) {
+    TemporaryFolder folder;
+    RgbImage screen;
+    RunConverter(
+        std::string(VORNK_TEST_IMAGES) + "/adobe-rgb.jpg", folder / "wallpaper.bmp",
+        DrawnPictureRequest{{{4, 3}, {}}, [&](const RgbImage& picture) { screen = picture; }});
+    ASSERT_EQ(screen.width, 4);
+    const RgbImage bitmap = DecodeWithImageMagick(folder / "wallpaper.bmp");
+    for (const std::uint8_t* green : {screen.Pixel(3, 0), bitmap.Pixel(24, 8)}) {
+        EXPECT_LE(green[0], 2);
+        EXPECT_NEAR(green[1], 201, 3);
+        EXPECT_NEAR(green[2], 37, 3);
+    }
+}
+
 // A full disk (here: the file-size limit, which binds root as well) must not replace the
 // bitmap with a truncated one.
 TEST(ConverterRunTest, FailedWriteKeepsTheOldBitmap) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <optional>
@@ -8,6 +9,7 @@
 #include "platform/linux/converter/ImageDecoder.h"
 #include "platform/linux/converter/ImageFormat.h"
 #include "platform/linux/converter/TruncationCheck.h"
+#include "platform/linux/converter/colour/EmbeddedIccProfile.h"
 #include "tests/platform/PlatformTestSupport.h"
 
 namespace {
@@ -34,6 +36,10 @@ constexpr int kHeifRounding = 1;
 constexpr int kVideoCodingLoss = 4;
 // Little CMS's 8-bit transforms interpolate.
 constexpr int kColourConversionLoss = 2;
+// Our sRGB and the reference's differ in their last bits.
+constexpr int kProfileRounding = 1;
+// 8-bit pixels of a table profile go through Little CMS's own interpolation: a level more.
+constexpr int kTableProfileRounding = 2;
 
 const Layout kLayouts[] = {
     {"bitfields-16.bmp", "four-colours.png", kRgb565Loss},
@@ -88,14 +94,26 @@ const Layout kLayouts[] = {
     {"irot-1.heic", "quadrants.png", kHeifRounding},
     {"irot-3-imir-0.heic", "quadrants.png", kVideoCodingLoss},
     {"imir-1-10bit.heic", "quadrants.png", kVideoCodingLoss},
-    {"display-p3.heic", "display-p3-in-srgb.png", kColourConversionLoss},
-    {"display-p3-icc.heic", "display-p3-in-srgb.png", kColourConversionLoss},
+    {"display-p3.heic", "quadrants-p3-in-srgb.png", kColourConversionLoss},
+    {"display-p3-icc.heic", "quadrants-p3-in-srgb.png", kColourConversionLoss},
     {"quadrants.avif", "quadrants.png", 0},
     {"quadrants-10bit.avif", "quadrants.png", kVideoCodingLoss},
     {"irot-1-imir-1.avif", "quadrants.png", 0},
     {"animated.avif", "quadrants.png", 0},
-    {"display-p3.avif", "display-p3-in-srgb.png", kColourConversionLoss},
-    {"display-p3-icc.avif", "display-p3-in-srgb.png", kColourConversionLoss},
+    {"display-p3.avif", "quadrants-p3-in-srgb.png", kColourConversionLoss},
+    {"display-p3-icc.avif", "quadrants-p3-in-srgb.png", kColourConversionLoss},
+    // Tagged with an ICC profile: the pixels brought into sRGB, the one profile whatever the
+    // container and however many segments it is split over.
+    {"adobe-rgb.jpg", "adobe-rgb-in-srgb.png", kJpegLoss},
+    {"adobe-rgb-split.jpg", "adobe-rgb-in-srgb.png", kJpegLoss},
+    {"adobe-rgb.tiff", "adobe-rgb-in-srgb.png", kProfileRounding},
+    {"display-p3.png", "display-p3-in-srgb.png", kProfileRounding},
+    // 16 bits a channel rounded to 8 once, after the profile: no banding along the ramps.
+    {"gradient-16bit.png", "gradient-16bit-in-8-bits.png", 0},
+    {"gradient-16bit-p3.png", "gradient-16bit-p3-in-srgb.png", kProfileRounding},
+    // Profiles made of tables rather than curves and colorants.
+    {"adobe-rgb-table.png", "adobe-rgb-in-srgb.png", kTableProfileRounding},
+    {"gradient-16bit-adobe-table.png", "gradient-16bit-adobe-in-srgb.png", kProfileRounding},
 };
 
 std::string Image(const std::string& name) {
@@ -375,6 +393,94 @@ TEST(DecodeImageTest, JpegCutShortIsRefusedBeforeDecoding) {
     EXPECT_FALSE(DecodeImage(cut, "cut.jpg").has_value());
     EXPECT_FALSE(IsTruncated(appended));
     EXPECT_TRUE(DecodeImage(appended, "appended.jpg").has_value());
+}
+
+// The quadrant that the file tags as Adobe RGB (40, 200, 60) is, in sRGB, a green the screen
+// shows as about (0, 201, 37), with no red left.
+TEST(DecodeImageTest, AdobeRgbGreenIsShownAsSrgbGreen) {
+    for (const char* name : {"adobe-rgb.jpg", "adobe-rgb-split.jpg", "adobe-rgb.tiff"}) {
+        SCOPED_TRACE(name);
+        const std::optional<RgbImage> decoded = DecodeFile(Image(name));
+        ASSERT_TRUE(decoded.has_value());
+        const std::uint8_t* green = decoded->Pixel(24, 8);
+        EXPECT_LE(green[0], 2);
+        EXPECT_NEAR(green[1], 201, 2);
+        EXPECT_NEAR(green[2], 37, 2);
+    }
+}
+
+std::string Compressed(const std::string& bytes) {
+    uLongf size = compressBound(static_cast<uLong>(bytes.size()));
+    std::string out(size, '\0');
+    compress(reinterpret_cast<Bytef*>(out.data()), &size,
+             reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uLong>(bytes.size()));
+    out.resize(size);
+    return out;
+}
+
+std::string BigEndian32(std::uint32_t value) {
+    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+            static_cast<char>(value >> 8), static_cast<char>(value)};
+}
+
+// The PNG file with its iCCP chunk's data replaced (and a checksum that matches).
+std::string WithIccChunk(const std::string& png, const std::string& data) {
+    const std::size_t chunk = png.find("iCCP") - 4;
+    const std::size_t length =
+        static_cast<std::uint8_t>(png[chunk + 3]) | static_cast<std::uint8_t>(png[chunk + 2]) << 8;
+    const std::string typeAndData = "iCCP" + data;
+    const auto checksum = static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(typeAndData.data()), typeAndData.size()));
+    return png.substr(0, chunk) + BigEndian32(static_cast<std::uint32_t>(data.size())) +
+           typeAndData + BigEndian32(checksum) + png.substr(chunk + 12 + length);
+}
+
+// A profile that cannot be read whole, or is no profile, leaves the pixels as decoded, as the
+// untagged file shows them: never made-up colours, never a crash.
+TEST(DecodeImageTest, DamagedProfilesLeaveThePixelsAsDecoded) {
+    const std::string png = platform_test::ReadFile(Image("display-p3.png"));
+    const std::string pngChunk = png.substr(png.find("iCCP") + 4);
+    const std::string pngStream = pngChunk.substr(pngChunk.find('\0') + 2);
+    const std::string jpeg = platform_test::ReadFile(Image("adobe-rgb-split.jpg"));
+    std::string jpegCountLies = jpeg;
+    jpegCountLies[jpeg.find("ICC_PROFILE") + 13] = 3;  // of three segments, two are there
+    std::string jpegNumberTwice = jpeg;
+    jpegNumberTwice[jpeg.rfind("ICC_PROFILE") + 12] = 1;
+    // The profile's bytes as half as many 16-bit numbers: the layout holds, the type is wrong.
+    std::string tiffShorts = platform_test::ReadFile(Image("adobe-rgb.tiff"));
+    const std::size_t profileEntry = tiffShorts.find(std::string("\x73\x87\x07\0", 4));
+    tiffShorts[profileEntry + 2] = 3;
+    const unsigned shorts = (static_cast<std::uint8_t>(tiffShorts[profileEntry + 4]) |
+                             static_cast<std::uint8_t>(tiffShorts[profileEntry + 5]) << 8) /
+                            2;
+    tiffShorts[profileEntry + 4] = static_cast<char>(shorts & 0xff);
+    tiffShorts[profileEntry + 5] = static_cast<char>(shorts >> 8);
+    const std::string garbage(600, 'x');
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string profileRead;
+    };
+    const Case damaged[] = {
+        {"iCCP stream cut short",
+         WithIccChunk(png, pngChunk.substr(0, pngChunk.find('\0') + 2) +
+                               pngStream.substr(0, pngStream.size() / 2)),
+         ""},
+        {"iCCP not deflated", WithIccChunk(png, std::string("ICC\0\0", 5) + "not a stream"), ""},
+        {"iCCP holding no profile",
+         WithIccChunk(png, std::string("ICC\0\0", 5) + Compressed(garbage)), garbage},
+        {"segment count lies", jpegCountLies, ""},
+        {"segment number twice", jpegNumberTwice, ""},
+        {"TIFF profile of numbers", tiffShorts, ""},
+    };
+    const RgbImage untagged = DecodeWithImageMagick(Image("quadrants.png"));
+    for (const Case& c : damaged) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ReadEmbeddedIccProfile(c.file), c.profileRead);
+        const std::optional<RgbImage> decoded = DecodeImage(c.file, c.name);
+        ASSERT_TRUE(decoded.has_value());
+        EXPECT_LE(LargestDifference(*decoded, untagged), kJpegLoss);
+    }
 }
 
 }  // namespace

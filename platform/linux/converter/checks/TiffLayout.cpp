@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -152,7 +153,14 @@ bool TiffPointsPastItsEnd(std::string_view content) {
         return true;
     }
     std::uint64_t directory = tiff.Unsigned(4, 4);
+    std::vector<std::uint64_t> visited;
     for (int count = 0; count < kMostDirectories; ++count) {
+        // A loop is refused at its first turn, not after walking a huge directory a thousand
+        // times.
+        if (std::find(visited.begin(), visited.end(), directory) != visited.end()) {
+            return true;
+        }
+        visited.push_back(directory);
         std::uint64_t next = 0;
         if (!DirectoryInFile(tiff, directory, next)) {
             return true;

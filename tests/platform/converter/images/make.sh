@@ -2,8 +2,9 @@
 # Makes the pictures of the decoding test again (needs python3, imagemagick, libimage-exiftool-perl,
 # libheif-examples, libavif-bin and a C compiler with libjpeg62-turbo-dev). Every file shows one of
 # the reference pictures: four-colours.png (BMP and TGA; primaries.png and unset-black.png for a
-# few of them), quadrants.png (JPEG, TIFF, HEIF and AVIF) or display-p3-in-srgb.png (the Display
-# P3 files).
+# few of them) or quadrants.png (JPEG, TIFF, HEIF and AVIF), but for the pictures tagged with a
+# colour profile, which show their own "-in-srgb.png" (quadrants-p3-in-srgb.png for the Display P3
+# HEIF and AVIF files).
 set -euo pipefail
 cd "$(dirname "$0")"
 work=$(mktemp -d)
@@ -133,4 +134,15 @@ out = bytearray()
 for i in range(0, len(data), 3):
     rgb = [linear(c) for c in data[i:i + 3]]
     out += bytes(encoded(sum(m[r][c] * rgb[c] for c in range(3))) for r in range(3))
-sys.stdout.buffer.write(out)' | convert -size 32x32 -depth 8 rgb:- -strip display-p3-in-srgb.png
+sys.stdout.buffer.write(out)' | convert -size 32x32 -depth 8 rgb:- -strip quadrants-p3-in-srgb.png
+
+# Tagged with ICC profiles (make_tagged.py), each shown by what ImageMagick's Little CMS makes of
+# it in sRGB; the JPEG files hold the TIFF's colours. make_tagged.py works out the 16-bit ramps'
+# references itself.
+jpeg quadrants.png "$work/untagged.jpg"
+python3 make_tagged.py "$work" "$work/untagged.jpg"
+mv "$work"/adobe-rgb.jpg "$work"/adobe-rgb-split.jpg "$work"/adobe-rgb.tiff "$work"/display-p3.png \
+    "$work"/adobe-rgb-table.png "$work"/gradient-16bit*.png .
+for tagged in adobe-rgb.tiff display-p3.png; do
+    convert "$tagged" -profile "$work/srgb.icc" -strip "${tagged%.*}-in-srgb.png"
+done
