@@ -1,7 +1,7 @@
 #include "platform/linux/desktops/gsettings/GnomeBackend.h"
 
-#include "platform/linux/desktops/NumberedPictureLink.h"
 #include "platform/linux/desktops/gsettings/GSettingsPictureWriter.h"
+#include "platform/linux/desktops/gsettings/NumberedPictureLink.h"
 
 // GNOME Shell flashes its default background for an emptied value, and takes the same path again
 // only through its watch on the file, which ends for good once the folder is removed. A name it

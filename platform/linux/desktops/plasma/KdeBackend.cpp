@@ -6,14 +6,12 @@
 #include <QUrl>
 
 #include "platform/linux/dbus/SessionBus.h"
-#include "platform/linux/desktops/NumberedPictureLink.h"
 #include "platform/linux/desktops/plasma/JavaScriptString.h"
 
 namespace {
 
-// Plasma's image wallpaper ignores an Image value equal to the one it shows, and emptied first it
-// cross-fades through black when it misses frames: each change names the picture anew
-// (NumberedPictureLink). FillMode 2 fills the screen keeping the aspect ratio.
+// Plasma's image wallpaper ignores an Image value equal to the one it shows, so each change
+// empties it first. FillMode 2 fills the screen keeping the aspect ratio.
 constexpr char kScriptTemplate[] = R"(var image = %1;
 var changed = 0;
 var all = desktops();
@@ -23,6 +21,7 @@ for (var index = 0; index < all.length; ++index) {
         continue;
     }
     desktop.currentConfigGroup = ["Wallpaper", "org.kde.image", "General"];
+    desktop.writeConfig("Image", "");
     desktop.writeConfig("FillMode", 2);
     desktop.writeConfig("Image", image);
     changed += 1;
@@ -50,15 +49,13 @@ QString KdeBackend::Script(const QString& fileUrl) {
 }
 
 void KdeBackend::ShowWallpaper(const std::string& bitmapPath) {
-    NumberedPictureLink picture(bitmapPath);
     const SessionBus session;
     const QDBusMessage reply =
         session.Call("org.kde.plasmashell", "/PlasmaShell", "org.kde.PlasmaShell", "evaluateScript",
-                     {Script(FileUrl(picture.Path()))});
+                     {Script(FileUrl(bitmapPath))});
     // No desktop with the image plugin means nothing was shown: that is a failure too.
     if (reply.type() != QDBusMessage::ReplyMessage ||
         ChangedDesktops(reply.arguments().value(0).toString()) < 1) {
         FailToShowWallpaper();
     }
-    picture.Keep();
 }

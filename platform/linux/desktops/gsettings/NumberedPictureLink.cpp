@@ -1,4 +1,4 @@
-#include "platform/linux/desktops/NumberedPictureLink.h"
+#include "platform/linux/desktops/gsettings/NumberedPictureLink.h"
 
 #include <charconv>
 #include <iterator>
