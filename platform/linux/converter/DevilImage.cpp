@@ -30,6 +30,9 @@ ILenum DevilType(ImageFormat format) {
             return IL_BMP;
         case ImageFormat::Targa:
             break;
+        case ImageFormat::Webp:
+        case ImageFormat::JpegXl:
+            return IL_TYPE_UNKNOWN;  // read by libraries of their own, never by DevIL
     }
     return IL_TGA;
 }

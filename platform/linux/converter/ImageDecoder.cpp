@@ -13,6 +13,8 @@
 #include "platform/linux/converter/QtImageDecoder.h"
 #include "platform/linux/converter/RareBitmap.h"
 #include "platform/linux/converter/TruncationCheck.h"
+#include "platform/linux/converter/formats/JpegXlDecoder.h"
+#include "platform/linux/converter/formats/WebpDecoder.h"
 
 namespace {
 
@@ -78,11 +80,51 @@ std::nullopt_t Refuse(const char* reason) {
     return std::nullopt;
 }
 
+// Qt's reading of the EXIF orientation numbers, as its JPEG reader applies them.
+QImageIOHandler::Transformations ExifTransformations(int orientation) {
+    switch (orientation) {
+        case 2:
+            return QImageIOHandler::TransformationMirror;
+        case 3:
+            return QImageIOHandler::TransformationRotate180;
+        case 4:
+            return QImageIOHandler::TransformationFlip;
+        case 5:
+            return QImageIOHandler::TransformationFlipAndRotate90;
+        case 6:
+            return QImageIOHandler::TransformationRotate90;
+        case 7:
+            return QImageIOHandler::TransformationMirrorAndRotate90;
+        case 8:
+            return QImageIOHandler::TransformationRotate270;
+        default:
+            return QImageIOHandler::TransformationNone;
+    }
+}
+
+std::optional<RgbImage> DecodeUprightWebp(std::string_view content) {
+    std::optional<WebpPicture> picture = DecodeWebp(content);
+    if (!picture) {
+        return std::nullopt;
+    }
+    return Transformed(std::move(picture->image), ExifTransformations(picture->exifOrientation));
+}
+
+// Formats that only one library of ours reads: its refusal is final.
+std::optional<RgbImage> DecodeWithOwnLibrary(std::string_view content, ImageFormat format) {
+    std::optional<RgbImage> pixels =
+        format == ImageFormat::Webp ? DecodeUprightWebp(content) : DecodeJpegXl(content);
+    return pixels ? pixels : Refuse(decode_refusal::kByDecoders);
+}
+
 std::optional<RgbImage> DecodeWithCheckedSize(std::string_view content) {
     if (IsTruncated(content)) {
         return Refuse(decode_refusal::kTruncated);
     }
     const ImageFormat format = SniffImageFormat(content);
+    if (format == ImageFormat::Webp || format == ImageFormat::JpegXl) {
+        return DecodeWithOwnLibrary(content, format);
+    }
     if (IsRightToLeftTarga(format, content)) {
         std::optional<RgbImage> pixels = DecodeMirroredTarga(content);
         return pixels ? pixels : Refuse(decode_refusal::kByDecoders);

@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-// The formats of the program's eight extensions.
-enum class ImageFormat { Png, Jpeg, Tiff, Bitmap, Targa };
+// The formats of the program's extensions.
+enum class ImageFormat { Png, Jpeg, Tiff, Bitmap, Targa, Webp, JpegXl };
 
 // The format a file's first bytes announce, whatever its name says. TGA has no signature: a file
 // with none of the others counts as TGA.

@@ -24,6 +24,11 @@ struct Layout {
 constexpr int kJpegLoss = 4;
 // Five or six bits per channel cannot hold the reference colours exactly.
 constexpr int kRgb565Loss = 7;
+// Eight-bit colours taken into Adobe RGB and back into sRGB.
+constexpr int kProfileRoundTripLoss = 2;
+// Lossy JPEG XL at its finest still rings along the quadrants' sharp edges; pixels in linear light
+// or the wrong primaries would be off by far more.
+constexpr int kJpegXlLoss = 24;
 
 const Layout kLayouts[] = {
     {"bitfields-16.bmp", "four-colours.png", kRgb565Loss},
@@ -51,6 +56,24 @@ const Layout kLayouts[] = {
     {"orientation-6.jpg", "quadrants.png", kJpegLoss},
     {"orientation-7.jpg", "quadrants.png", kJpegLoss},
     {"orientation-8.jpg", "quadrants.png", kJpegLoss},
+    {"lossless.webp", "quadrants.png", 0},
+    {"transparent.webp", "quadrants.png", 0},
+    {"animated.webp", "quadrants.png", 0},
+    {"adobe-rgb.webp", "quadrants.png", kProfileRoundTripLoss},
+    {"orientation-2.webp", "quadrants.png", kJpegLoss},
+    {"orientation-3.webp", "quadrants.png", kJpegLoss},
+    {"orientation-4.webp", "quadrants.png", kJpegLoss},
+    {"orientation-5.webp", "quadrants.png", kJpegLoss},
+    {"orientation-6.webp", "quadrants.png", kJpegLoss},
+    {"orientation-7.webp", "quadrants.png", kJpegLoss},
+    {"orientation-8.webp", "quadrants.png", kJpegLoss},
+    {"lossless.jxl", "quadrants.png", 0},
+    {"lossy.jxl", "quadrants.png", kJpegXlLoss},
+    {"sixteen-bit.jxl", "quadrants.png", 0},
+    {"adobe-rgb-lossless.jxl", "quadrants.png", kProfileRoundTripLoss},
+    {"adobe-rgb-lossy.jxl", "quadrants.png", kJpegXlLoss},
+    {"orientation-5.jxl", "quadrants.png", kJpegLoss},
+    {"orientation-6.jxl", "quadrants.png", kJpegLoss},
 };
 
 std::string Image(const std::string& name) {
