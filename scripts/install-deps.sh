@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-image-formats-plugins qt6-wayland
     libboost-filesystem-dev libboost-dev
     libdevil-dev libx11-dev libglib2.0-dev libseccomp-dev liblcms2-dev
+    libwebp-dev libjxl-dev libjxl-tools
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb x11-utils x11-apps xdotool imagemagick trayer
     gsettings-desktop-schemas libglib2.0-bin dbus dbus-x11

@@ -4,7 +4,7 @@
 # BUILD_FOLDER (default build-fuzz/). Not part of the normal build or of CI. Needs clang and
 # libclang-rt-dev besides the project's own packages.
 #
-# Only our code is instrumented: DevIL and Qt come from Debian as they are, so libFuzzer's
+# Only our code is instrumented: DevIL, Qt, libwebp and libjxl come from Debian as they are, so libFuzzer's
 # coverage guidance sees the decoders only through the paths of our code (which decoder, which
 # layout check); crashes and allocations inside them are still caught.
 set -euo pipefail
@@ -22,11 +22,15 @@ sources=(
     platform/linux/converter/RareBitmap.cpp
     platform/linux/converter/RgbImage.cpp
     platform/linux/converter/TruncationCheck.cpp
+    platform/linux/converter/colour/ColourProfile.cpp
+    platform/linux/converter/formats/ExifOrientation.cpp
+    platform/linux/converter/formats/JpegXlDecoder.cpp
+    platform/linux/converter/formats/WebpDecoder.cpp
 )
 cd "$root"
 # shellcheck disable=SC2046
 nice clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined \
     -fno-sanitize-recover=undefined \
     -I"$root" $(pkg-config --cflags Qt6Gui) "${sources[@]}" \
-    $(pkg-config --libs Qt6Gui) -lIL -o "$out/converter_fuzzer"
+    $(pkg-config --libs Qt6Gui lcms2 libwebp libwebpdemux libjxl libjxl_threads) -lIL -o "$out/converter_fuzzer"
 echo "$out/converter_fuzzer"

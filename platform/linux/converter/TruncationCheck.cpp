@@ -149,7 +149,8 @@ bool IsShortJpeg(std::string_view content) {
 bool IsShortWebp(const LittleEndianReader& header, std::uintmax_t fileSize) {
     constexpr std::size_t kRiffSizeOffset = 4;
     constexpr std::uintmax_t kRiffHeaderSize = 8;
-    return fileSize < kRiffHeaderSize || header.Unsigned(kRiffSizeOffset, 4) > fileSize - kRiffHeaderSize;
+    return fileSize < kRiffHeaderSize ||
+           header.Unsigned(kRiffSizeOffset, 4) > fileSize - kRiffHeaderSize;
 }
 
 }  // namespace

@@ -46,15 +46,16 @@ int ExifOrientation(std::string_view exif) {
     }
     const TiffFields fields(exif, exif.starts_with(kLittleEndianTiff));
     const std::optional<std::uint32_t> directory = fields.Read(4, 4);
-    const std::optional<std::uint32_t> entries = directory ? fields.Read(*directory, 2) : std::nullopt;
+    const std::optional<std::uint32_t> entries =
+        directory ? fields.Read(*directory, 2) : std::nullopt;
     for (std::uint32_t i = 0; entries && i < *entries; ++i) {
         const std::size_t entry = std::size_t(*directory) + 2 + kEntrySize * i;
         if (fields.Read(entry, 2) != kOrientationTag) {
             continue;
         }
         const std::optional<std::uint32_t> value = fields.Read(entry + 8, 2);
-        const bool valid = fields.Read(entry + 2, 2) == kShortType && value && *value >= 1 &&
-                           *value <= 8;
+        const bool valid =
+            fields.Read(entry + 2, 2) == kShortType && value && *value >= 1 && *value <= 8;
         return valid ? static_cast<int>(*value) : 1;
     }
     return 1;
