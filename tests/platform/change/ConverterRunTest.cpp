@@ -69,6 +69,22 @@ TEST(ConverterRunTest, ConvertsEveryFormatWithItsPixels) {
     }
 }
 
+// libwebp and libjxl run inside the locked-down converter too: libjxl's worker threads, the
+// animation decoder and Little CMS for the embedded profiles.
+TEST(ConverterRunTest, WebpAndJpegXlConvertUnderTheLockdown) {
+    TemporaryFolder folder;
+    const std::string images = VORNK_TEST_IMAGES;
+    const RgbImage reference = DecodeWithImageMagick(images + "/quadrants.png");
+    for (const char* name : {"animated.webp", "adobe-rgb.webp", "orientation-6.webp", "lossy.jxl",
+                             "adobe-rgb-lossless.jxl", "orientation-5.jxl"}) {
+        const std::string bitmap = folder / "wallpaper.bmp";
+        ASSERT_NO_THROW(RunConverter(images + "/" + name, bitmap)) << name;
+        // The loosest of their losses, lossy JPEG XL's: a turn or an unconverted profile is far
+        // more.
+        EXPECT_LE(LargestDifference(DecodeWithImageMagick(bitmap), reference), 24) << name;
+    }
+}
+
 TEST(ConverterRunTest, PngNamedJpgLoadsByItsContent) {
     TemporaryFolder folder;
     MakeGradient("png:" + folder / "photo.jpg", 16, 9, "0,0 white 15,8 black");
