@@ -31,6 +31,7 @@ measure() {  # LABEL COMMAND...  (the command's own output goes to /dev/null)
 }
 
 printf '%-10s %10s %14s\n' "" "seconds" "peak RSS kB"
+# shellcheck disable=SC2016  # the inner shell expands them
 measure converter sh -c '"$0" photo.jxl 3<"$1" 4>"$2"' "$converter" "$photo" "$photos/out.bmp"
 measure djxl djxl "$photo" "$photos/out.ppm"
 rm -f "$photos/out.bmp" "$photos/out.ppm"
