@@ -98,20 +98,29 @@ TEST(DecodeImageTest, EveryLayoutShowsItsReferencePictureUpright) {
     }
 }
 
-TEST(DecodeImageTest, FormatsOutsideTheEightExtensionsAreRefusedWhateverTheName) {
+// A RIFF file of another kind is no WebP file, whatever its name.
+TEST(DecodeImageTest, FormatsOutsideTheExtensionsAreRefusedWhateverTheName) {
     platform_test::TemporaryFolder folder;
     const std::string gif = folder / "animation.jpg";
     platform_test::Shell("convert " + platform_test::Quote(Image("quadrants.png")) +
                          " gif:" + platform_test::Quote(gif));
-    EXPECT_FALSE(DecodeFile(gif).has_value());
+    const std::string wave = folder / "sound.webp";
+    platform_test::WriteFile(wave,
+                             std::string("RIFF\x24\0\0\0WAVEfmt ", 16) + std::string(28, '\0'));
+    for (const std::string& file : {gif, wave}) {
+        SCOPED_TRACE(file);
+        EXPECT_FALSE(DecodeFile(file).has_value());
+    }
 }
 
-// The layouts that only the second decoder or our own readers take: a file cut in half is
+// The layouts that only the second decoder or our own readers take, and the formats of their own
+// libraries: a file cut in half is
 // refused, not shown with made-up pixels.
 TEST(DecodeImageTest, HalvesOfTheLayoutsDevilDoesNotReadAreRefused) {
     platform_test::TemporaryFolder folder;
     for (const char* name : {"palette-2bit.bmp", "rle-24bit.bmp", "header-v5-masks.bmp",
-                             "origin-top-right.tga", "cmyk.jpg", "float32.tiff"}) {
+                             "origin-top-right.tga", "cmyk.jpg", "float32.tiff", "animated.webp",
+                             "adobe-rgb.webp", "lossy.jxl", "orientation-6.jxl"}) {
         SCOPED_TRACE(name);
         const std::string content = platform_test::ReadFile(Image(name));
         const std::string half = folder / name;
@@ -132,8 +141,14 @@ TEST(DecodeImageTest, EveryFormatIsToldByItsContentWhateverItsName) {
         "convert " + platform_test::Quote(Image("quadrants.png")) +
         " -units PixelsPerInch -density 150 -quality 95 jpg:" + platform_test::Quote(jpeg));
     ASSERT_NE(platform_test::ReadFile(jpeg).at(17) & 0x10, 0);
+    const std::string webp = folder / "picture.png";
+    platform_test::WriteFile(webp, platform_test::ReadFile(Image("orientation-6.webp")));
+    const std::string jpegXl = folder / "picture.bmp";
+    platform_test::WriteFile(jpegXl, platform_test::ReadFile(Image("adobe-rgb-lossless.jxl")));
     for (const Layout& layout : {Layout{targa.c_str(), "four-colours.png", 0},
-                                 Layout{jpeg.c_str(), "quadrants.png", kJpegLoss}}) {
+                                 Layout{jpeg.c_str(), "quadrants.png", kJpegLoss},
+                                 Layout{webp.c_str(), "quadrants.png", kJpegLoss},
+                                 Layout{jpegXl.c_str(), "quadrants.png", kProfileRoundTripLoss}}) {
         SCOPED_TRACE(layout.file);
         const std::optional<RgbImage> decoded = DecodeFile(layout.file);
         ASSERT_TRUE(decoded.has_value());
