@@ -60,6 +60,19 @@ std::string ProfileToConvert(JxlDecoder* decoder, const JxlBasicInfo& info) {
     return profile;
 }
 
+// libjxl 0.7 hands out a CMYK picture's first three channels as if they were RGB, without the
+// black: such pictures are refused rather than shown in wrong colours.
+bool HasBlackChannel(JxlDecoder* decoder, const JxlBasicInfo& info) {
+    for (std::uint32_t index = 0; index < info.num_extra_channels; ++index) {
+        JxlExtraChannelInfo channel;
+        if (JxlDecoderGetExtraChannelInfo(decoder, index, &channel) != JXL_DEC_SUCCESS ||
+            channel.type == JXL_CHANNEL_BLACK) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The size the picture has once turned upright: orientations 5 to 8 swap the sides.
 RgbImage UprightPicture(const JxlBasicInfo& info) {
     const bool swapped = info.orientation >= JXL_ORIENT_TRANSPOSE;
@@ -90,7 +103,8 @@ std::optional<RgbImage> Decode(JxlDecoder* decoder) {
         switch (JxlDecoderProcessInput(decoder)) {
             case JXL_DEC_BASIC_INFO:
                 if (JxlDecoderGetBasicInfo(decoder, &info) != JXL_DEC_SUCCESS ||
-                    !FitsDecodeBudget(info.xsize, info.ysize, kBytesPerPixel, kLargestCopy)) {
+                    !FitsDecodeBudget(info.xsize, info.ysize, kBytesPerPixel, kLargestCopy) ||
+                    HasBlackChannel(decoder, info)) {
                     return std::nullopt;
                 }
                 image = UprightPicture(info);
