@@ -144,6 +144,22 @@ bool IsShortJpeg(std::string_view content) {
     return true;
 }
 
+// DevIL lets libtiff seek past the end of the file and then copies from there: a first
+// directory beyond the end crashes it. Where the directory's entries point is libtiff's to check.
+bool IsShortTiff(std::string_view content) {
+    constexpr std::size_t kDirectoryOffset = 4;
+    constexpr std::uintmax_t kEntryCountSize = 2;
+    const bool littleEndian = content.starts_with("II");
+    const LittleEndianReader header(content);
+    std::uintmax_t directory = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const std::size_t byte = littleEndian ? kDirectoryOffset + 3 - i : kDirectoryOffset + i;
+        directory = (directory << 8) | header.Byte(byte);
+    }
+    return !header.Has(0, kDirectoryOffset + 4) || directory > content.size() ||
+           content.size() - directory < kEntryCountSize;
+}
+
 // The RIFF header gives a WebP file's size. A JPEG XL file is left to libjxl, which is given the
 // whole file and refuses one that stops early.
 bool IsShortWebp(const LittleEndianReader& header, std::uintmax_t fileSize) {
@@ -169,6 +185,7 @@ bool IsTruncated(std::string_view content) {
         case ImageFormat::Webp:
             return IsShortWebp(LittleEndianReader(content), size);
         case ImageFormat::Tiff:
+            return IsShortTiff(content);
         case ImageFormat::JpegXl:
             break;
     }

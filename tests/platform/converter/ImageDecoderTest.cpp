@@ -168,7 +168,8 @@ TEST(DecodeImageTest, TruncatedFilesAreRefusedBeforeDecoding) {
     for (const char* name :
          {"tga-short-buffer.tga", "tga-empty-picture-1.tga", "tga-empty-picture-2.tga",
           "tga-empty-picture-3.tga", "tga-20-bytes-2-gb.tga", "bmp-48-bytes-2-gb.bmp",
-          "png-chunk-past-end-1.png", "jpeg-segment-past-end-1.jpeg"}) {
+          "png-chunk-past-end-1.png", "jpeg-segment-past-end-1.jpeg",
+          "tiff-devil-directory-past-end.png"}) {
         files.push_back(std::string(VORNK_TEST_REGRESSIONS) + "/" + name);
     }
     for (const std::string& file : files) {
