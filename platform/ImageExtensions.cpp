@@ -11,7 +11,8 @@ char16_t FoldAsciiCase(char16_t unit) {
 }  // namespace
 
 std::vector<WideString> SupportedExtensions() {
-    return {u"jpg", u"jpeg", u"jpe", u"png", u"tiff", u"tif", u"tga", u"bmp"};
+    return {u"jpg", u"jpeg", u"jpe",  u"png",  u"tiff", u"tif", u"tga",
+            u"bmp", u"webp", u"avif", u"heic", u"heif", u"jxl"};
 }
 
 bool HasSupportedExtension(const WideString& path, const std::vector<WideString>& extensions) {

@@ -4,7 +4,7 @@
 
 #include "model/WideString.h"
 
-// The eight extensions the image library converts for us, lower case, without the dot.
+// The extensions the converter reads, lower case, without the dot.
 std::vector<WideString> SupportedExtensions();
 
 // The extension is everything after the last '.' of the whole path, with A-Z folded to a-z.

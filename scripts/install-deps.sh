@@ -8,6 +8,7 @@ packages=(
     libboost-filesystem-dev libboost-dev
     libdevil-dev libx11-dev libglib2.0-dev libseccomp-dev liblcms2-dev libjpeg-dev zlib1g-dev
     libheif-dev libavif-dev libheif-examples libavif-bin
+    libwebp-dev libjxl-dev libjxl-tools
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb x11-utils x11-apps xdotool imagemagick trayer
     gsettings-desktop-schemas libglib2.0-bin dbus dbus-x11

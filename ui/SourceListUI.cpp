@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "platform/ImageExtensions.h"
 #include "sources/SourceManager.h"
 #include "ui/ErrorReason.h"
 #include "ui/ProductResources.h"
@@ -152,10 +153,17 @@ QWidget* SourceListUI::DialogParent() const {
     return parentWidget != nullptr ? parentWidget : treeView->window();
 }
 
+QString SourceListUI::ImageFilesFilter() {
+    QStringList patterns;
+    for (const WideString& extension : SupportedExtensions()) {
+        patterns << QStringLiteral("*.") + QString::fromStdU16String(extension);
+    }
+    return tr("Images (%1)").arg(patterns.join(u' '));
+}
+
 QStringList SourceListUI::ChooseFiles() {
-    return QFileDialog::getOpenFileNames(
-        DialogParent(), tr("Select Files"), QDir::rootPath(),
-        tr("Images (*.png *.bmp *.jpg *.jpeg *.tiff *.gif *.tga)"));
+    return QFileDialog::getOpenFileNames(DialogParent(), tr("Select Files"), QDir::rootPath(),
+                                         ImageFilesFilter());
 }
 
 QString SourceListUI::ChooseFolder(const QString& caption) {

@@ -31,6 +31,9 @@ public:
     QLayout* GetLayout() const;
     void Update(PublisherInterface* publisher) override;
 
+    // The file dialog's filter: exactly the extensions the program takes as images.
+    static QString ImageFilesFilter();
+
 protected:
     // The system dialogs and the error box, replaceable so that the slots can run unattended.
     virtual QStringList ChooseFiles();

@@ -22,8 +22,9 @@
 
 namespace {
 
-const std::array<const char*, 8> kExtensions = {"jpg",  "jpeg", "jpe", "png",
-                                                "tiff", "tif",  "tga", "bmp"};
+const std::array<const char*, 13> kExtensions = {"jpg",  "jpeg", "jpe", "png",  "tiff",
+                                                 "tif",  "tga",  "bmp", "webp", "avif",
+                                                 "heic", "heif", "jxl"};
 
 // One folder per fuzzing process under $TMPDIR, removed when it ends (not when it crashes).
 class WorkFolder final {

@@ -4,7 +4,7 @@
 # BUILD_FOLDER (default build-fuzz/). Not part of the normal build or of CI. Needs clang and
 # libclang-rt-dev besides the project's own packages.
 #
-# Only our code is instrumented: DevIL and Qt come from Debian as they are, so libFuzzer's
+# Only our code is instrumented: DevIL, Qt, libwebp and libjxl come from Debian as they are, so libFuzzer's
 # coverage guidance sees the decoders only through the paths of our code (which decoder, which
 # layout check); crashes and allocations inside them are still caught.
 set -euo pipefail
@@ -25,6 +25,7 @@ sources=(
     platform/linux/converter/RgbImage.cpp
     platform/linux/converter/TruncationCheck.cpp
     platform/linux/converter/checks/TiffLayout.cpp
+    platform/linux/converter/colour/CodePointColourConverter.cpp
     platform/linux/converter/colour/ColourProfile.cpp
     platform/linux/converter/colour/EmbeddedIccProfile.cpp
     platform/linux/converter/colour/JpegIccProfile.cpp
@@ -32,17 +33,20 @@ sources=(
     platform/linux/converter/colour/PngIccProfile.cpp
     platform/linux/converter/colour/SrgbConverter.cpp
     platform/linux/converter/colour/TiffIccProfile.cpp
-    platform/linux/converter/reduced/ReducedJpeg.cpp
-    platform/linux/converter/colour/CodePointColourConverter.cpp
+    platform/linux/converter/formats/ExifOrientation.cpp
+    platform/linux/converter/formats/JpegXlDecoder.cpp
+    platform/linux/converter/formats/WebpDecoder.cpp
     platform/linux/converter/isobmff/AvifDecoder.cpp
     platform/linux/converter/isobmff/HeifDecoder.cpp
     platform/linux/converter/isobmff/PictureOrientation.cpp
     platform/linux/converter/isobmff/PrimaryItemOrientation.cpp
+    platform/linux/converter/reduced/ReducedJpeg.cpp
 )
 cd "$root"
 # shellcheck disable=SC2046
 nice clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined \
     -fno-sanitize-recover=undefined \
-    -I"$root" $(pkg-config --cflags Qt6Gui lcms2 libheif libavif) "${sources[@]}" \
-    $(pkg-config --libs Qt6Gui lcms2 zlib libheif libavif) -lIL -ljpeg -o "$out/converter_fuzzer"
+    -I"$root" $(pkg-config --cflags Qt6Gui lcms2 libheif libavif libwebp libjxl) "${sources[@]}" \
+    $(pkg-config --libs Qt6Gui lcms2 zlib libheif libavif libwebp libwebpdemux libjxl libjxl_threads) \
+    -lIL -ljpeg -o "$out/converter_fuzzer"
 echo "$out/converter_fuzzer"

@@ -7,9 +7,9 @@
 set -euo pipefail
 artifact=$1 name=$2 note=$3 outcome=$4
 folder=$(cd "$(dirname "$0")/../.." && pwd)/tests/platform/converter/conversion-regressions
-extensions=(jpg jpeg jpe png tiff tif tga bmp)
+extensions=(jpg jpeg jpe png tiff tif tga bmp webp avif heic heif jxl)
 number=$(head -c 1 "$artifact" | od -An -tu1 | tr -d ' ')
-file=$name.${extensions[number % 8]}
+file=$name.${extensions[number % ${#extensions[@]}]}
 mkdir -p "$folder"
 tail -c +2 "$artifact" >"$folder/$file"
 echo "$file: $note" >>"$folder/NOTES.txt"

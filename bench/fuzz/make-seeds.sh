@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the seed corpus again from the decoding test's pictures: each seed is one extension's
-# number (0 jpg, 1 jpeg, 2 jpe, 3 png, 4 tiff, 5 tif, 6 tga, 7 bmp; 8 HEIF and 9 AVIF, told by
-# their content whatever name the number gives) followed by a valid file.
+# number (0 jpg, 1 jpeg, 2 jpe, 3 png, 4 tiff, 5 tif, 6 tga, 7 bmp, 8 webp,
+# 9 avif, 10 heic, 11 heif, 12 jxl) followed by a valid file.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 images=$here/../../tests/platform/converter/images
@@ -17,6 +17,7 @@ trap 'rm -rf "$work"' EXIT
 convert "$images/quadrants.png" -depth 8 -compress lzw "$work/lzw.tif"
 convert "$images/quadrants.png" -interlace line -quality 80 "$work/progressive.jpg"
 convert "$images/four-colours.png" -compress RLE "$work/rle.tga"
+cwebp -quiet -q 80 "$images/quadrants.png" -o "$work/lossy.webp"
 
 seed 0 "$images/orientation-6.jpg"
 seed 1 "$images/cmyk.jpg"
@@ -42,9 +43,9 @@ seed 7 "$images/rle-24bit-skips.bmp"
 seed 6 "$images/colour-mapped-rle-first-entry.tga"
 seed 6 "$images/colour-map-16bit.tga"
 seed 6 "$images/truecolour-rle-unused-map.tga"
-seed 8 "$images/quadrants.heic"
-seed 8 "$images/quadrants-10bit.heic"
-seed 8 "$images/irot-3-imir-0.heic"
+seed 10 "$images/quadrants.heic"
+seed 10 "$images/quadrants-10bit.heic"
+seed 10 "$images/irot-3-imir-0.heic"
 seed 9 "$images/quadrants.avif"
 seed 9 "$images/animated.avif"
 seed 9 "$images/irot-1-imir-1.avif"
@@ -54,3 +55,13 @@ seed 0 "$images/adobe-rgb-split.jpg"
 seed 3 "$images/display-p3.png"
 seed 3 "$images/gradient-16bit-p3.png"
 seed 4 "$images/adobe-rgb.tiff"
+seed 8 "$images/orientation-6.webp"
+seed 8 "$images/transparent.webp"
+seed 8 "$images/animated.webp"
+seed 8 "$images/adobe-rgb.webp"
+seed 8 "$work/lossy.webp"
+seed 12 "$images/lossless.jxl"
+seed 12 "$images/lossy.jxl"
+seed 12 "$images/sixteen-bit.jxl"
+seed 12 "$images/adobe-rgb-lossless.jxl"
+seed 12 "$images/orientation-6.jxl"

@@ -32,6 +32,8 @@ TEST(IsSupportedImageTest, JudgesByTheLastDotOfTheWholePath) {
         {u"D:\\a\\B.TIFF", true},     {u"D:\\a\\b.Jpe", true}, {u"/p/sea.JPG", true},
         {u"/p/x.jpeg", true},         {u"/p/x.png", true},     {u"/p/x.tif", true},
         {u"/p/x.tga", true},          {u"/p/x.bmp", true},     {u"D:\\a\\b.gif", false},
+        {u"/p/x.webp", true},         {u"/p/x.AVIF", true},    {u"/p/x.Heic", true},
+        {u"/p/x.heif", true},         {u"/p/x.JXL", true},     {u"/p/x.webm", false},
         {u"D:\\a\\b.jpg.txt", false}, {u"D:\\a\\b", false},    {u"D:\\a.b\\c", false},
         {u"/my.pics/photo", false},   {u"/p/x.", false},       {u"/p/x.jp\u0120", false},
     };
@@ -41,11 +43,11 @@ TEST(IsSupportedImageTest, JudgesByTheLastDotOfTheWholePath) {
     }
 }
 
-TEST(LinuxCoreTest, ExtensionsAreTheEightInOrder) {
+TEST(LinuxCoreTest, ExtensionsAreTheThirteenInOrder) {
     LinuxCore core{SessionEnvironment()};
     EXPECT_EQ(core.GetSupportedExtensions(),
               (std::vector<WideString>{u"jpg", u"jpeg", u"jpe", u"png", u"tiff", u"tif", u"tga",
-                                       u"bmp"}));
+                                       u"bmp", u"webp", u"avif", u"heic", u"heif", u"jxl"}));
     EXPECT_EQ(core.Reserved(), u"");
 }
 

@@ -149,6 +149,14 @@ TEST_F(SourceListUITest, AddFilesAddsEachSupportedFileAndRebuildsEachTime) {
     EXPECT_TRUE(sourceList.errors.isEmpty());
 }
 
+// The dialog offers what the program takes: before, it offered *.gif, which is refused, and
+// lacked *.jpe and *.tif, which are taken.
+TEST(SourceListUIFilterTest, FileDialogOffersExactlyTheSupportedExtensions) {
+    EXPECT_EQ(SourceListUI::ImageFilesFilter(),
+              "Images (*.jpg *.jpeg *.jpe *.png *.tiff *.tif *.tga *.bmp *.webp *.avif *.heic "
+              "*.heif *.jxl)");
+}
+
 TEST(AddFolderTest, EachFolderActionUsesItsCaptionAndSubfolderFlag) {
     struct Case {
         const char* action;

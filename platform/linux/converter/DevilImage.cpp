@@ -33,6 +33,9 @@ ILenum DevilType(ImageFormat format) {
         case ImageFormat::Heif:
         case ImageFormat::Avif:
             break;
+        case ImageFormat::Webp:
+        case ImageFormat::JpegXl:
+            return IL_TYPE_UNKNOWN;  // read by libraries of their own, never by DevIL
     }
     return IL_TGA;
 }

@@ -14,6 +14,8 @@
 #include "platform/linux/converter/TruncationCheck.h"
 #include "platform/linux/converter/bmp/BitmapDecoder.h"
 #include "platform/linux/converter/colour/EmbeddedIccProfile.h"
+#include "platform/linux/converter/formats/JpegXlDecoder.h"
+#include "platform/linux/converter/formats/WebpDecoder.h"
 #include "platform/linux/converter/isobmff/AvifDecoder.h"
 #include "platform/linux/converter/isobmff/HeifDecoder.h"
 #include "platform/linux/converter/tga/TargaDecoder.h"
@@ -84,6 +86,36 @@ std::nullopt_t Refuse(const char* reason) {
     return std::nullopt;
 }
 
+// Qt's reading of the EXIF orientation numbers, as its JPEG reader applies them.
+QImageIOHandler::Transformations ExifTransformations(int orientation) {
+    switch (orientation) {
+        case 2:
+            return QImageIOHandler::TransformationMirror;
+        case 3:
+            return QImageIOHandler::TransformationRotate180;
+        case 4:
+            return QImageIOHandler::TransformationFlip;
+        case 5:
+            return QImageIOHandler::TransformationFlipAndRotate90;
+        case 6:
+            return QImageIOHandler::TransformationRotate90;
+        case 7:
+            return QImageIOHandler::TransformationMirrorAndRotate90;
+        case 8:
+            return QImageIOHandler::TransformationRotate270;
+        default:
+            return QImageIOHandler::TransformationNone;
+    }
+}
+
+std::optional<RgbImage> DecodeUprightWebp(std::string_view content) {
+    std::optional<WebpPicture> picture = DecodeWebp(content);
+    if (!picture) {
+        return std::nullopt;
+    }
+    return Transformed(std::move(picture->image), ExifTransformations(picture->exifOrientation));
+}
+
 std::optional<RgbImage> OrRefused(std::optional<RgbImage> pixels) {
     return pixels ? std::move(pixels) : Refuse(decode_refusal::kByDecoders);
 }
@@ -106,6 +138,12 @@ std::optional<RgbImage> DecodeWithCheckedSize(std::string_view content) {
     }
     if (format == ImageFormat::Avif) {
         return OrRefused(DecodeAvif(content));
+    }
+    if (format == ImageFormat::Webp) {
+        return OrRefused(DecodeUprightWebp(content));
+    }
+    if (format == ImageFormat::JpegXl) {
+        return OrRefused(DecodeJpegXl(content));
     }
     if (IsRightToLeftTarga(format, content)) {
         return OrRefused(DecodeMirroredTarga(content));

@@ -14,6 +14,16 @@ constexpr std::string_view kJpegSignature("\xFF\xD8\xFF", 3);
 constexpr std::string_view kLittleEndianTiffSignature("II*\0", 4);
 constexpr std::string_view kBigEndianTiffSignature("MM\0*", 4);
 constexpr std::string_view kBitmapSignature("BM", 2);
+constexpr std::string_view kRiffSignature("RIFF", 4);
+constexpr std::string_view kWebpFormType("WEBP", 4);
+constexpr std::size_t kRiffFormTypeOffset = 8;
+constexpr std::string_view kJpegXlCodestreamSignature("\xFF\x0A", 2);
+constexpr std::string_view kJpegXlContainerSignature("\0\0\0\x0CJXL \r\n\x87\n", 12);
+
+bool IsWebp(std::string_view start) {
+    return start.starts_with(kRiffSignature) && start.size() >= kRiffFormTypeOffset + 4 &&
+           start.substr(kRiffFormTypeOffset, 4) == kWebpFormType;
+}
 
 // An ISO base media file opens with its "ftyp" box: size, type, major brand, minor version, then
 // the compatible brands up to the box's end.
@@ -83,6 +93,13 @@ ImageFormat SniffImageFormat(std::string_view start) {
     }
     if (const std::optional<ImageFormat> format = IsoMediaFormat(start)) {
         return *format;
+    }
+    if (IsWebp(start)) {
+        return ImageFormat::Webp;
+    }
+    if (start.starts_with(kJpegXlCodestreamSignature) ||
+        start.starts_with(kJpegXlContainerSignature)) {
+        return ImageFormat::JpegXl;
     }
     return ImageFormat::Targa;
 }

@@ -145,6 +145,15 @@ bool IsShortJpeg(std::string_view content) {
     return true;
 }
 
+// The RIFF header gives a WebP file's size. A JPEG XL file is left to libjxl, which is given the
+// whole file and refuses one that stops early.
+bool IsShortWebp(const LittleEndianReader& header, std::uintmax_t fileSize) {
+    constexpr std::size_t kRiffSizeOffset = 4;
+    constexpr std::uintmax_t kRiffHeaderSize = 8;
+    return fileSize < kRiffHeaderSize ||
+           header.Unsigned(kRiffSizeOffset, 4) > fileSize - kRiffHeaderSize;
+}
+
 }  // namespace
 
 bool IsTruncated(std::string_view content) {
@@ -158,10 +167,13 @@ bool IsTruncated(std::string_view content) {
             return IsShortBitmap(LittleEndianReader(content), size);
         case ImageFormat::Targa:
             return IsShortTarga(LittleEndianReader(content), size);
+        case ImageFormat::Webp:
+            return IsShortWebp(LittleEndianReader(content), size);
         case ImageFormat::Tiff:
             return TiffPointsPastItsEnd(content);
         case ImageFormat::Heif:
         case ImageFormat::Avif:
+        case ImageFormat::JpegXl:
             break;
     }
     return false;

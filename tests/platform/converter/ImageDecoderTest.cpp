@@ -40,6 +40,11 @@ constexpr int kColourConversionLoss = 2;
 constexpr int kProfileRounding = 1;
 // 8-bit pixels of a table profile go through Little CMS's own interpolation: a level more.
 constexpr int kTableProfileRounding = 2;
+// Eight-bit colours taken into Adobe RGB and back into sRGB.
+constexpr int kProfileRoundTripLoss = 2;
+// Lossy JPEG XL at its finest still rings along the quadrants' sharp edges; pixels in linear light
+// or the wrong primaries would be off by far more.
+constexpr int kJpegXlLoss = 24;
 
 const Layout kLayouts[] = {
     {"bitfields-16.bmp", "four-colours.png", kRgb565Loss},
@@ -114,6 +119,24 @@ const Layout kLayouts[] = {
     // Profiles made of tables rather than curves and colorants.
     {"adobe-rgb-table.png", "adobe-rgb-in-srgb.png", kTableProfileRounding},
     {"gradient-16bit-adobe-table.png", "gradient-16bit-adobe-in-srgb.png", kProfileRounding},
+    {"lossless.webp", "quadrants.png", 0},
+    {"transparent.webp", "quadrants.png", 0},
+    {"animated.webp", "quadrants.png", 0},
+    {"adobe-rgb.webp", "quadrants.png", kProfileRoundTripLoss},
+    {"orientation-2.webp", "quadrants.png", kJpegLoss},
+    {"orientation-3.webp", "quadrants.png", kJpegLoss},
+    {"orientation-4.webp", "quadrants.png", kJpegLoss},
+    {"orientation-5.webp", "quadrants.png", kJpegLoss},
+    {"orientation-6.webp", "quadrants.png", kJpegLoss},
+    {"orientation-7.webp", "quadrants.png", kJpegLoss},
+    {"orientation-8.webp", "quadrants.png", kJpegLoss},
+    {"lossless.jxl", "quadrants.png", 0},
+    {"lossy.jxl", "quadrants.png", kJpegXlLoss},
+    {"sixteen-bit.jxl", "quadrants.png", 0},
+    {"adobe-rgb-lossless.jxl", "quadrants.png", kProfileRoundTripLoss},
+    {"adobe-rgb-lossy.jxl", "quadrants.png", kJpegXlLoss},
+    {"orientation-5.jxl", "quadrants.png", kJpegLoss},
+    {"orientation-6.jxl", "quadrants.png", kJpegLoss},
 };
 
 std::string Image(const std::string& name) {
@@ -138,21 +161,30 @@ TEST(DecodeImageTest, EveryLayoutShowsItsReferencePictureUpright) {
     }
 }
 
-TEST(DecodeImageTest, FormatsOutsideTheEightExtensionsAreRefusedWhateverTheName) {
+// A RIFF file of another kind is no WebP file, whatever its name.
+TEST(DecodeImageTest, FormatsOutsideTheExtensionsAreRefusedWhateverTheName) {
     platform_test::TemporaryFolder folder;
     const std::string gif = folder / "animation.jpg";
     platform_test::Shell("convert " + platform_test::Quote(Image("quadrants.png")) +
                          " gif:" + platform_test::Quote(gif));
-    EXPECT_FALSE(DecodeFile(gif).has_value());
+    const std::string wave = folder / "sound.webp";
+    platform_test::WriteFile(wave,
+                             std::string("RIFF\x24\0\0\0WAVEfmt ", 16) + std::string(28, '\0'));
+    for (const std::string& file : {gif, wave}) {
+        SCOPED_TRACE(file);
+        EXPECT_FALSE(DecodeFile(file).has_value());
+    }
 }
 
-// The layouts that only the second decoder or our own readers take: a file cut in half is
+// The layouts that only the second decoder or our own readers take, and the formats of their own
+// libraries: a file cut in half is
 // refused, not shown with made-up pixels.
 TEST(DecodeImageTest, HalvesOfTheLayoutsDevilDoesNotReadAreRefused) {
     platform_test::TemporaryFolder folder;
     for (const char* name :
          {"palette-2bit.bmp", "rle-24bit.bmp", "header-v5-masks.bmp", "origin-top-right.tga",
-          "cmyk.jpg", "float32.tiff", "quadrants.heic", "quadrants.avif", "animated.avif"}) {
+          "cmyk.jpg", "float32.tiff", "quadrants.heic", "quadrants.avif", "animated.avif",
+          "animated.webp", "adobe-rgb.webp", "lossy.jxl", "orientation-6.jxl"}) {
         SCOPED_TRACE(name);
         const std::string content = platform_test::ReadFile(Image(name));
         const std::string half = folder / name;
@@ -173,8 +205,14 @@ TEST(DecodeImageTest, EveryFormatIsToldByItsContentWhateverItsName) {
         "convert " + platform_test::Quote(Image("quadrants.png")) +
         " -units PixelsPerInch -density 150 -quality 95 jpg:" + platform_test::Quote(jpeg));
     ASSERT_NE(platform_test::ReadFile(jpeg).at(17) & 0x10, 0);
+    const std::string webp = folder / "picture.png";
+    platform_test::WriteFile(webp, platform_test::ReadFile(Image("orientation-6.webp")));
+    const std::string jpegXl = folder / "picture.bmp";
+    platform_test::WriteFile(jpegXl, platform_test::ReadFile(Image("adobe-rgb-lossless.jxl")));
     for (const Layout& layout : {Layout{targa.c_str(), "four-colours.png", 0},
-                                 Layout{jpeg.c_str(), "quadrants.png", kJpegLoss}}) {
+                                 Layout{jpeg.c_str(), "quadrants.png", kJpegLoss},
+                                 Layout{webp.c_str(), "quadrants.png", kJpegLoss},
+                                 Layout{jpegXl.c_str(), "quadrants.png", kProfileRoundTripLoss}}) {
         SCOPED_TRACE(layout.file);
         const std::optional<RgbImage> decoded = DecodeFile(layout.file);
         ASSERT_TRUE(decoded.has_value());
@@ -283,7 +321,8 @@ TEST(DecodeImageTest, TruncatedFilesAreRefusedBeforeDecoding) {
     for (const char* name :
          {"tiff-value-past-end.tiff", "tga-short-buffer.tga", "tga-empty-picture-1.tga",
           "tga-empty-picture-2.tga", "tga-empty-picture-3.tga", "tga-20-bytes-2-gb.tga",
-          "bmp-48-bytes-2-gb.bmp", "png-chunk-past-end-1.png", "jpeg-segment-past-end-1.jpeg"}) {
+          "bmp-48-bytes-2-gb.bmp", "png-chunk-past-end-1.png", "jpeg-segment-past-end-1.jpeg",
+          "tiff-devil-directory-past-end.png"}) {
         files.push_back(std::string(VORNK_TEST_REGRESSIONS) + "/" + name);
     }
     for (const std::string& file : files) {

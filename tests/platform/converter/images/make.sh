@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Makes the pictures of the decoding test again (needs python3, imagemagick, libimage-exiftool-perl,
-# libheif-examples, libavif-bin and a C compiler with libjpeg62-turbo-dev). Every file shows one of
-# the reference pictures: four-colours.png (BMP and TGA; primaries.png and unset-black.png for a
-# few of them) or quadrants.png (JPEG, TIFF, HEIF and AVIF), but for the pictures tagged with a
-# colour profile, which show their own "-in-srgb.png" (quadrants-p3-in-srgb.png for the Display P3
-# HEIF and AVIF files).
+# libheif-examples, libavif-bin, webp, libjxl-tools, ghostscript and a C compiler with
+# libjpeg62-turbo-dev). Every file shows one of the reference pictures: four-colours.png (BMP and
+# TGA; primaries.png and unset-black.png for a few of them) or quadrants.png (the others), but for
+# the pictures tagged with a colour profile, which show their own "-in-srgb.png"
+# (quadrants-p3-in-srgb.png for the Display P3 HEIF and AVIF files).
 set -euo pipefail
 cd "$(dirname "$0")"
 work=$(mktemp -d)
@@ -146,3 +146,31 @@ mv "$work"/adobe-rgb.jpg "$work"/adobe-rgb-split.jpg "$work"/adobe-rgb.tiff "$wo
 for tagged in adobe-rgb.tiff display-p3.png; do
     convert "$tagged" -profile "$work/srgb.icc" -strip "${tagged%.*}-in-srgb.png"
 done
+
+# WebP and JPEG XL, by the formats' own encoders (needs webp, libjxl-tools and ghostscript's ICC
+# profiles). Transparent parts keep their colours (-exact): the decoders drop transparency.
+convert quadrants.png \( -size 32x32 xc:white -fill black -draw 'rectangle 0,0 15,15' \
+    -fill gray50 -draw 'rectangle 16,16 31,31' \) -alpha off -compose CopyOpacity -composite \
+    "$work/transparent.png"
+convert quadrants.png -flip "$work/flipped.png"
+# The quadrants' colours in Adobe RGB, tagged so: shown right only once converted back to sRGB.
+icc=/usr/share/color/icc/ghostscript
+convert quadrants.png -profile "$icc/srgb.icc" -profile "$icc/a98.icc" "$work/adobe-rgb.png"
+
+cwebp -quiet -lossless quadrants.png -o lossless.webp
+cwebp -quiet -lossless -exact "$work/transparent.png" -o transparent.webp
+img2webp -lossless quadrants.png -d 500 "$work/flipped.png" -o animated.webp >/dev/null
+cwebp -quiet -lossless -metadata icc "$work/adobe-rgb.png" -o adobe-rgb.webp
+for orientation in 2 3 4 5 6 7 8; do
+    cwebp -quiet -lossless -metadata exif "orientation-$orientation.jpg" -o "orientation-$orientation.webp"
+done
+
+cjxl --quiet -d 0 quadrants.png lossless.jxl
+cjxl --quiet -d 0.1 quadrants.png lossy.jxl
+convert quadrants.png -depth 16 -define png:exclude-chunk=gAMA,cHRM PNG48:"$work/sixteen-bit.png"
+cjxl --quiet -d 0 "$work/sixteen-bit.png" sixteen-bit.jxl
+cjxl --quiet -d 0 "$work/adobe-rgb.png" adobe-rgb-lossless.jxl
+cjxl --quiet -d 0.1 "$work/adobe-rgb.png" adobe-rgb-lossy.jxl
+# JPEG files become JPEG XL without loss, their EXIF orientation in the codestream's header.
+cjxl --quiet orientation-5.jpg orientation-5.jxl
+cjxl --quiet orientation-6.jpg orientation-6.jxl
