@@ -19,11 +19,9 @@ sources=(
     platform/linux/converter/ImageDecoder.cpp
     platform/linux/converter/ImageFormat.cpp
     platform/linux/converter/QtImageDecoder.cpp
-    platform/linux/converter/bmp/BitmapDecoder.cpp
-    platform/linux/converter/colour/ColourProfile.cpp
-    platform/linux/converter/tga/TargaDecoder.cpp
     platform/linux/converter/RgbImage.cpp
     platform/linux/converter/TruncationCheck.cpp
+    platform/linux/converter/bmp/BitmapDecoder.cpp
     platform/linux/converter/checks/TiffLayout.cpp
     platform/linux/converter/colour/CodePointColourConverter.cpp
     platform/linux/converter/colour/ColourProfile.cpp
@@ -41,6 +39,7 @@ sources=(
     platform/linux/converter/isobmff/PictureOrientation.cpp
     platform/linux/converter/isobmff/PrimaryItemOrientation.cpp
     platform/linux/converter/reduced/ReducedJpeg.cpp
+    platform/linux/converter/tga/TargaDecoder.cpp
 )
 cd "$root"
 # shellcheck disable=SC2046
