@@ -44,13 +44,16 @@ void LimitResources() {
 }
 
 // Qt opens its image format plugins on first use, which the lockdown no longer allows. Asked
-// for here: those of the formats the Qt decoder takes that Qt does not build in (Qt 6 opens
-// every plugin at the first of them). Asking an empty device reads nothing.
+// for here: those of the formats the Qt decoder takes that Qt does not build in. Without
+// detection by content Qt loads only the plugin named, not every one it has; asking an empty
+// device reads nothing.
 void LoadImagePlugins() {
     for (const char* format : {"jpeg", "tiff", "tga"}) {
         QBuffer nothing;
         nothing.open(QIODevice::ReadOnly);
-        QImageReader(&nothing, format).supportsOption(QImageIOHandler::Size);
+        QImageReader reader(&nothing, format);
+        reader.setAutoDetectImageFormat(false);
+        reader.supportsOption(QImageIOHandler::Size);
     }
 }
 
