@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/linux/converter/TiffFieldReader.h"
+
 namespace {
 
 constexpr std::uint16_t kStripOffsets = 273;
@@ -40,29 +42,6 @@ std::uint64_t TypeSize(std::uint16_t type) {
     }
 }
 
-class TiffReader final {
-public:
-    explicit TiffReader(std::string_view bytes)
-        : bytes(bytes), bigEndian(bytes.size() > 1 && bytes[0] == 'M') {}
-
-    bool Has(std::uint64_t offset, std::uint64_t count) const {
-        return offset <= bytes.size() && count <= bytes.size() - offset;
-    }
-    // A field of one to four bytes; zero past the end.
-    std::uint32_t Unsigned(std::uint64_t offset, int size) const {
-        std::uint32_t value = 0;
-        for (int i = 0; i < size; ++i) {
-            const std::uint64_t at = offset + (bigEndian ? i : size - 1 - i);
-            value = (value << 8) | (at < bytes.size() ? static_cast<std::uint8_t>(bytes[at]) : 0);
-        }
-        return value;
-    }
-
-private:
-    std::string_view bytes;
-    bool bigEndian;
-};
-
 struct Entry {
     std::uint16_t tag;
     std::uint16_t type;
@@ -70,7 +49,7 @@ struct Entry {
     std::uint64_t valuesAt;  // in the entry itself when they fit in four bytes
 };
 
-Entry ReadEntry(const TiffReader& tiff, std::uint64_t at) {
+Entry ReadEntry(const TiffFieldReader& tiff, std::uint64_t at) {
     Entry entry{static_cast<std::uint16_t>(tiff.Unsigned(at, 2)),
                 static_cast<std::uint16_t>(tiff.Unsigned(at + 2, 2)), tiff.Unsigned(at + 4, 4),
                 at + 8};
@@ -86,13 +65,13 @@ struct Pieces {
     Entry counts;
 };
 
-std::uint32_t Value(const TiffReader& tiff, const Entry& entry, std::uint32_t index) {
+std::uint32_t Value(const TiffFieldReader& tiff, const Entry& entry, std::uint32_t index) {
     const int size = entry.type == kShort ? 2 : 4;
     return tiff.Unsigned(entry.valuesAt + std::uint64_t(index) * size, size);
 }
 
 // Every strip or tile lies in the file, as far as both lists name it.
-bool DataInFile(const TiffReader& tiff, const Pieces& pieces) {
+bool DataInFile(const TiffFieldReader& tiff, const Pieces& pieces) {
     const Entry& offsets = pieces.offsets;
     const Entry& counts = pieces.counts;
     if ((offsets.type != kShort && offsets.type != kLong) ||
@@ -109,7 +88,7 @@ bool DataInFile(const TiffReader& tiff, const Pieces& pieces) {
 }
 
 // One directory and what it points to; `next` gets the following directory's offset.
-bool DirectoryInFile(const TiffReader& tiff, std::uint64_t at, std::uint64_t& next) {
+bool DirectoryInFile(const TiffFieldReader& tiff, std::uint64_t at, std::uint64_t& next) {
     if (!tiff.Has(at, 2)) {
         return false;
     }
@@ -148,7 +127,7 @@ bool DirectoryInFile(const TiffReader& tiff, std::uint64_t at, std::uint64_t& ne
 }  // namespace
 
 bool TiffPointsPastItsEnd(std::string_view content) {
-    const TiffReader tiff(content);
+    const TiffFieldReader tiff(content);
     if (!tiff.Has(0, 8) || tiff.Unsigned(2, 2) != 42) {
         return true;
     }
