@@ -27,17 +27,16 @@ ILenum DevilType(ImageFormat format) {
             return IL_JPG;
         case ImageFormat::Tiff:
             return IL_TIF;
-        case ImageFormat::Bitmap:
-            return IL_BMP;
         case ImageFormat::Targa:
+            return IL_TGA;
+        case ImageFormat::Bitmap:
         case ImageFormat::Heif:
         case ImageFormat::Avif:
-            break;
         case ImageFormat::Webp:
         case ImageFormat::JpegXl:
-            return IL_TYPE_UNKNOWN;  // read by libraries of their own, never by DevIL
+            break;
     }
-    return IL_TGA;
+    return IL_TYPE_UNKNOWN;  // read by readers of their own, never by DevIL
 }
 
 // DevIL's BMP writer wants BGR(A) rows bottom-up; for anything else it makes a converted copy
