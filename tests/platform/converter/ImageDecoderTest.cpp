@@ -1,3 +1,4 @@
+#include <avif/avif.h>
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -159,6 +160,37 @@ TEST(DecodeImageTest, EveryLayoutShowsItsReferencePictureUpright) {
         EXPECT_LE(LargestDifference(*decoded, DecodeWithImageMagick(Image(layout.reference))),
                   layout.tolerance);
     }
+}
+
+// libavif's conversion of the whole picture at once.
+RgbImage WholeAvifConversion(const std::string& content) {
+    avifDecoder* decoder = avifDecoderCreate();
+    avifImage* image = avifImageCreateEmpty();
+    EXPECT_EQ(
+        avifDecoderReadMemory(decoder, image, reinterpret_cast<const std::uint8_t*>(content.data()),
+                              content.size()),
+        AVIF_RESULT_OK);
+    RgbImage whole{static_cast<int>(image->width), static_cast<int>(image->height), {}};
+    whole.pixels.resize(std::size_t(image->width) * image->height * 3);
+    avifRGBImage rgb{};
+    avifRGBImageSetDefaults(&rgb, image);
+    rgb.format = AVIF_RGB_FORMAT_RGB;
+    rgb.depth = 8;
+    rgb.pixels = whole.pixels.data();
+    rgb.rowBytes = image->width * 3;
+    EXPECT_EQ(avifImageYUVToRGB(image, &rgb), AVIF_RESULT_OK);
+    avifImageDestroy(image);
+    avifDecoderDestroy(decoder);
+    return whole;
+}
+
+// AVIF pictures are converted a strip of rows at a time; where 4:2:0 chroma rows straddle two
+// strips, the rows on either side still come out as in a conversion of the whole picture.
+TEST(DecodeImageTest, AvifConvertedInStripsEqualsTheWholeConversion) {
+    const std::string content = platform_test::ReadFile(Image("tall-420.avif"));
+    const std::optional<RgbImage> decoded = DecodeImage(content, "tall-420.avif");
+    ASSERT_TRUE(decoded.has_value());
+    EXPECT_EQ(decoded->pixels, WholeAvifConversion(content).pixels);
 }
 
 // A RIFF file of another kind is no WebP file, whatever its name.

@@ -168,13 +168,26 @@ Profile ProfileFor(std::string_view iccProfile) {
 struct CodePointColourConverter::Source {
     Profile profile;
 
+    // Made once per depth: a picture converted in strips uses the same transform for each.
+    void* ToSrgb(cmsUInt32Number inputType) const {
+        Transform& made = inputType == TYPE_RGB_16 ? deepTransform : transform;
+        if (!made && profile) {
+            made = MakeTransform(inputType);
+        }
+        return made.get();
+    }
+
+private:
+    mutable Transform transform;
+    mutable Transform deepTransform;
+
     // Perceptual: photos from wide-gamut cameras and phones keep their gradations where sRGB
     // cannot hold the colour. Deep pixels go through the source's curves before Little CMS's
     // sampled grid, in a finer grid: sampled as they are, the bend of an HDR curve at diffuse
     // white falls between the grid's points.
-    Transform ToSrgb(cmsUInt32Number inputType) const {
+    Transform MakeTransform(cmsUInt32Number inputType) const {
         const Profile srgb(cmsCreate_sRGBProfile());
-        if (!profile || !srgb) {
+        if (!srgb) {
             return nullptr;
         }
         const cmsUInt32Number flags =
@@ -197,12 +210,12 @@ RgbImage CodePointColourConverter::Convert(const std::uint8_t* rows, std::size_t
     RgbImage image{width, height, {}};
     const std::size_t rowSize = std::size_t(width) * 3;
     image.pixels.resize(rowSize * std::size_t(height));
-    const Transform transform = source->ToSrgb(TYPE_RGB_8);
+    void* const transform = source->ToSrgb(TYPE_RGB_8);
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* row = rows + stride * std::size_t(y);
         std::uint8_t* target = image.pixels.data() + rowSize * std::size_t(y);
         if (transform) {
-            cmsDoTransform(transform.get(), row, target, static_cast<cmsUInt32Number>(width));
+            cmsDoTransform(transform, row, target, static_cast<cmsUInt32Number>(width));
         } else {
             std::memcpy(target, row, rowSize);
         }
@@ -211,41 +224,45 @@ RgbImage CodePointColourConverter::Convert(const std::uint8_t* rows, std::size_t
 }
 
 void CodePointColourConverter::ConvertInPlace(RgbImage& image) const {
-    const Transform transform = source->ToSrgb(TYPE_RGB_8);
-    if (!transform) {
+    void* const transform = source->ToSrgb(TYPE_RGB_8);
+    if (transform == nullptr) {
         return;
     }
     const std::size_t rowSize = std::size_t(image.width) * 3;
     for (int y = 0; y < image.height; ++y) {
         std::uint8_t* row = image.pixels.data() + rowSize * std::size_t(y);
-        cmsDoTransform(transform.get(), row, row, static_cast<cmsUInt32Number>(image.width));
+        cmsDoTransform(transform, row, row, static_cast<cmsUInt32Number>(image.width));
     }
+}
+
+RgbImage CodePointColourConverter::ConvertDeep(const std::uint8_t* rows, std::size_t stride,
+                                               int width, int height, int maximum) const {
+    RgbImage image{width, height, {}};
+    image.pixels.resize(std::size_t(width) * 3 * std::size_t(height));
+    ConvertDeepRows(rows, stride, width, height, maximum, image.pixels.data());
+    return image;
 }
 
 // Reduced to 8 bits only after the colour conversion, with rounding: gradients of 10-bit HDR
 // pictures stay smooth.
-RgbImage CodePointColourConverter::ConvertDeep(const std::uint8_t* rows, std::size_t stride,
-                                               int width, int height, int maximum) const {
-    RgbImage image{width, height, {}};
+void CodePointColourConverter::ConvertDeepRows(const std::uint8_t* rows, std::size_t stride,
+                                               int width, int height, int maximum,
+                                               std::uint8_t* target) const {
     const std::size_t values = std::size_t(width) * 3;
-    image.pixels.resize(values * std::size_t(height));
-    const Transform transform = source->ToSrgb(TYPE_RGB_16);
-    const std::uint32_t scale = transform ? 65535 : 255;
+    void* const transform = source->ToSrgb(TYPE_RGB_16);
+    const std::uint32_t scale = transform != nullptr ? 65535 : 255;
     const auto top = static_cast<std::uint32_t>(maximum);
     std::vector<std::uint16_t> row(values);
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < height; ++y, target += values) {
         std::memcpy(row.data(), rows + stride * std::size_t(y), values * 2);
         for (std::uint16_t& value : row) {
             const std::uint32_t clamped = std::min<std::uint32_t>(value, top);
             value = static_cast<std::uint16_t>((clamped * scale + top / 2) / top);
         }
-        std::uint8_t* target = image.pixels.data() + values * std::size_t(y);
-        if (transform) {
-            cmsDoTransform(transform.get(), row.data(), target,
-                           static_cast<cmsUInt32Number>(width));
+        if (transform != nullptr) {
+            cmsDoTransform(transform, row.data(), target, static_cast<cmsUInt32Number>(width));
         } else {
             std::copy(row.begin(), row.end(), target);
         }
     }
-    return image;
 }

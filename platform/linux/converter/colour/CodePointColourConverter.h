@@ -30,6 +30,9 @@ public:
     void ConvertInPlace(RgbImage& image) const;
     RgbImage ConvertDeep(const std::uint8_t* rows, std::size_t stride, int width, int height,
                          int maximum) const;
+    // The same into `target`'s 8-bit rows, for a picture converted a strip at a time.
+    void ConvertDeepRows(const std::uint8_t* rows, std::size_t stride, int width, int height,
+                         int maximum, std::uint8_t* target) const;
 
 private:
     struct Source;

@@ -97,6 +97,9 @@ convert quadrants.png -flop -rotate 90 "$work/irot-1-imir-1.png"
 avifenc -l --irot 1 --imir 1 "$work/irot-1-imir-1.png" irot-1-imir-1.avif
 convert quadrants.png -negate "$work/negated.png"
 avifenc -l quadrants.png "$work/negated.png" animated.avif
+# Taller than the strips the converter converts at a time, with 4:2:0 chroma shared across them.
+convert -seed 5 -size 40x150 plasma: "$work/tall.png"
+avifenc -d 8 -y 420 --min 10 --max 20 "$work/tall.png" tall-420.avif
 
 # A Display P3 ICC profile, as phones embed, from Little CMS.
 cat >"$work/p3-profile.c" <<'C'
