@@ -98,8 +98,10 @@ void ScaleRows(const RgbImage& source, const std::vector<Taps>& columns,
             }
         }
         std::uint8_t* out = result.pixels.data() + static_cast<std::size_t>(y) * stride;
+        // The weights are positive and sum to one: only rounding and the top needs care. Not
+        // std::lround, a library call per value that would cost as much as the filtering.
         for (std::size_t i = 0; i < stride; ++i) {
-            out[i] = static_cast<std::uint8_t>(std::clamp(std::lround(line[i]), 0L, 255L));
+            out[i] = static_cast<std::uint8_t>(std::min(line[i] + 0.5f, 255.0f));
         }
     }
 }
