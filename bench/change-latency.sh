@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Change latency, event-loop stall and memory of a 6000x4000 JPEG change on a private X server,
-# against hsetroot and feh (bench/ChangeBench.cpp).
+# against hsetroot and feh (bench/ChangeBench.cpp): for smooth photos (large soft areas, which
+# decode fast) and for detailed ones (fine grain everywhere, whose decoding is mostly the
+# reading of the compressed data).
 #   bench/change-latency.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 
@@ -10,9 +12,12 @@ display_fixture=$(dirname "$0")/../tests/support/display-fixture.sh
 work=$(mktemp -d)
 trap '"$display_fixture" stop "$work/x"; rm -rf "$work"' EXIT
 
-echo "Making two 6000x4000 photos..."
-convert -size 1500x1000 plasma:red-blue -resize 6000x4000! -quality 92 "$work/a.jpg"
-convert -size 1500x1000 plasma:green-yellow -resize 6000x4000! -quality 92 "$work/b.jpg"
+echo "Making four 6000x4000 photos..."
+convert -size 1500x1000 plasma:red-blue -resize 6000x4000! -quality 92 "$work/smooth-a.jpg"
+convert -size 1500x1000 plasma:green-yellow -resize 6000x4000! -quality 92 "$work/smooth-b.jpg"
+python3 "$(dirname "$0")/make-photo.py" 6000 4000 ppm /dev/stdout |
+    cjpeg -quality 92 >"$work/detailed-a.jpg"
+convert "$work/detailed-a.jpg" -negate -quality 92 "$work/detailed-b.jpg"
 mkdir -p "$work/settings"
 
 "$display_fixture" start "$work/x"
@@ -20,5 +25,8 @@ DISPLAY=$(cat "$work/x/display")
 export DISPLAY
 # A plain X11 session: the root-window backend, whatever the caller's desktop is.
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION WAYLAND_DISPLAY SWAYSOCK
-VORNK_IMAGE_CONVERTER=$build/app/vornk-image-converter \
-    "$build/bench/change_bench" "$work/a.jpg" "$work/b.jpg" "$work/settings" "$runs"
+for kind in smooth detailed; do
+    echo "== $kind photos"
+    VORNK_IMAGE_CONVERTER=$build/app/vornk-image-converter \
+        "$build/bench/change_bench" "$work/$kind-a.jpg" "$work/$kind-b.jpg" "$work/settings" "$runs"
+done
