@@ -7,6 +7,7 @@
 
 #include "app/FirstRun.h"
 #include "app/RemoteControl.h"
+#include "app/ScreenChangeWatcher.h"
 #include "model/ApplicationSettings.h"
 #include "model/ProductInfo.h"
 #include "model/WallpaperChanger.h"
@@ -63,6 +64,9 @@ int RunApplication(int& argc, char** argv, std::optional<RemoteRequest> startReq
 
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // Before anything can start a change: the monitors may change while it runs.
+    const ScreenChangeWatcher screens(
+        [&changer] { GetCore().RedrawWallpaper(changer.GetCurrentWallpaper()); });
     SourceListUI sourceListUI(sourceManager);
     OptionsDialog optionsDialog(GetApplicationSettings(), GetProgramAutorun(Widen(product::kName)),
                                 GetAlgorithmManager());

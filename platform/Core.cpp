@@ -30,6 +30,8 @@ void CoreInterface::StartFindImages(const WideString& folder, bool withSubfolder
     done(std::move(found), error);
 }
 
+void CoreInterface::RedrawWallpaper(const WideString& /*currentImage*/) {}
+
 bool CoreInterface::ReleaseWork() {
     return true;
 }

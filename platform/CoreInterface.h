@@ -26,6 +26,11 @@ public:
     // quick keeps this default, which finishes before it returns.
     virtual void StartSetWallpaper(const WideString& imagePath,
                                    std::function<void(std::exception_ptr)> done);
+    // After the monitors changed: shows the wallpaper again, fitted to them, where the program
+    // draws it itself (desktops that read the bitmap fit it on their own). The one last shown by
+    // this run, or `currentImage` when there is none yet. Fails silently: the screen keeps what
+    // it showed. This default does nothing.
+    virtual void RedrawWallpaper(const WideString& currentImage);
     // For the program's exit, while the application object still exists: ends what it can of
     // the work in flight and waits for none of it beyond a short grace. False when some of it
     // still runs and may go on using the core and Qt: the process must then end at once.

@@ -10,7 +10,7 @@ packages=(
     libheif-dev libavif-dev libheif-examples libavif-bin
     libwebp-dev libjxl-dev libjxl-tools
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb x11-utils x11-apps xdotool imagemagick trayer
+    xvfb xserver-xephyr x11-utils x11-xserver-utils x11-apps xdotool imagemagick trayer
     gsettings-desktop-schemas libglib2.0-bin dbus dbus-x11
     libjpeg-turbo-progs hyperfine desktop-file-utils hsetroot feh
     librsvg2-bin

@@ -62,13 +62,24 @@ void LinuxCore::ShowAsWallpaper(const WideString& imagePath, const WideString& f
     const std::optional<ScreenLayout> layout = drawer ? drawer->Layout() : std::nullopt;
     if (layout) {
         DrawWhileWriting(*drawer, *layout, ToNativeBytes(imagePath), bitmapPath);
-        return;
+    } else {
+        RunConverter(ToNativeBytes(imagePath), bitmapPath);
+        if (!backend) {
+            FailToShowWallpaper();
+        }
+        backend->ShowWallpaper(bitmapPath);
     }
-    RunConverter(ToNativeBytes(imagePath), bitmapPath);
-    if (!backend) {
-        FailToShowWallpaper();
+    lastShownImage = imagePath;
+}
+
+// Through the whole change again, the bitmap included: the monitors' new sizes need a new
+// decoding, and the bitmap stays the picture on the screen.
+void LinuxCore::Redraw(const WideString& imagePath, const WideString& folder) {
+    const std::unique_ptr<DesktopBackend> backend =
+        DesktopBackendChooser::NameFor(session) ? DesktopBackendChooser::Choose(session) : nullptr;
+    if (!imagePath.empty() && backend && backend->Drawer()) {
+        ShowAsWallpaper(imagePath, folder);
     }
-    backend->ShowWallpaper(bitmapPath);
 }
 
 // The picture is on the screen as soon as it is scaled, while the large bitmap is still being
@@ -105,6 +116,15 @@ void LinuxCore::StartSetWallpaper(const WideString& imagePath,
     changes.Start(
         [this, imagePath, folder = settingsFolder] { ShowAsWallpaper(imagePath, folder); },
         std::move(done));
+}
+
+// Queued behind the changes in flight, so that it draws the last of them.
+void LinuxCore::RedrawWallpaper(const WideString& currentImage) {
+    changes.Start(
+        [this, currentImage, folder = settingsFolder] {
+            Redraw(lastShownImage.empty() ? currentImage : lastShownImage, folder);
+        },
+        [](const std::exception_ptr&) {});
 }
 
 void LinuxCore::StartFindImages(const WideString& folder, bool withSubfolders,

@@ -26,6 +26,7 @@ public:
                            std::function<void(std::exception_ptr)> done) override;
     void StartFindImages(const WideString& folder, bool withSubfolders,
                          std::function<void(WallpaperList, std::exception_ptr)> done) override;
+    void RedrawWallpaper(const WideString& currentImage) override;
     bool ReleaseWork() override;
     WideString Reserved() override;
     bool IsSupportedImage(const WideString& path) override;
@@ -35,12 +36,15 @@ public:
 
 private:
     void ShowAsWallpaper(const WideString& imagePath, const WideString& folder);
+    void Redraw(const WideString& imagePath, const WideString& folder);
     void DrawWhileWriting(PictureDrawer& drawer, const ScreenLayout& layout,
                           const std::string& imagePath, const std::string& bitmapPath);
 
     SessionEnvironment session;
     WideString settingsFolder;
     const std::vector<WideString> extensions;
+    // Touched only where the changes run, in their order.
+    WideString lastShownImage;
     // Last, so that they are gone before what their work uses.
     WorkerThread changes;
     ListingWorker listings{*this};

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QThread>
 #include <chrono>
 #include <filesystem>
@@ -162,6 +163,91 @@ TEST(AppEndToEndTest, ChangeOnStartShowsTheImageAfterTheSavedOne) {
     }));
     EXPECT_TRUE(Near(program.RootWindowPixel(300, 300), images[1].second));
     EXPECT_TRUE(QFile::exists(program.SettingsFile(QStringLiteral("wallpaper.bmp"))));
+}
+
+// An X server nested in the fixture's, whose screen the test resizes the way a monitor plugged in
+// or a new layout resizes a session's.
+class NestedScreen {
+public:
+    explicit NestedScreen(const QString& hostDisplay) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), hostDisplay);
+        server.setProcessEnvironment(environment);
+        server.start(QStringLiteral("sh"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("exec Xephyr -displayfd 3 -noreset -nolisten tcp -resizeable "
+                                     "-screen 1280x800 3>\"$0\""),
+                      folder.filePath(QStringLiteral("display"))});
+        WaitFor([&] { return !ReadDisplay().isEmpty(); });
+        name = QLatin1Char(':') + ReadDisplay();
+    }
+    ~NestedScreen() {
+        server.terminate();
+        server.waitForFinished();
+    }
+    NestedScreen(const NestedScreen&) = delete;
+    NestedScreen& operator=(const NestedScreen&) = delete;
+
+    QString Name() const { return name; }
+    void Resize(int width, int height) {
+        QProcess xrandr;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), name);
+        xrandr.setProcessEnvironment(environment);
+        xrandr.start(QStringLiteral("xrandr"),
+                     {QStringLiteral("--output"), QStringLiteral("default"),
+                      QStringLiteral("--mode"), QStringLiteral("%1x%2").arg(width).arg(height)});
+        xrandr.waitForFinished();
+    }
+
+private:
+    QString ReadDisplay() const {
+        QFile file(folder.filePath(QStringLiteral("display")));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readLine()).trimmed()
+                                              : QString();
+    }
+
+    QTemporaryDir folder;
+    QProcess server;
+    QString name;
+};
+
+// The shown picture is fitted again when the screen changes, and no other image is picked. The
+// picture's left half is red, its right half blue: where they meet on the screen tells how it
+// was fitted.
+TEST(AppEndToEndTest, AResizedScreenGetsThePictureFittedAgainWithoutANewPick) {
+    ProgramUnderTest program;
+    NestedScreen screen(program.DisplayName());
+    ASSERT_FALSE(screen.Name().isEmpty());
+    const QString pictures = program.ConfigHome() + QStringLiteral("/../pictures");
+    QDir().mkpath(pictures);
+    QImage halves(1600, 800, QImage::Format_RGB32);
+    halves.fill(Qt::red);
+    for (int y = 0; y < halves.height(); ++y) {
+        std::fill_n(reinterpret_cast<QRgb*>(halves.scanLine(y)) + 800, 800, qRgb(0, 0, 255));
+    }
+    const QString shown = pictures + QStringLiteral("/halves.png");
+    const QString other = pictures + QStringLiteral("/other.png");
+    ASSERT_TRUE(halves.save(shown));
+    ASSERT_TRUE(halves.scaled(64, 64).save(other));
+    program.WriteSettingsFile(QStringLiteral("settings.info"), SettingsInfo(true, false, 1800));
+    program.WriteSettingsFile(QStringLiteral("sources.info"), SourcesInfo({shown, other}, 2));
+    program.WriteSettingsFile(QStringLiteral("current_algorithm.txt"), "Normal");
+    program.SetEnvironment(QStringLiteral("DISPLAY"), screen.Name());
+    program.StartSessionBus();
+    program.Start();
+    RootWindowReader root(screen.Name());
+    // 1280x800 shows the middle 1280 columns: the halves meet at x 640.
+    ASSERT_TRUE(WaitFor([&] { return Near(root.Pixel(700, 400), Qt::blue); }));
+    // The change on start comes before the program watches the screen.
+    ASSERT_TRUE(WaitFor([&] { return program.IsReachable(); }));
+
+    screen.Resize(1600, 1200);
+    // Filled to 2400x1200 and cut 400 a side: they now meet at x 800.
+    EXPECT_TRUE(WaitFor([&] {
+        return Near(root.Pixel(700, 600), Qt::red) && Near(root.Pixel(1500, 1100), Qt::blue);
+    }));
+    EXPECT_EQ(program.ReadSettingsFile(QStringLiteral("current_wallpaper.txt")), shown.toUtf8());
 }
 
 // Names in an old archive's Latin-1: the folder is listed, kept in the source list exactly and its

@@ -52,6 +52,8 @@ public:
 
     // Under a Wayland desktop fixture, which has no X server.
     bool InWaylandSession() const;
+    // The X display the copies use unless told another.
+    QString DisplayName() const { return display; }
     QString ConfigHome() const;
     QString SettingsFolder() const;
     QString SettingsFile(const QString& name) const;
