@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Conversion time and peak memory of a 12-megapixel HEIC and a 24-megapixel AVIF photo through
+# Conversion time and peak memory of a 12-megapixel HEIC and a 24-megapixel AVIF photo (8 and 10
+# bits) through
 # the converter (the photo at descriptor 3, the bitmap at 4, no screen size), beside the codecs'
 # own command-line decoders writing PNG, in the same run: the median of RUNS each (default 5).
 # Usage: bench/isobmff-conversion.sh [BUILD_FOLDER] [RUNS]
@@ -21,6 +22,9 @@ make_photo "$photos/24-megapixels.png" 6000 4000
     nice heif-enc -q 80 "$photos/12-megapixels.png" -o "$photos/12-megapixels.heic" >/dev/null
 [ -e "$photos/24-megapixels.avif" ] ||
     nice avifenc -j all "$photos/24-megapixels.png" "$photos/24-megapixels.avif" >/dev/null
+[ -e "$photos/24-megapixels-10bit.avif" ] ||
+    nice avifenc -j all -d 10 "$photos/24-megapixels.png" "$photos/24-megapixels-10bit.avif" \
+        >/dev/null
 
 # "SECONDS PEAK_KB" of one run of the command.
 measure() {
@@ -58,4 +62,9 @@ printf '%-22s %-14s %s\n' "$(basename "$avif")" avifdec \
     "$(median_of_runs avifdec "$avif" "$photos/out.png")"
 printf '%-22s %-14s %s\n' "$(basename "$avif")" "avifdec -j all" \
     "$(median_of_runs avifdec -j all "$avif" "$photos/out.png")"
+deep=$photos/24-megapixels-10bit.avif
+printf '%-22s %-14s %s\n' "$(basename "$deep")" converter \
+    "$(median_of_runs "${ours[@]}" "$deep" "$photos/out.bmp")"
+printf '%-22s %-14s %s\n' "$(basename "$deep")" avifdec \
+    "$(median_of_runs avifdec "$deep" "$photos/out.png")"
 rm -f "$photos/out.bmp" "$photos/out.png" "$photos/time.txt"
