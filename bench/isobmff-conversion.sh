@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Conversion time and peak memory of a 12-megapixel HEIC and a 24-megapixel AVIF photo (8 and 10
-# bits) through
-# the converter (the photo at descriptor 3, the bitmap at 4, no screen size), beside the codecs'
-# own command-line decoders writing PNG, in the same run: the median of RUNS each (default 5).
+# bits) through the converter (the photo at descriptor 3, the bitmap at 4, no screen size), beside
+# the codecs' own command-line decoders writing PNG, in the same run: the median of RUNS each
+# (default 5).
 # Usage: bench/isobmff-conversion.sh [BUILD_FOLDER] [RUNS]
 #        (needs imagemagick, libheif-examples and libavif-bin)
 set -euo pipefail
