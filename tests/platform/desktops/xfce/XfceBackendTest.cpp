@@ -3,8 +3,11 @@
 // and what xfconf holds.
 #include <gtest/gtest.h>
 
+#include <boost/filesystem/operations.hpp>
+
 #include <string>
 
+#include "model/CoreError.h"
 #include "platform/linux/LinuxCore.h"
 #include "tests/platform/desktops/DesktopTestSupport.h"
 #include "tests/support/FixtureEnvironment.h"
@@ -12,6 +15,7 @@
 namespace {
 
 using namespace desktop_test;
+using platform_test::ReadFile;
 using platform_test::TemporaryFolder;
 
 // Xvfb's one RandR output is called "screen"; without a window manager there is one workspace.
@@ -19,6 +23,10 @@ constexpr char kWorkspace[] = "/backdrop/screen0/monitorscreen/workspace0";
 
 std::string Xfconf(const std::string& property) {
     return Trimmed(Capture("xfconf-query -c xfce4-desktop -p " + Quote(property)));
+}
+
+std::string SizeOf(const std::string& picture) {
+    return Capture("identify -format %wx%h " + Quote(picture));
 }
 
 std::string BackdropProperties() {
@@ -74,6 +82,36 @@ TEST_F(XfceBackendTest, EveryExistingWorkspaceIsSet) {
     Shell("xfconf-query -c xfce4-desktop -n -t string -p " + other + " -s /nonexistent.png");
     Show("red", "FF0000");
     EXPECT_EQ(Xfconf(other), settings + "/wallpaper.bmp");
+}
+
+// A picture larger than the screen reaches xfdesktop at the screen's size, the bitmap stays whole,
+// and a failed change touches neither; a smaller one is enlarged by xfdesktop as before.
+TEST_F(XfceBackendTest, ALargePictureIsHandedAtTheScreensSize) {
+    // Scaled to 640x640 and cropped by 120 rows at the top and bottom: the yellow top quarter
+    // ends at row 40.
+    const std::string banded = folder / "banded.png";
+    Shell("convert -size 1200x300 xc:yellow -size 1200x900 xc:blue -append " + Quote(banded));
+    ExpectShownWithoutGap(core, kX11Shot, 320, 200, banded, "blue band", "0000FF");
+    EXPECT_EQ(PixelOf(kX11Shot, 320, 20), "FFFF00");
+    EXPECT_EQ(PixelOf(kX11Shot, 320, 60), "0000FF");
+    const std::string bitmap = settings + "/wallpaper.bmp";
+    const std::string screenPicture = settings + "/wallpaper-screen.bmp";
+    EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/last-image"), screenPicture);
+    EXPECT_EQ(SizeOf(screenPicture), "640x400");
+    EXPECT_EQ(SizeOf(bitmap), "1200x1200");
+
+    const std::string bitmapBefore = ReadFile(bitmap);
+    const std::string screenPictureBefore = ReadFile(screenPicture);
+    const std::string damaged = folder / "damaged.png";
+    platform_test::WriteFile(damaged, ReadFile(banded).substr(0, 100));
+    EXPECT_THROW(core.SetWallpaper(FromUtf8(damaged)), CoreError);
+    EXPECT_EQ(ReadFile(bitmap), bitmapBefore);
+    EXPECT_EQ(ReadFile(screenPicture), screenPictureBefore);
+    EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/last-image"), screenPicture);
+
+    Show("red", "FF0000");
+    EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/last-image"), bitmap);
+    EXPECT_FALSE(boost::filesystem::exists(screenPicture));
 }
 
 }  // namespace
