@@ -28,7 +28,9 @@ std::string ScreenPictureFile::Replace(const RgbImage& picture, const std::strin
     return path;
 }
 
-void ScreenPictureFile::Remove(const std::string& bitmapPath) {
-    boost::system::error_code ignored;
-    fs::remove(PathBeside(bitmapPath), ignored);
+void ScreenPictureFile::RemoveUnlessShown(const std::string& shownPath) {
+    if (fs::path(shownPath).filename() != kName) {
+        boost::system::error_code ignored;
+        fs::remove(PathBeside(shownPath), ignored);
+    }
 }

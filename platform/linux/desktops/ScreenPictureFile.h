@@ -15,6 +15,7 @@ public:
     // Puts `picture` in place in one step and returns its path. Throws CoreError "Can't change
     // desktop wallpaper" when it cannot be written; the file before is then unchanged.
     static std::string Replace(const RgbImage& picture, const std::string& bitmapPath);
-    // Once the desktop shows another file; a file that is not there is no failure.
-    static void Remove(const std::string& bitmapPath);
+    // Once the desktop shows `shownPath`: the screen's picture beside it goes unless that is
+    // what it shows. A file that is not there is no failure.
+    static void RemoveUnlessShown(const std::string& shownPath);
 };

@@ -65,10 +65,7 @@ std::optional<ScreenLayout> ScreenSizedHandover::Layout() {
 }
 
 void ScreenSizedHandover::Keep(const std::string& bitmapPath) {
-    if (!CoversPicture(BitmapSize(bitmapPath), picture)) {
-        desktop.ShowWallpaper(bitmapPath);
-        ScreenPictureFile::Remove(bitmapPath);
-        return;
-    }
-    desktop.ShowWallpaper(ScreenPictureFile::Replace(picture, bitmapPath));
+    desktop.ShowWallpaper(CoversPicture(BitmapSize(bitmapPath), picture)
+                              ? ScreenPictureFile::Replace(picture, bitmapPath)
+                              : bitmapPath);
 }

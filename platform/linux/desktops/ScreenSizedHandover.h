@@ -9,7 +9,9 @@
 // size, made by the converter from the same decoding, rather than the full bitmap, which such a
 // desktop decodes and keeps whole for as long as it shows it (a 6000x4000 photo: 72 MB to read,
 // 24 megapixels held). Only where it looks the same: an X11 session whose monitors all have one
-// size, and a picture at least that large; otherwise the desktop gets "wallpaper.bmp".
+// size, and a picture at least that large; otherwise the desktop gets "wallpaper.bmp". The
+// desktop's ShowWallpaper removes the smaller file once it shows another
+// (ScreenPictureFile::RemoveUnlessShown).
 class ScreenSizedHandover final : public PictureDrawer {
 public:
     // `desktop` shows each file it is handed; it outlives this object.

@@ -33,6 +33,19 @@ std::string BackdropProperties() {
     return Capture("xfconf-query -c xfce4-desktop -l 2>/dev/null || true");
 }
 
+// Two RandR monitors side by side on the 640x400 screen while it lives, then the one of before.
+class SplitScreen final {
+public:
+    SplitScreen(int leftWidth, int rightWidth) {
+        Shell("xrandr --setmonitor L " + std::to_string(leftWidth) + "/100x400/100+0+0 screen");
+        Shell("xrandr --setmonitor R " + std::to_string(rightWidth) + "/100x400/100+" +
+              std::to_string(leftWidth) + "+0 none");
+    }
+    ~SplitScreen() { Shell("xrandr --delmonitor L; xrandr --delmonitor R"); }
+    SplitScreen(const SplitScreen&) = delete;
+    SplitScreen& operator=(const SplitScreen&) = delete;
+};
+
 class XfceBackendTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -111,6 +124,23 @@ TEST_F(XfceBackendTest, ALargePictureIsHandedAtTheScreensSize) {
 
     Show("red", "FF0000");
     EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/last-image"), bitmap);
+    EXPECT_FALSE(boost::filesystem::exists(screenPicture));
+}
+
+// Each monitor fills itself with the whole picture: one picture serves monitors of one size only.
+TEST_F(XfceBackendTest, MonitorsOfDifferentSizesGetTheWholeBitmap) {
+    const std::string large = folder / "large.png";
+    Shell("convert -size 1200x1200 xc:orange " + Quote(large));
+    const std::string screenPicture = settings + "/wallpaper-screen.bmp";
+    {
+        const SplitScreen alike(320, 320);
+        core.SetWallpaper(FromUtf8(large));
+        EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/last-image"), screenPicture);
+        EXPECT_EQ(SizeOf(screenPicture), "320x400");
+    }
+    const SplitScreen different(400, 240);
+    core.SetWallpaper(FromUtf8(large));
+    EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/last-image"), settings + "/wallpaper.bmp");
     EXPECT_FALSE(boost::filesystem::exists(screenPicture));
 }
 
