@@ -15,6 +15,7 @@
 #include "platform/linux/change/ConverterRun.h"
 #include "platform/linux/change/ImageConverterProcess.h"
 #include "platform/linux/desktops/DesktopBackendChooser.h"
+#include "platform/linux/desktops/ScreenPictureFile.h"
 
 namespace fs = boost::filesystem;
 
@@ -156,6 +157,7 @@ void LinuxCore::SetSettingsFolder(const WideString& folder) {
     CreateFolder(folder);
     // A change cut short by the program's death leaves a full-size temporary bitmap behind.
     RemoveInterruptedReplacements(BitmapPathIn(folder));
+    RemoveInterruptedReplacements(ScreenPictureFile::PathBeside(BitmapPathIn(folder)));
 }
 
 std::vector<WideString> LinuxCore::GetSupportedExtensions() const {

@@ -1,5 +1,6 @@
 #include "platform/linux/desktops/gsettings/GnomeBackend.h"
 
+#include "platform/linux/desktops/ScreenPictureFile.h"
 #include "platform/linux/desktops/gsettings/GSettingsPictureWriter.h"
 #include "platform/linux/desktops/gsettings/NumberedPictureLink.h"
 
@@ -14,4 +15,5 @@ void GnomeBackend::ShowWallpaper(const std::string& bitmapPath) {
                            GSettingsPictureWriter::Reload::NewPath)
         .Show(picture.Path());
     picture.Keep();
+    ScreenPictureFile::RemoveUnlessShown(bitmapPath);
 }

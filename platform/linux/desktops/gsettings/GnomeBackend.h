@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/linux/desktops/DesktopBackend.h"
+#include "platform/linux/desktops/ScreenSizedHandover.h"
 
 // The GNOME family (GNOME, Ubuntu, Unity, Budgie, Pantheon): org.gnome.desktop.background
 // through GSettings.
@@ -8,4 +9,8 @@ class GnomeBackend final : public DesktopBackend {
 public:
     const char* Name() const override { return "GNOME"; }
     void ShowWallpaper(const std::string& bitmapPath) override;
+    PictureDrawer* Drawer() override { return &screenSized; }
+
+private:
+    ScreenSizedHandover screenSized{*this};
 };

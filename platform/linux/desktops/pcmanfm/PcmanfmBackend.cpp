@@ -1,14 +1,12 @@
 #include "platform/linux/desktops/pcmanfm/PcmanfmBackend.h"
 
-#include <boost/filesystem/exception.hpp>
 #include <boost/filesystem/operations.hpp>
 #include <boost/filesystem/path.hpp>
 
 #include <utility>
 
-#include "platform/FileReplacement.h"
 #include "platform/linux/change/HelperProcess.h"
-#include "platform/linux/converter/BitmapFile.h"
+#include "platform/linux/desktops/ScreenPictureFile.h"
 #include "platform/linux/x11/X11MonitorLayout.h"
 
 namespace fs = boost::filesystem;
@@ -50,18 +48,6 @@ std::optional<ScreenLayout> PcmanfmBackend::Layout() {
     return X11MonitorLayout::Query().Screen();
 }
 
-// Replaced in one step, so that the desktop never reads half a picture.
 void PcmanfmBackend::Keep(const std::string& bitmapPath) {
-    const fs::path screenPath =
-        fs::absolute(fs::path(bitmapPath)).parent_path() / kScreenPictureName;
-    try {
-        FileReplacement replacement(screenPath);
-        if (!WriteBitmapFile(screenPicture, replacement.TemporaryPath().string())) {
-            FailToShowWallpaper();
-        }
-        replacement.Commit();
-    } catch (const fs::filesystem_error&) {
-        FailToShowWallpaper();
-    }
-    ShowWallpaper(screenPath.string());
+    ShowWallpaper(ScreenPictureFile::Replace(screenPicture, bitmapPath));
 }

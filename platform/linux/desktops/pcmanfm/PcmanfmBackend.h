@@ -29,9 +29,6 @@ public:
     void Keep(const std::string& bitmapPath) override;
     void TakeBack() override { screenPicture = RgbImage(); }
 
-    // Beside "wallpaper.bmp", the picture at the screen's size; replaced at each change.
-    static constexpr char kScreenPictureName[] = "wallpaper-screen.bmp";
-
 private:
     std::string name;
     std::string program;

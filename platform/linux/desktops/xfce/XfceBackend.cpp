@@ -11,6 +11,7 @@
 #include <QVariantMap>
 
 #include "platform/linux/dbus/SessionBus.h"
+#include "platform/linux/desktops/ScreenPictureFile.h"
 #include "platform/linux/x11/X11MonitorLayout.h"
 
 namespace {
@@ -119,4 +120,5 @@ void XfceBackend::ShowWallpaper(const std::string& bitmapPath) {
             FailToShowWallpaper();
         }
     }
+    ScreenPictureFile::RemoveUnlessShown(bitmapPath);
 }

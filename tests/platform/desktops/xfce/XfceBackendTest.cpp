@@ -3,8 +3,11 @@
 // and what xfconf holds.
 #include <gtest/gtest.h>
 
+#include <boost/filesystem/operations.hpp>
+
 #include <string>
 
+#include "model/CoreError.h"
 #include "platform/linux/LinuxCore.h"
 #include "tests/platform/desktops/DesktopTestSupport.h"
 #include "tests/support/FixtureEnvironment.h"
@@ -12,6 +15,7 @@
 namespace {
 
 using namespace desktop_test;
+using platform_test::ReadFile;
 using platform_test::TemporaryFolder;
 
 // Xvfb's one RandR output is called "screen"; without a window manager there is one workspace.
@@ -21,9 +25,26 @@ std::string Xfconf(const std::string& property) {
     return Trimmed(Capture("xfconf-query -c xfce4-desktop -p " + Quote(property)));
 }
 
+std::string SizeOf(const std::string& picture) {
+    return Capture("identify -format %wx%h " + Quote(picture));
+}
+
 std::string BackdropProperties() {
     return Capture("xfconf-query -c xfce4-desktop -l 2>/dev/null || true");
 }
+
+// Two RandR monitors side by side on the 640x400 screen while it lives, then the one of before.
+class SplitScreen final {
+public:
+    SplitScreen(int leftWidth, int rightWidth) {
+        Shell("xrandr --setmonitor L " + std::to_string(leftWidth) + "/100x400/100+0+0 screen");
+        Shell("xrandr --setmonitor R " + std::to_string(rightWidth) + "/100x400/100+" +
+              std::to_string(leftWidth) + "+0 none");
+    }
+    ~SplitScreen() { Shell("xrandr --delmonitor L; xrandr --delmonitor R"); }
+    SplitScreen(const SplitScreen&) = delete;
+    SplitScreen& operator=(const SplitScreen&) = delete;
+};
 
 class XfceBackendTest : public testing::Test {
 protected:
@@ -74,6 +95,53 @@ TEST_F(XfceBackendTest, EveryExistingWorkspaceIsSet) {
     Shell("xfconf-query -c xfce4-desktop -n -t string -p " + other + " -s /nonexistent.png");
     Show("red", "FF0000");
     EXPECT_EQ(Xfconf(other), settings + "/wallpaper.bmp");
+}
+
+// A picture larger than the screen reaches xfdesktop at the screen's size, the bitmap stays whole,
+// and a failed change touches neither; a smaller one is enlarged by xfdesktop as before.
+TEST_F(XfceBackendTest, ALargePictureIsHandedAtTheScreensSize) {
+    // Scaled to 640x640 and cropped by 120 rows at the top and bottom: the yellow top quarter
+    // ends at row 40.
+    const std::string banded = folder / "banded.png";
+    Shell("convert -size 1200x300 xc:yellow -size 1200x900 xc:blue -append " + Quote(banded));
+    ExpectShownWithoutGap(core, kX11Shot, 320, 200, banded, "blue band", "0000FF");
+    EXPECT_EQ(PixelOf(kX11Shot, 320, 20), "FFFF00");
+    EXPECT_EQ(PixelOf(kX11Shot, 320, 60), "0000FF");
+    const std::string bitmap = settings + "/wallpaper.bmp";
+    const std::string screenPicture = settings + "/wallpaper-screen.bmp";
+    EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/last-image"), screenPicture);
+    EXPECT_EQ(SizeOf(screenPicture), "640x400");
+    EXPECT_EQ(SizeOf(bitmap), "1200x1200");
+
+    const std::string bitmapBefore = ReadFile(bitmap);
+    const std::string screenPictureBefore = ReadFile(screenPicture);
+    const std::string damaged = folder / "damaged.png";
+    platform_test::WriteFile(damaged, ReadFile(banded).substr(0, 100));
+    EXPECT_THROW(core.SetWallpaper(FromUtf8(damaged)), CoreError);
+    EXPECT_EQ(ReadFile(bitmap), bitmapBefore);
+    EXPECT_EQ(ReadFile(screenPicture), screenPictureBefore);
+    EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/last-image"), screenPicture);
+
+    Show("red", "FF0000");
+    EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/last-image"), bitmap);
+    EXPECT_FALSE(boost::filesystem::exists(screenPicture));
+}
+
+// Each monitor fills itself with the whole picture: one picture serves monitors of one size only.
+TEST_F(XfceBackendTest, MonitorsOfDifferentSizesGetTheWholeBitmap) {
+    const std::string large = folder / "large.png";
+    Shell("convert -size 1200x1200 xc:orange " + Quote(large));
+    const std::string screenPicture = settings + "/wallpaper-screen.bmp";
+    {
+        const SplitScreen alike(320, 320);
+        core.SetWallpaper(FromUtf8(large));
+        EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/last-image"), screenPicture);
+        EXPECT_EQ(SizeOf(screenPicture), "320x400");
+    }
+    const SplitScreen different(400, 240);
+    core.SetWallpaper(FromUtf8(large));
+    EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/last-image"), settings + "/wallpaper.bmp");
+    EXPECT_FALSE(boost::filesystem::exists(screenPicture));
 }
 
 }  // namespace
