@@ -1,5 +1,6 @@
 #include "platform/linux/desktops/gsettings/CinnamonBackend.h"
 
+#include "platform/linux/desktops/ScreenPictureFile.h"
 #include "platform/linux/desktops/gsettings/GSettingsPictureWriter.h"
 
 void CinnamonBackend::ShowWallpaper(const std::string& bitmapPath) {
@@ -7,4 +8,5 @@ void CinnamonBackend::ShowWallpaper(const std::string& bitmapPath) {
                            GSettingsPictureWriter::Form::FileUri,
                            GSettingsPictureWriter::Reload::EmptyFirst)
         .Show(bitmapPath);
+    ScreenPictureFile::RemoveUnlessShown(bitmapPath);
 }

@@ -1,5 +1,6 @@
 #include "platform/linux/desktops/gsettings/MateBackend.h"
 
+#include "platform/linux/desktops/ScreenPictureFile.h"
 #include "platform/linux/desktops/gsettings/GSettingsPictureWriter.h"
 
 void MateBackend::ShowWallpaper(const std::string& bitmapPath) {
@@ -7,4 +8,5 @@ void MateBackend::ShowWallpaper(const std::string& bitmapPath) {
                            GSettingsPictureWriter::Form::PlainPath,
                            GSettingsPictureWriter::Reload::EmptyFirst)
         .Show(bitmapPath);
+    ScreenPictureFile::RemoveUnlessShown(bitmapPath);
 }
