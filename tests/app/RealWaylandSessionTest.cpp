@@ -210,6 +210,30 @@ TEST_F(RealWaylandSessionTest, RunsAsAWaylandClientWithoutTouchingX11OrWarning) 
     EXPECT_EQ(xwayland.Connections(), 0);
 }
 
+// A photo larger than the monitor: the shell gets it at the monitor's size, as its compositor
+// reports it, and shows it; "wallpaper.bmp" keeps the whole photo.
+TEST_F(RealWaylandSessionTest, ALargePhotoReachesTheShellAtTheMonitorsSize) {
+    // A colour of its own: the shell may still show an earlier test's picture.
+    const QColor colour(40, 90, 220);
+    QImage photo(1600, 1000, QImage::Format_RGB32);
+    photo.fill(colour);
+    const QString large = pictures.filePath(QStringLiteral("large.png"));
+    ASSERT_TRUE(photo.save(large));
+    program.WriteSettingsFile(QStringLiteral("sources.info"), SourcesInfo({large}, 2));
+    program.Start();
+    ASSERT_TRUE(WaitFor([&] { return program.IsReachable(); }));
+    ASSERT_EQ(program.Run({QStringLiteral("--next")}).exitCode, 0);
+
+    const std::unique_ptr<ScreenReader> screen = ScreenReader::ForSession();
+    EXPECT_TRUE(WaitFor([&] {
+        return PointsShowing(screen->Colours(Grid()), colour) == static_cast<int>(Grid().size());
+    })) << "the picture did not reach the screen";
+    EXPECT_EQ(QImage(program.SettingsFile(QStringLiteral("wallpaper-screen.bmp"))).size(),
+              QSize(1280, 800));
+    EXPECT_EQ(QImage(program.SettingsFile(QStringLiteral("wallpaper.bmp"))).size(),
+              QSize(1600, 1000));
+}
+
 TEST_F(RealWaylandSessionTest, TrayIconAnswersTheTrayHostLikeAClick) {
     const QProcess& copy = program.Start();
     ASSERT_TRUE(WaitFor([&] { return program.IsReachable(); }));

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <vector>
 
 #include "platform/linux/desktops/ScreenPictureFile.h"
 #include "platform/linux/desktops/SessionEnvironment.h"
@@ -12,18 +13,33 @@
 
 namespace {
 
+// The X screen's monitors; the screen itself when RandR reports none.
+std::vector<PictureSize> X11MonitorSizes() {
+    const std::optional<ScreenLayout> screen = X11MonitorLayout::Query().Screen();
+    if (!screen) {
+        return {};
+    }
+    if (screen->monitors.empty()) {
+        return {screen->size};
+    }
+    std::vector<PictureSize> sizes;
+    for (const PictureArea& monitor : screen->monitors) {
+        sizes.push_back({monitor.width, monitor.height});
+    }
+    return sizes;
+}
+
 // Monitors of different sizes would each crop the one picture differently than the whole
 // image: they get the bitmap.
-std::optional<PictureSize> CommonMonitorSize(const ScreenLayout& screen) {
-    if (screen.monitors.empty()) {
-        return screen.size;
+std::optional<PictureSize> CommonSize(const std::vector<PictureSize>& sizes) {
+    if (sizes.empty()) {
+        return std::nullopt;
     }
-    const PictureArea& first = screen.monitors.front();
-    const bool allAlike = std::all_of(
-        screen.monitors.begin(), screen.monitors.end(), [&](const PictureArea& monitor) {
-            return monitor.width == first.width && monitor.height == first.height;
-        });
-    return allAlike ? std::optional<PictureSize>({first.width, first.height}) : std::nullopt;
+    const PictureSize first = sizes.front();
+    const bool allAlike = std::all_of(sizes.begin(), sizes.end(), [&](const PictureSize& size) {
+        return size.width == first.width && size.height == first.height;
+    });
+    return allAlike ? std::optional<PictureSize>(first) : std::nullopt;
 }
 
 std::int32_t LittleEndian32(const unsigned char* bytes) {
@@ -55,12 +71,13 @@ bool CoversPicture(const std::optional<PictureSize>& image, const RgbImage& pict
 }  // namespace
 
 std::optional<ScreenLayout> ScreenSizedHandover::Layout() {
-    // Under Wayland, Xwayland's screen may be scaled and is not what the desktop fills.
-    if (!SessionEnvironment::FromProcess().IsX11Session()) {
-        return std::nullopt;
-    }
-    const std::optional<ScreenLayout> screen = X11MonitorLayout::Query().Screen();
-    const std::optional<PictureSize> size = screen ? CommonMonitorSize(*screen) : std::nullopt;
+    // Under Wayland, Xwayland's screen may be scaled and is not what the desktop fills: only
+    // the compositor can tell.
+    const bool x11 = SessionEnvironment::FromProcess().IsX11Session();
+    const std::optional<PictureSize> size =
+        CommonSize(x11                   ? X11MonitorSizes()
+                   : waylandMonitorSizes ? waylandMonitorSizes()
+                                         : std::vector<PictureSize>());
     return size ? std::optional<ScreenLayout>(ScreenLayout{*size, {}}) : std::nullopt;
 }
 

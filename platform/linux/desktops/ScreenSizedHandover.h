@@ -2,20 +2,27 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/linux/desktops/DesktopBackend.h"
 
 // For a desktop that reads a file and fills each monitor with it: the picture at a monitor's
 // size, made by the converter from the same decoding, rather than the full bitmap, which such a
 // desktop decodes and keeps whole for as long as it shows it (a 6000x4000 photo: 72 MB to read,
-// 24 megapixels held). Only where it looks the same: an X11 session whose monitors all have one
-// size, and a picture at least that large; otherwise the desktop gets "wallpaper.bmp". The
+// 24 megapixels held). Only where it looks the same: monitors that all have one size, and a
+// picture at least that large; otherwise the desktop gets "wallpaper.bmp". The
 // desktop's ShowWallpaper removes the smaller file once it shows another
 // (ScreenPictureFile::RemoveUnlessShown).
 class ScreenSizedHandover final : public PictureDrawer {
 public:
-    // `desktop` shows each file it is handed; it outlives this object.
-    explicit ScreenSizedHandover(DesktopBackend& desktop) : desktop(desktop) {}
+    // The monitors' sizes in a Wayland session, where the compositor alone knows them.
+    using MonitorSizes = std::vector<PictureSize> (*)();
+
+    // `desktop` shows each file it is handed; it outlives this object. Without
+    // `waylandMonitorSizes` a Wayland session's desktop gets the bitmap.
+    explicit ScreenSizedHandover(DesktopBackend& desktop,
+                                 MonitorSizes waylandMonitorSizes = nullptr)
+        : desktop(desktop), waylandMonitorSizes(waylandMonitorSizes) {}
     ScreenSizedHandover(const ScreenSizedHandover&) = delete;
     ScreenSizedHandover& operator=(const ScreenSizedHandover&) = delete;
 
@@ -28,5 +35,6 @@ public:
 
 private:
     DesktopBackend& desktop;
+    MonitorSizes waylandMonitorSizes;
     RgbImage picture;
 };

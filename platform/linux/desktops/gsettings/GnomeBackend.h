@@ -2,6 +2,7 @@
 
 #include "platform/linux/desktops/DesktopBackend.h"
 #include "platform/linux/desktops/ScreenSizedHandover.h"
+#include "platform/linux/desktops/gsettings/MutterMonitorLayout.h"
 
 // The GNOME family (GNOME, Ubuntu, Unity, Budgie, Pantheon): org.gnome.desktop.background
 // through GSettings.
@@ -12,5 +13,5 @@ public:
     PictureDrawer* Drawer() override { return &screenSized; }
 
 private:
-    ScreenSizedHandover screenSized{*this};
+    ScreenSizedHandover screenSized{*this, &MutterMonitorLayout::MonitorSizes};
 };

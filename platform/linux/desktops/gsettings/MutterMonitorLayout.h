@@ -1,0 +1,15 @@
+#pragma once
+
+#include <vector>
+
+#include "platform/linux/converter/RgbImage.h"
+
+// The monitors of a GNOME Wayland session, as its compositor reports them on the session bus
+// (org.gnome.Mutter.DisplayConfig): the size of each in the physical pixels of its current mode,
+// turned with the monitor. There is no X server to ask there, and Xwayland's screen may be
+// scaled.
+class MutterMonitorLayout final {
+public:
+    // Empty when the compositor cannot be reached.
+    static std::vector<PictureSize> MonitorSizes();
+};
