@@ -1,5 +1,6 @@
 #include "platform/linux/converter/ImageDecoder.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <new>
@@ -13,11 +14,14 @@
 #include "platform/linux/converter/QtImageDecoder.h"
 #include "platform/linux/converter/TruncationCheck.h"
 #include "platform/linux/converter/bmp/BitmapDecoder.h"
+#include "platform/linux/converter/colour/ColourProfile.h"
 #include "platform/linux/converter/colour/EmbeddedIccProfile.h"
+#include "platform/linux/converter/formats/DecodeBudget.h"
 #include "platform/linux/converter/formats/JpegXlDecoder.h"
 #include "platform/linux/converter/formats/WebpDecoder.h"
 #include "platform/linux/converter/isobmff/AvifDecoder.h"
 #include "platform/linux/converter/isobmff/HeifDecoder.h"
+#include "platform/linux/converter/jpeg/JpegDecompression.h"
 #include "platform/linux/converter/tga/TargaDecoder.h"
 
 namespace {
@@ -47,6 +51,48 @@ std::optional<RgbImage> DecodeMirroredTarga(std::string_view file) {
         return std::nullopt;
     }
     return Transformed(std::move(pixels), QImageIOHandler::TransformationMirror);
+}
+
+// Bytes a pixel held at once: our picture, and either a progressive file's coefficients (two
+// bytes for each of three full-size components at most), which libjpeg keeps until the last row
+// is out, or later the turned copy while the orientation is applied.
+constexpr unsigned kJpegPicture = 3;
+constexpr unsigned kJpegCoefficients = 6;
+
+unsigned JpegBytesPerPixel(bool progressive, QImageIOHandler::Transformations orientation) {
+    const unsigned decoding = progressive ? kJpegPicture + kJpegCoefficients : kJpegPicture;
+    const unsigned turning =
+        orientation == QImageIOHandler::TransformationNone ? kJpegPicture : 2 * kJpegPicture;
+    return std::max(decoding, turning);
+}
+
+// The pixels as stored. libjpeg's own memory is gone before they are turned.
+std::optional<RgbImage> DecodeStoredJpeg(std::string_view content,
+                                         QImageIOHandler::Transformations orientation) {
+    JpegDecompression jpeg(content);
+    if (!jpeg.ReadHeader() || !jpeg.IsPlainColour()) {
+        return std::nullopt;
+    }
+    const PictureSize size = jpeg.Size();
+    if (!FitsDecodeBudget(static_cast<std::uint32_t>(size.width),
+                          static_cast<std::uint32_t>(size.height),
+                          JpegBytesPerPixel(jpeg.IsProgressive(), orientation), kJpegPicture)) {
+        return std::nullopt;
+    }
+    return jpeg.Decode(8);
+}
+
+// libjpeg straight into our picture: plain JPEG files, most photos, never go through DevIL's
+// copy of the pixels. Nothing for CMYK and YCCK files, or any that libjpeg fails on or that is
+// too large to hold: those go on to the other decoders.
+std::optional<RgbImage> DecodePlainJpeg(std::string_view content, std::string_view iccProfile) {
+    const QImageIOHandler::Transformations orientation = ReadOrientation(content);
+    std::optional<RgbImage> pixels = DecodeStoredJpeg(content, orientation);
+    if (!pixels) {
+        return std::nullopt;
+    }
+    ConvertToSrgb(*pixels, iccProfile);
+    return Transformed(std::move(*pixels), orientation);
 }
 
 // DevIL's pixels, or nothing where it fails or is known to be wrong: it puts the K of CMYK and
@@ -151,6 +197,11 @@ std::optional<RgbImage> DecodeWithCheckedSize(std::string_view content) {
     // Whichever decoder takes the file applies its profile, once, to the one picture that both
     // the screen and the bitmap are made from.
     const std::string iccProfile = ReadEmbeddedIccProfile(content);
+    if (format == ImageFormat::Jpeg) {
+        if (auto pixels = DecodePlainJpeg(content, iccProfile)) {
+            return pixels;
+        }
+    }
     if (auto pixels = DecodeWithDevil(content, format, iccProfile)) {
         return pixels;
     }

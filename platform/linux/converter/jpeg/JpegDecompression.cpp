@@ -1,0 +1,116 @@
+#include "platform/linux/converter/jpeg/JpegDecompression.h"
+
+// clang-format off
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
+
+#include <algorithm>
+#include <array>
+#include <csetjmp>
+
+namespace {
+
+// libjpeg reports a fatal error by calling error_exit, which must not return: it jumps back to
+// the call that began the step. The functions holding a jump point keep no object with a
+// destructor, which the jump would skip.
+struct ErrorJump {
+    jpeg_error_mgr manager;
+    std::jmp_buf target;
+};
+
+[[noreturn]] void JumpBack(j_common_ptr info) {
+    std::longjmp(reinterpret_cast<ErrorJump*>(info->err)->target, 1);
+}
+
+// The converter tells only whether a file was read; libjpeg's words would go to the log unasked.
+void StayQuiet(j_common_ptr) {}
+
+// Rows asked of libjpeg at a time: fewer calls, and room for the most rows it hands out at once.
+constexpr std::size_t kRowsPerRead = 16;
+
+}  // namespace
+
+struct JpegDecompression::State {
+    jpeg_decompress_struct info{};
+    ErrorJump errors{};
+};
+
+JpegDecompression::JpegDecompression(std::string_view content) : state(std::make_unique<State>()) {
+    jpeg_decompress_struct& info = state->info;
+    info.err = jpeg_std_error(&state->errors.manager);
+    state->errors.manager.error_exit = JumpBack;
+    state->errors.manager.output_message = StayQuiet;
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(content.data()),
+                 static_cast<unsigned long>(content.size()));
+}
+
+JpegDecompression::~JpegDecompression() {
+    jpeg_destroy_decompress(&state->info);
+}
+
+bool JpegDecompression::ReadHeader() {
+    if (setjmp(state->errors.target) != 0) {
+        return false;
+    }
+    return jpeg_read_header(&state->info, TRUE) == JPEG_HEADER_OK;
+}
+
+bool JpegDecompression::IsPlainColour() const {
+    const J_COLOR_SPACE space = state->info.jpeg_color_space;
+    return space == JCS_YCbCr || space == JCS_RGB || space == JCS_GRAYSCALE;
+}
+
+bool JpegDecompression::IsProgressive() const {
+    return state->info.progressive_mode == TRUE;
+}
+
+PictureSize JpegDecompression::Size() const {
+    return {static_cast<int>(state->info.image_width), static_cast<int>(state->info.image_height)};
+}
+
+std::optional<RgbImage> JpegDecompression::Decode(unsigned int eighths) {
+    if (!Start(eighths)) {
+        return std::nullopt;
+    }
+    RgbImage image{static_cast<int>(state->info.output_width),
+                   static_cast<int>(state->info.output_height),
+                   {}};
+    image.pixels.resize(std::size_t(image.width) * image.height * 3);
+    if (!ReadRows(image)) {
+        return std::nullopt;
+    }
+    return image;
+}
+
+bool JpegDecompression::Start(unsigned int eighths) {
+    jpeg_decompress_struct& info = state->info;
+    if (setjmp(state->errors.target) != 0) {
+        return false;
+    }
+    info.scale_num = eighths;
+    info.scale_denom = 8;
+    info.out_color_space = JCS_RGB;
+    info.dct_method = JDCT_ISLOW;
+    return jpeg_start_decompress(&info) == TRUE && info.output_components == 3;
+}
+
+bool JpegDecompression::ReadRows(RgbImage& image) {
+    jpeg_decompress_struct& info = state->info;
+    if (setjmp(state->errors.target) != 0) {
+        return false;
+    }
+    const std::size_t stride = std::size_t(image.width) * 3;
+    std::array<JSAMPROW, kRowsPerRead> rows{};
+    while (info.output_scanline < info.output_height) {
+        const JDIMENSION first = info.output_scanline;
+        const JDIMENSION count =
+            std::min<JDIMENSION>(kRowsPerRead, info.output_height - first);
+        for (JDIMENSION row = 0; row < count; ++row) {
+            rows[row] = image.pixels.data() + stride * (first + row);
+        }
+        jpeg_read_scanlines(&info, rows.data(), count);
+    }
+    return jpeg_finish_decompress(&info) == TRUE;
+}
