@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/converter/DevilImage.h"
 #include "platform/linux/converter/ImageDecoder.h"
 #include "platform/linux/converter/ImageFormat.h"
+#include "platform/linux/converter/QtImageDecoder.h"
 #include "platform/linux/converter/TruncationCheck.h"
 #include "platform/linux/converter/colour/EmbeddedIccProfile.h"
 #include "tests/platform/PlatformTestSupport.h"
@@ -520,6 +522,58 @@ TEST(DecodeImageTest, DamagedProfilesLeaveThePixelsAsDecoded) {
         ASSERT_TRUE(decoded.has_value());
         EXPECT_LE(LargestDifference(*decoded, untagged), kJpegLoss);
     }
+}
+
+// A plain JPEG file as DevIL decoded it before libjpeg wrote into our picture directly: through
+// the file's profile, then turned by its orientation.
+RgbImage DecodedThroughDevil(const std::string& content) {
+    DevilImage image;
+    if (!image.Load(content, ImageFormat::Jpeg)) {
+        return {};
+    }
+    return Transformed(image.ToRgb(ReadEmbeddedIccProfile(content)), ReadOrientation(content));
+}
+
+// The direct reading gives the very pixels DevIL gave: grey and progressive files, a tagged one,
+// and files that EXIF turns or mirrors.
+TEST(DecodeImageTest, PlainJpegsGiveThePixelsDevilGaveThem) {
+    platform_test::TemporaryFolder folder;
+    const std::string quadrants = platform_test::Quote(Image("quadrants.png"));
+    const std::string grey = folder / "grey.jpg";
+    const std::string progressive = folder / "progressive.jpg";
+    platform_test::Shell("convert " + quadrants +
+                         " -colorspace Gray jpg:" + platform_test::Quote(grey));
+    platform_test::Shell("convert " + quadrants +
+                         " -interlace JPEG jpg:" + platform_test::Quote(progressive));
+    for (const std::string& file :
+         {Image("orientation-1.jpg"), Image("orientation-6.jpg"), Image("orientation-7.jpg"),
+          Image("adobe-rgb.jpg"), grey, progressive}) {
+        SCOPED_TRACE(file);
+        const std::string content = platform_test::ReadFile(file);
+        const std::optional<RgbImage> decoded = DecodeImage(content, file);
+        const RgbImage before = DecodedThroughDevil(content);
+        ASSERT_TRUE(decoded.has_value());
+        ASSERT_FALSE(before.pixels.empty());
+        EXPECT_EQ(decoded->width, before.width);
+        EXPECT_EQ(decoded->pixels, before.pixels);
+    }
+}
+
+// Whole files whose header libjpeg refuses go on to the other decoders, which refuse them too.
+TEST(DecodeImageTest, JpegsWithHeadersNoDecoderTakesAreRefused) {
+    const std::string whole = platform_test::ReadFile(Image("orientation-1.jpg"));
+    std::string twelveBits = whole;
+    twelveBits.at(whole.find("\xFF\xC0") + 4) = 12;
+    std::string noQuantisation = whole;
+    for (std::size_t table = whole.find("\xFF\xDB"); table < whole.find("\xFF\xDA");
+         table = whole.find("\xFF\xDB", table + 2)) {
+        noQuantisation[table + 1] = '\xFE';  // a comment instead
+    }
+    for (const std::string& damaged : {twelveBits, noQuantisation}) {
+        EXPECT_FALSE(IsTruncated(damaged));
+        EXPECT_FALSE(DecodeImage(damaged, "photo.jpg").has_value());
+    }
+    EXPECT_TRUE(DecodeImage(whole, "photo.jpg").has_value());
 }
 
 }  // namespace

@@ -105,8 +105,7 @@ bool JpegDecompression::ReadRows(RgbImage& image) {
     std::array<JSAMPROW, kRowsPerRead> rows{};
     while (info.output_scanline < info.output_height) {
         const JDIMENSION first = info.output_scanline;
-        const JDIMENSION count =
-            std::min<JDIMENSION>(kRowsPerRead, info.output_height - first);
+        const JDIMENSION count = std::min<JDIMENSION>(kRowsPerRead, info.output_height - first);
         for (JDIMENSION row = 0; row < count; ++row) {
             rows[row] = image.pixels.data() + stride * (first + row);
         }
