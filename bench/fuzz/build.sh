@@ -38,6 +38,7 @@ sources=(
     platform/linux/converter/isobmff/HeifDecoder.cpp
     platform/linux/converter/isobmff/PictureOrientation.cpp
     platform/linux/converter/isobmff/PrimaryItemOrientation.cpp
+    platform/linux/converter/jpeg/JpegDecompression.cpp
     platform/linux/converter/reduced/ReducedJpeg.cpp
     platform/linux/converter/tga/TargaDecoder.cpp
 )
