@@ -21,6 +21,7 @@ sources=(
     platform/linux/converter/QtImageDecoder.cpp
     platform/linux/converter/RgbImage.cpp
     platform/linux/converter/TruncationCheck.cpp
+    platform/linux/converter/UprightPicture.cpp
     platform/linux/converter/bmp/BitmapDecoder.cpp
     platform/linux/converter/checks/TiffLayout.cpp
     platform/linux/converter/colour/CodePointColourConverter.cpp

@@ -1,6 +1,5 @@
 #include "platform/linux/converter/ImageDecoder.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <new>
@@ -13,6 +12,7 @@
 #include "platform/linux/converter/LittleEndianReader.h"
 #include "platform/linux/converter/QtImageDecoder.h"
 #include "platform/linux/converter/TruncationCheck.h"
+#include "platform/linux/converter/UprightPicture.h"
 #include "platform/linux/converter/bmp/BitmapDecoder.h"
 #include "platform/linux/converter/colour/ColourProfile.h"
 #include "platform/linux/converter/colour/EmbeddedIccProfile.h"
@@ -53,46 +53,53 @@ std::optional<RgbImage> DecodeMirroredTarga(std::string_view file) {
     return Transformed(std::move(pixels), QImageIOHandler::TransformationMirror);
 }
 
-// Bytes a pixel held at once: our picture, and either a progressive file's coefficients (two
+// Bytes a pixel held at once: the upright picture, and a progressive file's coefficients (two
 // bytes for each of three full-size components at most), which libjpeg keeps until the last row
-// is out, or later the turned copy while the orientation is applied.
+// is out.
 constexpr unsigned kJpegPicture = 3;
 constexpr unsigned kJpegCoefficients = 6;
 
-unsigned JpegBytesPerPixel(bool progressive, QImageIOHandler::Transformations orientation) {
-    const unsigned decoding = progressive ? kJpegPicture + kJpegCoefficients : kJpegPicture;
-    const unsigned turning =
-        orientation == QImageIOHandler::TransformationNone ? kJpegPicture : 2 * kJpegPicture;
-    return std::max(decoding, turning);
+UprightPicture::Turn TurnOf(QImageIOHandler::Transformations orientation) {
+    return {orientation.testFlag(QImageIOHandler::TransformationMirror),
+            orientation.testFlag(QImageIOHandler::TransformationFlip),
+            orientation.testFlag(QImageIOHandler::TransformationRotate90)};
 }
 
-// The pixels as stored. libjpeg's own memory is gone before they are turned.
-std::optional<RgbImage> DecodeStoredJpeg(std::string_view content,
-                                         QImageIOHandler::Transformations orientation) {
+// A picture that EXIF turns is placed upright band by band as it is decoded.
+std::optional<RgbImage> DecodeUprightJpeg(std::string_view content,
+                                          QImageIOHandler::Transformations orientation) {
     JpegDecompression jpeg(content);
     if (!jpeg.ReadHeader() || !jpeg.IsPlainColour()) {
         return std::nullopt;
     }
     const PictureSize size = jpeg.Size();
+    const unsigned bytesPerPixel = kJpegPicture + (jpeg.IsProgressive() ? kJpegCoefficients : 0);
     if (!FitsDecodeBudget(static_cast<std::uint32_t>(size.width),
-                          static_cast<std::uint32_t>(size.height),
-                          JpegBytesPerPixel(jpeg.IsProgressive(), orientation), kJpegPicture)) {
+                          static_cast<std::uint32_t>(size.height), bytesPerPixel, kJpegPicture)) {
         return std::nullopt;
     }
-    return jpeg.Decode(8);
+    if (orientation == QImageIOHandler::TransformationNone) {
+        return jpeg.Decode(8);
+    }
+    UprightPicture upright(size, TurnOf(orientation));
+    const auto place = [&](const std::uint8_t* rows, int first, int count) {
+        upright.Place(rows, first, count);
+    };
+    if (!jpeg.DecodeBands(place)) {
+        return std::nullopt;
+    }
+    return std::move(upright).Take();
 }
 
 // libjpeg straight into our picture: plain JPEG files, most photos, never go through DevIL's
 // copy of the pixels. Nothing for CMYK and YCCK files, or any that libjpeg fails on or that is
 // too large to hold: those go on to the other decoders.
 std::optional<RgbImage> DecodePlainJpeg(std::string_view content, std::string_view iccProfile) {
-    const QImageIOHandler::Transformations orientation = ReadOrientation(content);
-    std::optional<RgbImage> pixels = DecodeStoredJpeg(content, orientation);
-    if (!pixels) {
-        return std::nullopt;
+    std::optional<RgbImage> pixels = DecodeUprightJpeg(content, ReadOrientation(content));
+    if (pixels) {
+        ConvertToSrgb(*pixels, iccProfile);
     }
-    ConvertToSrgb(*pixels, iccProfile);
-    return Transformed(std::move(*pixels), orientation);
+    return pixels;
 }
 
 // DevIL's pixels, or nothing where it fails or is known to be wrong: it puts the K of CMYK and

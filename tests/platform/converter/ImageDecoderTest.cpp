@@ -534,24 +534,41 @@ RgbImage DecodedThroughDevil(const std::string& content) {
     return Transformed(image.ToRgb(ReadEmbeddedIccProfile(content)), ReadOrientation(content));
 }
 
+// The EXIF segment of `exif` put into `jpeg` after its start-of-image marker.
+std::string WithExifOf(const std::string& jpeg, const std::string& exif) {
+    const std::size_t segment = exif.find("\xFF\xE1");
+    const std::size_t length = 2 + (static_cast<std::uint8_t>(exif.at(segment + 2)) << 8 |
+                                    static_cast<std::uint8_t>(exif.at(segment + 3)));
+    return jpeg.substr(0, 2) + exif.substr(segment, length) + jpeg.substr(2);
+}
+
 // The direct reading gives the very pixels DevIL gave: grey and progressive files, a tagged one,
-// and files that EXIF turns or mirrors.
+// and every EXIF orientation, of a square picture and of a wide one (a turn swaps its sides).
 TEST(DecodeImageTest, PlainJpegsGiveThePixelsDevilGaveThem) {
     platform_test::TemporaryFolder folder;
     const std::string quadrants = platform_test::Quote(Image("quadrants.png"));
     const std::string grey = folder / "grey.jpg";
     const std::string progressive = folder / "progressive.jpg";
+    const std::string wide = folder / "wide.jpg";
     platform_test::Shell("convert " + quadrants +
                          " -colorspace Gray jpg:" + platform_test::Quote(grey));
     platform_test::Shell("convert " + quadrants +
                          " -interlace JPEG jpg:" + platform_test::Quote(progressive));
-    for (const std::string& file :
-         {Image("orientation-1.jpg"), Image("orientation-6.jpg"), Image("orientation-7.jpg"),
-          Image("adobe-rgb.jpg"), grey, progressive}) {
-        SCOPED_TRACE(file);
-        const std::string content = platform_test::ReadFile(file);
-        const std::optional<RgbImage> decoded = DecodeImage(content, file);
-        const RgbImage before = DecodedThroughDevil(content);
+    platform_test::Shell("convert " + quadrants +
+                         " -resize '40x24!' jpg:" + platform_test::Quote(wide));
+    std::vector<std::string> files{platform_test::ReadFile(Image("adobe-rgb.jpg")),
+                                   platform_test::ReadFile(grey),
+                                   platform_test::ReadFile(progressive)};
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const std::string square =
+            platform_test::ReadFile(Image("orientation-" + std::to_string(orientation) + ".jpg"));
+        files.push_back(square);
+        files.push_back(WithExifOf(platform_test::ReadFile(wide), square));
+    }
+    for (std::size_t index = 0; index < files.size(); ++index) {
+        SCOPED_TRACE(index);
+        const std::optional<RgbImage> decoded = DecodeImage(files[index], "photo.jpg");
+        const RgbImage before = DecodedThroughDevil(files[index]);
         ASSERT_TRUE(decoded.has_value());
         ASSERT_FALSE(before.pixels.empty());
         EXPECT_EQ(decoded->width, before.width);

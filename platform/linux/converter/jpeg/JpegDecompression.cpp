@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <csetjmp>
+#include <vector>
 
 namespace {
 
@@ -26,7 +27,8 @@ struct ErrorJump {
 // The converter tells only whether a file was read; libjpeg's words would go to the log unasked.
 void StayQuiet(j_common_ptr) {}
 
-// Rows asked of libjpeg at a time: fewer calls, and room for the most rows it hands out at once.
+// Rows asked of libjpeg at a time: fewer calls, and room for the most rows it hands out at once;
+// the band of a banded decoding.
 constexpr std::size_t kRowsPerRead = 16;
 
 }  // namespace
@@ -78,10 +80,18 @@ std::optional<RgbImage> JpegDecompression::Decode(unsigned int eighths) {
                    static_cast<int>(state->info.output_height),
                    {}};
     image.pixels.resize(std::size_t(image.width) * image.height * 3);
-    if (!ReadRows(image)) {
+    if (!ReadRows(image.pixels.data(), {})) {
         return std::nullopt;
     }
     return image;
+}
+
+bool JpegDecompression::DecodeBands(const BandTaker& take) {
+    if (!Start(8)) {
+        return false;
+    }
+    std::vector<std::uint8_t> band(std::size_t(state->info.output_width) * 3 * kRowsPerRead);
+    return ReadRows(band.data(), take);
 }
 
 bool JpegDecompression::Start(unsigned int eighths) {
@@ -96,20 +106,26 @@ bool JpegDecompression::Start(unsigned int eighths) {
     return jpeg_start_decompress(&info) == TRUE && info.output_components == 3;
 }
 
-bool JpegDecompression::ReadRows(RgbImage& image) {
+// Into the whole picture's rows when there is nothing to take them, else into the band of
+// kRowsPerRead rows that `pixels` holds, handed over after each read.
+bool JpegDecompression::ReadRows(std::uint8_t* pixels, const BandTaker& take) {
     jpeg_decompress_struct& info = state->info;
     if (setjmp(state->errors.target) != 0) {
         return false;
     }
-    const std::size_t stride = std::size_t(image.width) * 3;
+    const std::size_t stride = std::size_t(info.output_width) * 3;
     std::array<JSAMPROW, kRowsPerRead> rows{};
     while (info.output_scanline < info.output_height) {
         const JDIMENSION first = info.output_scanline;
         const JDIMENSION count = std::min<JDIMENSION>(kRowsPerRead, info.output_height - first);
+        std::uint8_t* start = take ? pixels : pixels + stride * first;
         for (JDIMENSION row = 0; row < count; ++row) {
-            rows[row] = image.pixels.data() + stride * (first + row);
+            rows[row] = start + stride * row;
         }
-        jpeg_read_scanlines(&info, rows.data(), count);
+        const JDIMENSION read = jpeg_read_scanlines(&info, rows.data(), count);
+        if (take && read > 0) {
+            take(pixels, static_cast<int>(first), static_cast<int>(read));
+        }
     }
     return jpeg_finish_decompress(&info) == TRUE;
 }

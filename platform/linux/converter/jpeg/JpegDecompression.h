@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -30,11 +32,17 @@ public:
     // does. Throws std::bad_alloc when the picture does not fit in memory.
     std::optional<RgbImage> Decode(unsigned int eighths);
 
+    // Takes rows of the full-size picture as they come, top to bottom: the rows (8-bit RGB, no
+    // padding), the first one's number, how many.
+    using BandTaker = std::function<void(const std::uint8_t* rows, int first, int count)>;
+    // The full-size picture band by band, never whole. False when libjpeg fails.
+    bool DecodeBands(const BandTaker& take);
+
 private:
     struct State;
 
     bool Start(unsigned int eighths);
-    bool ReadRows(RgbImage& image);
+    bool ReadRows(std::uint8_t* pixels, const BandTaker& take);
 
     std::unique_ptr<State> state;
 };
