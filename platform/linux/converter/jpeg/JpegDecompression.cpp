@@ -34,29 +34,33 @@ constexpr std::size_t kRowsPerRead = 16;
 }  // namespace
 
 struct JpegDecompression::State {
+    std::string_view content;
     jpeg_decompress_struct info{};
     ErrorJump errors{};
 };
 
 JpegDecompression::JpegDecompression(std::string_view content) : state(std::make_unique<State>()) {
+    state->content = content;
     jpeg_decompress_struct& info = state->info;
     info.err = jpeg_std_error(&state->errors.manager);
     state->errors.manager.error_exit = JumpBack;
     state->errors.manager.output_message = StayQuiet;
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(content.data()),
-                 static_cast<unsigned long>(content.size()));
 }
 
 JpegDecompression::~JpegDecompression() {
     jpeg_destroy_decompress(&state->info);
 }
 
+// The source is set here, under the jump point: libjpeg refuses empty input with a fatal error.
 bool JpegDecompression::ReadHeader() {
+    jpeg_decompress_struct& info = state->info;
     if (setjmp(state->errors.target) != 0) {
         return false;
     }
-    return jpeg_read_header(&state->info, TRUE) == JPEG_HEADER_OK;
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(state->content.data()),
+                 static_cast<unsigned long>(state->content.size()));
+    return jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK;
 }
 
 bool JpegDecompression::IsPlainColour() const {
