@@ -18,7 +18,7 @@ UprightPicture::UprightPicture(PictureSize stored, Turn turn)
       picture{turn.quarterClockwise ? stored.height : stored.width,
               turn.quarterClockwise ? stored.width : stored.height,
               {}} {
-    picture.pixels.resize(std::size_t(stored.width) * stored.height * 3);
+    AllocatePixels(picture);
 }
 
 void UprightPicture::Place(const std::uint8_t* rows, int first, int count) {

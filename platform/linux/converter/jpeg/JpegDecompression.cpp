@@ -83,7 +83,7 @@ std::optional<RgbImage> JpegDecompression::Decode(unsigned int eighths) {
     RgbImage image{static_cast<int>(state->info.output_width),
                    static_cast<int>(state->info.output_height),
                    {}};
-    image.pixels.resize(std::size_t(image.width) * image.height * 3);
+    AllocatePixels(image);
     if (!ReadRows(image.pixels.data(), {})) {
         return std::nullopt;
     }
