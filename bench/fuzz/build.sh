@@ -21,6 +21,7 @@ sources=(
     platform/linux/converter/QtImageDecoder.cpp
     platform/linux/converter/RgbImage.cpp
     platform/linux/converter/TruncationCheck.cpp
+    platform/linux/converter/UprightPicture.cpp
     platform/linux/converter/bmp/BitmapDecoder.cpp
     platform/linux/converter/checks/TiffLayout.cpp
     platform/linux/converter/colour/CodePointColourConverter.cpp
@@ -38,6 +39,7 @@ sources=(
     platform/linux/converter/isobmff/HeifDecoder.cpp
     platform/linux/converter/isobmff/PictureOrientation.cpp
     platform/linux/converter/isobmff/PrimaryItemOrientation.cpp
+    platform/linux/converter/jpeg/JpegDecompression.cpp
     platform/linux/converter/reduced/ReducedJpeg.cpp
     platform/linux/converter/tga/TargaDecoder.cpp
 )

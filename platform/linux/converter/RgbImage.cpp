@@ -1,8 +1,37 @@
 #include "platform/linux/converter/RgbImage.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <thread>
+
+namespace {
+
+constexpr std::uintptr_t kHugePage = std::uintptr_t(2) << 20;
+
+// The whole huge pages inside the buffer, before any of it is touched. A hint only: where the
+// kernel has no huge pages for us, the buffer fills in small ones as before.
+void AskForHugePages(std::uint8_t* buffer, std::size_t size) {
+    const auto start = reinterpret_cast<std::uintptr_t>(buffer);
+    const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t end = (start + size) & ~(kHugePage - 1);
+    if (first < end) {
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+    }
+}
+
+}  // namespace
+
+void AllocatePixels(RgbImage& image) {
+    const std::size_t size = std::size_t(image.width) * image.height * 3;
+    image.pixels.clear();
+    // Reserved first: growing within the capacity keeps the buffer where the advice was given.
+    image.pixels.reserve(size);
+    AskForHugePages(image.pixels.data(), size);
+    image.pixels.resize(size);
+}
 
 namespace {
 

@@ -33,6 +33,11 @@ struct RgbImage {
     }
 };
 
+// Sizes the pixels for `width` x `height`, black. A large picture is backed by huge pages where the
+// kernel offers them on request: faulting tens of megabytes in 4 KB at a time costs more than
+// writing them.
+void AllocatePixels(RgbImage& image);
+
 // Scales the image to cover width x height keeping its aspect ratio, centred, the overflow
 // cropped (what desktops call "zoom" or "fill"). A tent filter: bilinear when enlarging, an
 // average over the covered source pixels when shrinking; same-size input is copied exactly.

@@ -29,6 +29,7 @@ constexpr int kAllowed[] = {
     SCMP_SYS(statx),
     SCMP_SYS(fsync),
     SCMP_SYS(fdatasync),
+    SCMP_SYS(sync_file_range),
     SCMP_SYS(fcntl),
     SCMP_SYS(mmap),
     SCMP_SYS(munmap),

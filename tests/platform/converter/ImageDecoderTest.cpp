@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/converter/DevilImage.h"
 #include "platform/linux/converter/ImageDecoder.h"
 #include "platform/linux/converter/ImageFormat.h"
+#include "platform/linux/converter/QtImageDecoder.h"
 #include "platform/linux/converter/TruncationCheck.h"
 #include "platform/linux/converter/colour/EmbeddedIccProfile.h"
 #include "tests/platform/PlatformTestSupport.h"
@@ -552,6 +554,75 @@ TEST(DecodeImageTest, DamagedProfilesLeaveThePixelsAsDecoded) {
         ASSERT_TRUE(decoded.has_value());
         EXPECT_LE(LargestDifference(*decoded, untagged), kJpegLoss);
     }
+}
+
+// A plain JPEG file as DevIL decoded it before libjpeg wrote into our picture directly: through
+// the file's profile, then turned by its orientation.
+RgbImage DecodedThroughDevil(const std::string& content) {
+    DevilImage image;
+    if (!image.Load(content, ImageFormat::Jpeg)) {
+        return {};
+    }
+    return Transformed(image.ToRgb(ReadEmbeddedIccProfile(content)), ReadOrientation(content));
+}
+
+// The EXIF segment of `exif` put into `jpeg` after its start-of-image marker.
+std::string WithExifOf(const std::string& jpeg, const std::string& exif) {
+    const std::size_t segment = exif.find("\xFF\xE1");
+    const std::size_t length = 2 + (static_cast<std::uint8_t>(exif.at(segment + 2)) << 8 |
+                                    static_cast<std::uint8_t>(exif.at(segment + 3)));
+    return jpeg.substr(0, 2) + exif.substr(segment, length) + jpeg.substr(2);
+}
+
+// The direct reading gives the very pixels DevIL gave: grey and progressive files, a tagged one,
+// and every EXIF orientation, of a square picture and of a wide one (a turn swaps its sides).
+TEST(DecodeImageTest, PlainJpegsGiveThePixelsDevilGaveThem) {
+    platform_test::TemporaryFolder folder;
+    const std::string quadrants = platform_test::Quote(Image("quadrants.png"));
+    const std::string grey = folder / "grey.jpg";
+    const std::string progressive = folder / "progressive.jpg";
+    const std::string wide = folder / "wide.jpg";
+    platform_test::Shell("convert " + quadrants +
+                         " -colorspace Gray jpg:" + platform_test::Quote(grey));
+    platform_test::Shell("convert " + quadrants +
+                         " -interlace JPEG jpg:" + platform_test::Quote(progressive));
+    platform_test::Shell("convert " + quadrants +
+                         " -resize '40x24!' jpg:" + platform_test::Quote(wide));
+    std::vector<std::string> files{platform_test::ReadFile(Image("adobe-rgb.jpg")),
+                                   platform_test::ReadFile(grey),
+                                   platform_test::ReadFile(progressive)};
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const std::string square =
+            platform_test::ReadFile(Image("orientation-" + std::to_string(orientation) + ".jpg"));
+        files.push_back(square);
+        files.push_back(WithExifOf(platform_test::ReadFile(wide), square));
+    }
+    for (std::size_t index = 0; index < files.size(); ++index) {
+        SCOPED_TRACE(index);
+        const std::optional<RgbImage> decoded = DecodeImage(files[index], "photo.jpg");
+        const RgbImage before = DecodedThroughDevil(files[index]);
+        ASSERT_TRUE(decoded.has_value());
+        ASSERT_FALSE(before.pixels.empty());
+        EXPECT_EQ(decoded->width, before.width);
+        EXPECT_EQ(decoded->pixels, before.pixels);
+    }
+}
+
+// Whole files whose header libjpeg refuses go on to the other decoders, which refuse them too.
+TEST(DecodeImageTest, JpegsWithHeadersNoDecoderTakesAreRefused) {
+    const std::string whole = platform_test::ReadFile(Image("orientation-1.jpg"));
+    std::string twelveBits = whole;
+    twelveBits.at(whole.find("\xFF\xC0") + 4) = 12;
+    std::string noQuantisation = whole;
+    for (std::size_t table = whole.find("\xFF\xDB"); table < whole.find("\xFF\xDA");
+         table = whole.find("\xFF\xDB", table + 2)) {
+        noQuantisation[table + 1] = '\xFE';  // a comment instead
+    }
+    for (const std::string& damaged : {twelveBits, noQuantisation}) {
+        EXPECT_FALSE(IsTruncated(damaged));
+        EXPECT_FALSE(DecodeImage(damaged, "photo.jpg").has_value());
+    }
+    EXPECT_TRUE(DecodeImage(whole, "photo.jpg").has_value());
 }
 
 }  // namespace

@@ -42,6 +42,7 @@ TEST(ReducedJpegTest, LeavesToTheFullDecodingWhatItCannotMakeSmaller) {
     EXPECT_FALSE(DecodeReducedJpeg(ReadFile(Image("cmyk.jpg")), {8, 8}));
     EXPECT_FALSE(DecodeReducedJpeg(ReadFile(Image("quadrants.png")), {8, 8}));
     EXPECT_FALSE(DecodeReducedJpeg(std::string("\xFF\xD8\xFF\xE0 not a JPEG", 17), {8, 8}));
+    EXPECT_FALSE(DecodeReducedJpeg(std::string(), {8, 8}));
 }
 
 }  // namespace
