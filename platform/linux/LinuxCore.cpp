@@ -8,6 +8,8 @@
 #include <string_view>
 #include <utility>
 
+#include <malloc.h>
+
 #include "model/CoreError.h"
 #include "platform/FileReplacement.h"
 #include "platform/ImageExtensions.h"
@@ -62,6 +64,12 @@ void LinuxCore::FindImages(const WideString& folder, WallpaperList& list, bool w
             list.emplace_back(source, FromNativeBytes(candidate));
         }
     });
+}
+
+// A refill comes once the previous pass's entries have all been freed; what was allocated since
+// keeps glibc from returning their pages by itself (a library's worth), so it is asked to.
+void LinuxCore::GiveBackFreedMemory() {
+    malloc_trim(0);
 }
 
 void LinuxCore::SetWallpaper(const WideString& imagePath) {

@@ -34,6 +34,7 @@ public:
     std::vector<WideString> GetSupportedExtensions() const override;
 
 private:
+    static void GiveBackFreedMemory();
     void ShowAsWallpaper(const WideString& imagePath, const WideString& folder);
     void DrawWhileWriting(PictureDrawer& drawer, const ScreenLayout& layout,
                           const std::string& imagePath, const std::string& bitmapPath);
@@ -43,5 +44,5 @@ private:
     const std::vector<WideString> extensions;
     // Last, so that they are gone before what their work uses.
     WorkerThread changes;
-    ListingWorker listings{*this};
+    ListingWorker listings{*this, GiveBackFreedMemory};
 };
