@@ -4,6 +4,9 @@
 #include <cstring>
 #include <utility>
 
+// The list holds one per image of the library: its size must not grow unnoticed.
+static_assert(sizeof(WallpaperEntry) <= 4 * sizeof(void*));
+
 namespace {
 
 bool FitsOneByte(std::u16string_view text) {
