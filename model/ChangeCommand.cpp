@@ -26,7 +26,7 @@ void ChangeCommand::Execute(Completion done) {
     }
     // Taking the last entry refills the list; the change goes on only once that has succeeded.
     manager.WhenRefilled(
-        [this, file = chosen.file, done = std::move(done)](std::exception_ptr error) mutable {
+        [this, file = chosen.GetFile(), done = std::move(done)](std::exception_ptr error) mutable {
             if (error) {
                 done(error);
                 return;

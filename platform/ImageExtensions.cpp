@@ -24,3 +24,18 @@ bool HasSupportedExtension(const WideString& path, const std::vector<WideString>
     std::transform(extension.begin(), extension.end(), extension.begin(), FoldAsciiCase);
     return std::find(extensions.begin(), extensions.end(), extension) != extensions.end();
 }
+
+bool HasSupportedExtension(std::string_view path, const std::vector<WideString>& extensions) {
+    const auto dot = path.rfind('.');
+    if (dot == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view extension = path.substr(dot + 1);
+    const auto sameUnit = [](char byte, char16_t unit) {
+        return FoldAsciiCase(static_cast<unsigned char>(byte)) == unit;
+    };
+    return std::any_of(extensions.begin(), extensions.end(), [&](const WideString& supported) {
+        return std::equal(extension.begin(), extension.end(), supported.begin(), supported.end(),
+                          sameUnit);
+    });
+}

@@ -30,7 +30,7 @@ compile_only=(platform/windows/BitmapConversion.cpp platform/windows/WindowsCore
 # Shared sources that the Windows build compiles as well.
 shared=(model/WideString.cpp platform/Core.cpp platform/FileReplacement.cpp
     platform/ImageExtensions.cpp platform/ProgramAutorun.cpp platform/remote/RemoteRequest.cpp
-    platform/worker/ListingWorker.cpp platform/worker/WorkerThread.cpp)
+    platform/worker/ListingWorker.cpp platform/worker/WorkerThread.cpp sources/WallpaperEntry.cpp)
 
 mkdir -p "$build/include" "$build/obj"
 build=$(cd "$build" && pwd)

@@ -58,7 +58,8 @@ void SourceManager::RemoveFirstSource(const WideString& path, bool (*inFamily)(S
         refill->removedPaths.insert(path);
     }
     // Entries of every record with this path go, whichever record contributed them.
-    std::erase_if(wallpapers, [&](const WallpaperEntry& entry) { return entry.source == path; });
+    std::erase_if(wallpapers,
+                  [&](const WallpaperEntry& entry) { return entry.GetSource() == path; });
     Notify();
 }
 
@@ -90,7 +91,7 @@ void SourceManager::RemoveWallpaperAt(std::size_t index) {
 void SourceManager::SkipPastWallpaper(const WideString& file) {
     const auto match =
         std::find_if(wallpapers.begin(), wallpapers.end(),
-                     [&](const WallpaperEntry& entry) { return entry.file == file; });
+                     [&](const WallpaperEntry& entry) { return entry.HasFile(file); });
     if (match == wallpapers.end() || std::next(match) == wallpapers.end()) {
         return;
     }
@@ -152,7 +153,7 @@ void SourceManager::FinishRefill(std::exception_ptr failure) {
     pass->failure = failure;
     if (!pass->removedPaths.empty()) {
         std::erase_if(pass->found, [&](const WallpaperEntry& entry) {
-            return pass->removedPaths.contains(entry.source);
+            return pass->removedPaths.contains(entry.GetSource());
         });
     }
     AppendAll(std::move(wallpapers), pass->found);

@@ -37,6 +37,20 @@ bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+// For file systems whose listing does not say: asked without following a link.
+unsigned char TypeOf(int folder, const char* name) {
+    struct stat status {};
+    if (fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        return DT_REG;
+    }
+    return S_ISDIR(status.st_mode) ? DT_DIR : (S_ISLNK(status.st_mode) ? DT_LNK : DT_REG);
+}
+
+bool IsLinkToFolder(int folder, const char* name) {
+    struct stat status {};
+    return fstatat(folder, name, &status, 0) == 0 && S_ISDIR(status.st_mode);
+}
+
 // Opens `name` in the folder `parent` (relative lookups, as find does); the root follows a
 // link (a source may be a link to a folder), the folders below never do.
 void Walk(int parent, const char* name, bool followLink, const std::string& path, bool recursive,
@@ -68,14 +82,8 @@ void Walk(int parent, const char* name, bool followLink, const std::string& path
         if (IsDotOrDotDot(entry->d_name)) {
             continue;
         }
-        unsigned char type = entry->d_type;
-        struct stat status {};
-        if (type == DT_UNKNOWN) {  // some file systems do not say: ask, without following
-            type = fstatat(folder, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-                           S_ISDIR(status.st_mode)
-                       ? DT_DIR
-                       : (S_ISLNK(status.st_mode) ? DT_LNK : DT_REG);
-        }
+        const unsigned char type =
+            entry->d_type == DT_UNKNOWN ? TypeOf(folder, entry->d_name) : entry->d_type;
         child.resize(prefixLength);
         child.append(entry->d_name);
         if (type == DT_DIR) {
@@ -85,9 +93,7 @@ void Walk(int parent, const char* name, bool followLink, const std::string& path
         } else if (type == DT_LNK) {
             // A link to a folder is a folder: never a candidate, never entered. A dangling link
             // is a candidate like a file.
-            const bool toFolder =
-                fstatat(folder, entry->d_name, &status, 0) == 0 && S_ISDIR(status.st_mode);
-            if (!toFolder) {
+            if (!IsLinkToFolder(folder, entry->d_name)) {
                 visit(child);
             }
         } else {

@@ -2,9 +2,13 @@
 
 #include <boost/filesystem/operations.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
+#include <string_view>
 #include <utility>
+
+#include <malloc.h>
 
 #include "model/CoreError.h"
 #include "platform/FileReplacement.h"
@@ -24,6 +28,11 @@ namespace {
 // Long enough for a converter run to notice that it is stopped and to end its process.
 constexpr std::chrono::milliseconds kConverterStopGrace{300};
 
+bool IsAscii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
+}
+
 std::string BitmapPathIn(const WideString& settingsFolder) {
     return ToNativeBytes(settingsFolder + kNativeSeparator + u"wallpaper.bmp");
 }
@@ -36,17 +45,32 @@ LinuxCore::LinuxCore(SessionEnvironment session)
       extensions(SupportedExtensions()) {}
 
 void LinuxCore::FindImages(const WideString& folder, WallpaperList& list, bool withSubfolders) {
-    const fs::path root = ToNativePath(folder);
-    if (!fs::exists(root)) {
+    const std::string root = ToNativeBytes(folder);
+    if (!fs::exists(fs::path(root))) {
         throw CoreError("Specified path does not exist: ");
     }
+    const auto source = std::make_shared<const WideString>(folder);
+    // Every path starts with the root's bytes; where those spell the folder exactly, an ASCII
+    // remainder is already the rest of the file's wide path and needs no decoding.
+    const bool rootSpellsFolder = FromNativeBytes(root) == folder;
     // Pre-order in listing order; links to folders are not entered (DirectoryWalk.h).
-    WalkDirectory(root.string(), withSubfolders, [&](const std::string& candidate) {
-        WideString file = FromNativeBytes(candidate);
-        if (IsSupportedImage(file)) {
-            list.push_back(WallpaperEntry{folder, std::move(file)});
+    WalkDirectory(root, withSubfolders, [&](const std::string& candidate) {
+        if (!HasSupportedExtension(candidate, extensions)) {
+            return;
+        }
+        const std::string_view rest = std::string_view(candidate).substr(root.size());
+        if (rootSpellsFolder && IsAscii(rest)) {
+            list.push_back(WallpaperEntry::UnderSource(source, rest));
+        } else {
+            list.emplace_back(source, FromNativeBytes(candidate));
         }
     });
+}
+
+// A refill comes once the previous pass's entries have all been freed; what was allocated since
+// keeps glibc from returning their pages by itself (a library's worth), so it is asked to.
+void LinuxCore::GiveBackFreedMemory() {
+    malloc_trim(0);
 }
 
 void LinuxCore::SetWallpaper(const WideString& imagePath) {

@@ -35,6 +35,7 @@ public:
     std::vector<WideString> GetSupportedExtensions() const override;
 
 private:
+    static void GiveBackFreedMemory();
     void ShowAsWallpaper(const WideString& imagePath, const WideString& folder);
     void Redraw(const WideString& imagePath, const WideString& folder);
     void DrawWhileWriting(PictureDrawer& drawer, const ScreenLayout& layout,
@@ -47,5 +48,5 @@ private:
     WideString lastShownImage;
     // Last, so that they are gone before what their work uses.
     WorkerThread changes;
-    ListingWorker listings{*this};
+    ListingWorker listings{*this, GiveBackFreedMemory};
 };

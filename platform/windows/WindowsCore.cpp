@@ -25,13 +25,14 @@ WideString NativeForm(fs::path path) {
 // links cannot make the walk endless.
 template <typename DirectoryIterator>
 void AppendImages(CoreInterface& core, const WideString& folder, WallpaperList& list) {
+    const auto source = std::make_shared<const WideString>(folder);
     for (DirectoryIterator entry(fs::path(ToWin32String(folder))), end; entry != end; ++entry) {
         if (fs::is_directory(entry->status())) {
             continue;
         }
-        WideString file = NativeForm(entry->path());
+        const WideString file = NativeForm(entry->path());
         if (core.IsSupportedImage(file)) {
-            list.push_back({folder, std::move(file)});
+            list.emplace_back(source, file);
         }
     }
 }

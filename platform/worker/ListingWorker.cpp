@@ -5,13 +5,19 @@
 
 #include "platform/CoreInterface.h"
 
-ListingWorker::ListingWorker(CoreInterface& core) : core(core) {}
+ListingWorker::ListingWorker(CoreInterface& core, std::function<void()> afterListing)
+    : core(core), afterListing(std::move(afterListing)) {}
 
 void ListingWorker::Start(const WideString& folder, bool withSubfolders,
                           std::function<void(WallpaperList, std::exception_ptr)> done) {
     auto found = std::make_shared<WallpaperList>();
     worker.Start(
-        [this, folder, withSubfolders, found] { core.FindImages(folder, *found, withSubfolders); },
+        [this, folder, withSubfolders, found] {
+            core.FindImages(folder, *found, withSubfolders);
+            if (afterListing) {
+                afterListing();
+            }
+        },
         [found, done = std::move(done)](std::exception_ptr error) {
             done(std::move(*found), error);
         });

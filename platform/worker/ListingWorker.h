@@ -14,7 +14,8 @@ class CoreInterface;
 // slow folder delays no change.
 class ListingWorker final {
 public:
-    explicit ListingWorker(CoreInterface& core);
+    // `afterListing`, when given, runs on the worker after each listing that succeeded.
+    explicit ListingWorker(CoreInterface& core, std::function<void()> afterListing = {});
 
     void Start(const WideString& folder, bool withSubfolders,
                std::function<void(WallpaperList, std::exception_ptr)> done);
@@ -23,5 +24,6 @@ public:
 
 private:
     CoreInterface& core;
+    const std::function<void()> afterListing;
     WorkerThread worker;
 };

@@ -101,7 +101,7 @@ TEST_F(XmlMementoLoadTest, EachFailureIsReportedAloneAndTheOtherFilesStillLoad) 
                                             {kLib, SourceType::FolderWithSubfolders},
                                             {kSingle, SourceType::File}};
         EXPECT_EQ(run.sourceManager.GetSources(), broken == "sources.info" ? preset : loaded);
-        EXPECT_EQ(run.sourceManager.GetWallpaperList().front().file,
+        EXPECT_EQ(run.sourceManager.GetWallpaperList().front().GetFile(),
                   broken == "current_wallpaper.txt" ? u"/lib/a.jpg" : u"/lib/\u00E9.jpg");
         EXPECT_EQ(CurrentAlgorithm(), broken == "current_algorithm.txt" ? u"Random" : u"Normal");
         const bool settingsLoaded = broken != "settings.info";
@@ -170,7 +170,7 @@ TEST_F(XmlMementoLoadTest, FolderWithSubfoldersExpandsTheWholeTree) {
 
     const WallpaperList& list = run.sourceManager.GetWallpaperList();
     ASSERT_EQ(list.size(), kLibFiles.size() + 1);
-    EXPECT_EQ(list.back().file, u"/lib/sub/d.jpg");
+    EXPECT_EQ(list.back().GetFile(), u"/lib/sub/d.jpg");
 }
 
 TEST_F(XmlMementoLoadTest, SettingsApplyInOrderUntilTheFirstBadKey) {
@@ -261,7 +261,7 @@ TEST_F(XmlMementoLoadTest, SequenceContinuesAfterTheFirstLineOfTheWallpaperFile)
 
         run.Load();
 
-        EXPECT_EQ(run.sourceManager.GetWallpaperList().front().file, c.expectedFront);
+        EXPECT_EQ(run.sourceManager.GetWallpaperList().front().GetFile(), c.expectedFront);
         EXPECT_EQ(run.changer.GetCurrentWallpaper(), u"");
     }
 }

@@ -59,7 +59,7 @@ protected:
     static std::vector<WideString> Files(const WallpaperList& list) {
         std::vector<WideString> files;
         for (const WallpaperEntry& entry : list) {
-            files.push_back(entry.file);
+            files.push_back(entry.GetFile());
         }
         return files;
     }
@@ -114,8 +114,35 @@ TEST_F(FindImagesTest, EveryEntryCarriesTheFolderExactlyAsPassed) {
     core.FindImages(spelled, list, true);
     ASSERT_FALSE(list.empty());
     for (const WallpaperEntry& entry : list) {
-        EXPECT_EQ(entry.source, spelled);
+        EXPECT_EQ(entry.GetSource(), spelled);
     }
+}
+
+// Bytes that are not UTF-8, in the folder passed or below it, come back as lone surrogates.
+TEST_F(FindImagesTest, NamesThatAreNotUtf8KeepEachStrayByte) {
+    const fs::path bytes = folder.Path() / "bytes";
+    fs::create_directories(bytes / "\xC4pfel");
+    for (const char* name : {"r\xF6t.png", "\xC4pfel/b.jpg", "\xC4pfel/c.jp\xC7"}) {
+        WriteFile((bytes / name).string(), "x");
+    }
+    const WideString root = Root() + u"/bytes";
+    WallpaperList list;
+    core.FindImages(root, list, true);
+    EXPECT_EQ(Sorted(Files(list)), Sorted({root + u"/r\xDCF6t.png", root + u"/\xDCC4pfel/b.jpg"}));
+    list.clear();
+    core.FindImages(root + u"/\xDCC4pfel", list, false);
+    EXPECT_EQ(list, (WallpaperList{{root + u"/\xDCC4pfel", root + u"/\xDCC4pfel/b.jpg"}}));
+}
+
+// A surrogate that stands for no byte reaches the file system as '?': the entries keep the
+// folder as spelled and the file as listed.
+TEST_F(FindImagesTest, FolderSpelledWithAnUnpairedSurrogateListsTheFolderItBecomes) {
+    fs::create_directories(folder.Path() / "odd?");
+    WriteFile((folder.Path() / "odd?" / "a.jpg").string(), "x");
+    const WideString spelled = Root() + u"/odd" + char16_t(0xDC01);
+    WallpaperList list;
+    core.FindImages(spelled, list, false);
+    EXPECT_EQ(list, (WallpaperList{{spelled, Root() + u"/odd?/a.jpg"}}));
 }
 
 TEST_F(FindImagesTest, AppendsAfterWhatTheListHolds) {

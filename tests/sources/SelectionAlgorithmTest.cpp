@@ -114,8 +114,8 @@ TEST_P(SelectionAlgorithmTest, EachEntryOncePerPassThenARefilledPass) {
         std::set<WideString> shown;
         for (std::size_t i = 0; i < files.size(); ++i) {
             const WallpaperEntry entry = Next();
-            EXPECT_EQ(entry.source, u"/pics");
-            shown.insert(entry.file);
+            EXPECT_EQ(entry.GetSource(), u"/pics");
+            shown.insert(entry.GetFile());
         }
         EXPECT_EQ(shown, std::set<WideString>(files.begin(), files.end()));
         EXPECT_EQ(sources.GetWallpaperList().size(), files.size());
@@ -162,8 +162,9 @@ TEST(NormalAlgorithmTest, WalksTheListInOrderAndStartsAgainAfterTheRefill) {
     sources.AddFileSource(u"/3.jpg");
     std::vector<WideString> shown;
     for (int i = 0; i < 4; ++i) {
-        shown.push_back(
-            manager.GetCurrentAlgorithm()->SelectNext(sources.GetWallpaperList(), sources).file);
+        shown.push_back(manager.GetCurrentAlgorithm()
+                            ->SelectNext(sources.GetWallpaperList(), sources)
+                            .GetFile());
     }
     EXPECT_EQ(shown, (std::vector<WideString>{u"/1.jpg", u"/2.jpg", u"/3.jpg", u"/1.jpg"}));
 }
@@ -189,7 +190,7 @@ TEST(RandomAlgorithmTest, DrawModuloSizeReachesOnlyTheFirst32768Positions) {
         const std::size_t size = sources.GetWallpaperList().size();
         const WallpaperEntry chosen =
             manager.GetCurrentAlgorithm()->SelectNext(sources.GetWallpaperList(), sources);
-        const std::size_t position = positionOf.at(chosen.file);
+        const std::size_t position = positionOf.at(chosen.GetFile());
         ASSERT_FALSE(consumed[position]) << "shown twice in one pass";
         const auto emptiedBefore = std::count(
             consumed.begin(), consumed.begin() + static_cast<std::ptrdiff_t>(position), true);

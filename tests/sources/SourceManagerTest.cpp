@@ -180,7 +180,8 @@ TEST_F(SourceManagerTest, RemovalErasesTheFirstRecordOfItsFamilyAndEveryEntryOfT
         EXPECT_EQ(counter.Count(), c.notifications);
         WallpaperList expected = before;
         if (c.notifications > 0) {
-            std::erase_if(expected, [&](const WallpaperEntry& e) { return e.source == c.path; });
+            std::erase_if(expected,
+                          [&](const WallpaperEntry& e) { return e.GetSource() == c.path; });
         }
         EXPECT_EQ(fresh.GetWallpaperList(), expected);
     }

@@ -11,7 +11,7 @@
 
 // Readable failure messages for the model's value types.
 inline void PrintTo(const WallpaperEntry& entry, std::ostream* out) {
-    *out << "{" << ToUtf8(entry.source) << ", " << ToUtf8(entry.file) << "}";
+    *out << "{" << ToUtf8(entry.GetSource()) << ", " << ToUtf8(entry.GetFile()) << "}";
 }
 
 inline void PrintTo(const Source& source, std::ostream* out) {
