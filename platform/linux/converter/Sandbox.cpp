@@ -42,6 +42,9 @@ constexpr int kAllowed[] = {
     SCMP_SYS(rseq),
     SCMP_SYS(sched_yield),
     SCMP_SYS(sched_getaffinity),
+    // Qt converts large pictures on a pool of threads, each making an event notifier (a counter
+    // of its own, reaching nothing outside the process); refused, the thread would abort.
+    SCMP_SYS(eventfd2),
     SCMP_SYS(getrandom),
     SCMP_SYS(rt_sigprocmask),
     SCMP_SYS(rt_sigaction),

@@ -94,6 +94,23 @@ TEST(ConverterRunTest, NewFormatsConvertUnderTheLockdown) {
     }
 }
 
+// Qt converts a picture this large on threads of its own, each of which the lockdown must let
+// start: a print shop's CMYK photo is a picture, not a crash.
+TEST(ConverterRunTest, ALargeCmykJpegConvertsUnderTheLockdown) {
+    TemporaryFolder folder;
+    const std::string photo = folder / "print.jpg";
+    Shell("convert -size 4000x3000 xc:'rgb(200,40,60)' -colorspace CMYK -quality 90 " +
+          Quote(photo));
+    const std::string bitmap = folder / "wallpaper.bmp";
+    ASSERT_NO_THROW(RunConverter(photo, bitmap));
+    const RgbImage converted = DecodeWithImageMagick(bitmap);
+    ASSERT_EQ(converted.width, 4000);
+    const std::uint8_t* centre = converted.Pixel(2000, 1500);
+    EXPECT_NEAR(centre[0], 200, 12);
+    EXPECT_NEAR(centre[1], 40, 12);
+    EXPECT_NEAR(centre[2], 60, 12);
+}
+
 TEST(ConverterRunTest, PngNamedJpgLoadsByItsContent) {
     TemporaryFolder folder;
     MakeGradient("png:" + folder / "photo.jpg", 16, 9, "0,0 white 15,8 black");
