@@ -184,7 +184,7 @@ void BenchConversion(const fs::path& jpeg, const fs::path& out, int runs) {
     };
     const std::vector<double> conversion = Compare(runs, {ours, djpeg});
     PrintRow("SetWallpaper conversion, 6000x4000 JPEG", conversion[0], conversion[1], "djpeg -bmp",
-             1.5);
+             1.0);
     ConversionBreakdown(jpeg.string(), out, runs, conversion[1]);
 }
 
