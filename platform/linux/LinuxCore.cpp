@@ -77,12 +77,21 @@ void LinuxCore::SetWallpaper(const WideString& imagePath) {
     ShowAsWallpaper(imagePath, settingsFolder);
 }
 
+// The backend that fits the session, or none.
+std::unique_ptr<DesktopBackend> LinuxCore::ChooseBackend() const {
+    return DesktopBackendChooser::NameFor(session) ? DesktopBackendChooser::Choose(session)
+                                                   : nullptr;
+}
+
 void LinuxCore::ShowAsWallpaper(const WideString& imagePath, const WideString& folder) {
-    const std::string bitmapPath = BitmapPathIn(folder);
     // Chosen first, for the size of a picture it draws itself; a session without any desktop
     // still reports the conversion's errors first.
-    const std::unique_ptr<DesktopBackend> backend =
-        DesktopBackendChooser::NameFor(session) ? DesktopBackendChooser::Choose(session) : nullptr;
+    ShowThrough(ChooseBackend().get(), imagePath, folder);
+}
+
+void LinuxCore::ShowThrough(DesktopBackend* backend, const WideString& imagePath,
+                            const WideString& folder) {
+    const std::string bitmapPath = BitmapPathIn(folder);
     PictureDrawer* drawer = backend ? backend->Drawer() : nullptr;
     const std::optional<ScreenLayout> layout = drawer ? drawer->Layout() : std::nullopt;
     if (layout) {
@@ -100,10 +109,9 @@ void LinuxCore::ShowAsWallpaper(const WideString& imagePath, const WideString& f
 // Through the whole change again, the bitmap included: the monitors' new sizes need a new
 // decoding, and the bitmap stays the picture on the screen.
 void LinuxCore::Redraw(const WideString& imagePath, const WideString& folder) {
-    const std::unique_ptr<DesktopBackend> backend =
-        DesktopBackendChooser::NameFor(session) ? DesktopBackendChooser::Choose(session) : nullptr;
+    const std::unique_ptr<DesktopBackend> backend = ChooseBackend();
     if (!imagePath.empty() && backend && backend->Drawer()) {
-        ShowAsWallpaper(imagePath, folder);
+        ShowThrough(backend.get(), imagePath, folder);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,11 @@ public:
 
 private:
     static void GiveBackFreedMemory();
+    std::unique_ptr<DesktopBackend> ChooseBackend() const;
     void ShowAsWallpaper(const WideString& imagePath, const WideString& folder);
+    // backend: null when no desktop fits the session.
+    void ShowThrough(DesktopBackend* backend, const WideString& imagePath,
+                     const WideString& folder);
     void Redraw(const WideString& imagePath, const WideString& folder);
     void DrawWhileWriting(PictureDrawer& drawer, const ScreenLayout& layout,
                           const std::string& imagePath, const std::string& bitmapPath);
