@@ -42,10 +42,9 @@ std::map<std::string, PictureSize> CurrentModes(GVariant* monitors) {
     std::map<std::string, PictureSize> modes;
     for (gsize index = 0; index < g_variant_n_children(monitors); ++index) {
         const Variant monitor(g_variant_get_child_value(monitors, index));
-        const Variant spec(g_variant_get_child_value(monitor.get(), 0));
         const Variant modeList(g_variant_get_child_value(monitor.get(), 1));
         const gchar* connector = nullptr;
-        g_variant_get_child(spec.get(), 0, "&s", &connector);
+        g_variant_get_child(monitor.get(), 0, "(&ssss)", &connector, nullptr, nullptr, nullptr);
         for (gsize at = 0; at < g_variant_n_children(modeList.get()); ++at) {
             gint32 width = 0;
             gint32 height = 0;
@@ -81,11 +80,12 @@ std::vector<PictureSize> MutterMonitorLayout::MonitorSizes() {
         const Variant logical(g_variant_get_child_value(logicalMonitors.get(), index));
         guint32 transform = 0;
         g_variant_get_child(logical.get(), 3, "u", &transform);
-        const Variant specs(g_variant_get_child_value(logical.get(), 5));
+        const Variant shownOn(g_variant_get_child_value(logical.get(), 5));
         // Mirrored monitors share a logical one; each shows the picture at its own mode.
-        for (gsize at = 0; at < g_variant_n_children(specs.get()); ++at) {
+        for (gsize at = 0; at < g_variant_n_children(shownOn.get()); ++at) {
             const gchar* connector = nullptr;
-            g_variant_get_child(specs.get(), at, "(&ssss)", &connector, nullptr, nullptr, nullptr);
+            g_variant_get_child(shownOn.get(), at, "(&ssss)", &connector, nullptr, nullptr,
+                                nullptr);
             const auto mode = modes.find(connector);
             if (mode != modes.end()) {
                 const PictureSize size = mode->second;
