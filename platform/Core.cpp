@@ -18,6 +18,15 @@ void CoreInterface::StartSetWallpaper(const WideString& imagePath,
     done(error);
 }
 
+std::size_t CoreInterface::CountMonitors() {
+    return 1;
+}
+
+void CoreInterface::StartSetWallpapers(const std::vector<WideString>& imagePaths,
+                                       std::function<void(std::exception_ptr)> done) {
+    StartSetWallpaper(imagePaths.front(), std::move(done));
+}
+
 void CoreInterface::StartFindImages(const WideString& folder, bool withSubfolders,
                                     std::function<void(WallpaperList, std::exception_ptr)> done) {
     WallpaperList found;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -26,6 +27,15 @@ public:
     // quick keeps this default, which finishes before it returns.
     virtual void StartSetWallpaper(const WideString& imagePath,
                                    std::function<void(std::exception_ptr)> done);
+    // How many images a change takes when each monitor shows one of its own: the desktop's
+    // monitors, at least one. This default has one.
+    virtual std::size_t CountMonitors();
+    // StartSetWallpaper with an image for each monitor, in monitor order (left to right, then top
+    // to bottom); the first makes "wallpaper.bmp". A set shorter than the monitors (one taken
+    // before a monitor was added) starts over from its first image. `imagePaths` is not empty.
+    // This default shows the first image on every monitor.
+    virtual void StartSetWallpapers(const std::vector<WideString>& imagePaths,
+                                    std::function<void(std::exception_ptr)> done);
     // After the monitors changed: shows the wallpaper again, fitted to them, where the program
     // draws it itself (desktops that read the bitmap fit it on their own). The one last shown by
     // this run, or `currentImage` when there is none yet. Fails silently: the screen keeps what
