@@ -37,6 +37,11 @@ std::string BitmapPathIn(const WideString& settingsFolder) {
     return ToNativeBytes(settingsFolder + kNativeSeparator + u"wallpaper.bmp");
 }
 
+// What the converter fills for one monitor: a screen of that monitor's size.
+ScreenLayout OneMonitor(const DesktopMonitor& monitor) {
+    return {{monitor.area.width, monitor.area.height}, {}};
+}
+
 }  // namespace
 
 LinuxCore::LinuxCore(SessionEnvironment session)
@@ -104,6 +109,45 @@ void LinuxCore::ShowThrough(DesktopBackend* backend, const WideString& imagePath
         backend->ShowWallpaper(bitmapPath);
     }
     lastShownImage = imagePath;
+    lastShownSet.clear();
+}
+
+void LinuxCore::ShowEachAsWallpaper(const std::vector<WideString>& imagePaths,
+                                    const WideString& folder) {
+    ShowEachThrough(ChooseBackend().get(), imagePaths, folder);
+}
+
+void LinuxCore::ShowEachThrough(DesktopBackend* backend, const std::vector<WideString>& imagePaths,
+                                const WideString& folder) {
+    const std::vector<DesktopMonitor> monitors =
+        backend ? backend->Monitors() : std::vector<DesktopMonitor>();
+    if (monitors.size() < 2) {
+        ShowThrough(backend, imagePaths.front(), folder);
+    } else {
+        ShowOnEachMonitor(*backend, monitors, imagePaths, folder);
+    }
+    lastShownSet = imagePaths;
+}
+
+// Every other monitor's picture is made first, so that a failure leaves the bitmap as it was.
+void LinuxCore::ShowOnEachMonitor(DesktopBackend& backend,
+                                  const std::vector<DesktopMonitor>& monitors,
+                                  const std::vector<WideString>& imagePaths,
+                                  const WideString& folder) {
+    std::vector<MonitorPicture> pictures(monitors.size());
+    for (std::size_t index = 1; index < monitors.size(); ++index) {
+        const WideString& imagePath = imagePaths[index % imagePaths.size()];
+        pictures[index] = {monitors[index],
+                           ConvertToPicture(ToNativeBytes(imagePath), OneMonitor(monitors[index]))};
+    }
+    const std::string bitmapPath = BitmapPathIn(folder);
+    pictures.front().monitor = monitors.front();
+    RunConverter(ToNativeBytes(imagePaths.front()), bitmapPath,
+                 DrawnPictureRequest{OneMonitor(monitors.front()), [&](const RgbImage& made) {
+                                         pictures.front().picture = made;
+                                     }});
+    backend.ShowOnMonitors(pictures, bitmapPath);
+    lastShownImage = imagePaths.front();
 }
 
 // Through the whole change again, the bitmap included: the monitors' new sizes need a new
@@ -112,6 +156,15 @@ void LinuxCore::Redraw(const WideString& imagePath, const WideString& folder) {
     const std::unique_ptr<DesktopBackend> backend = ChooseBackend();
     if (!imagePath.empty() && backend && backend->Drawer()) {
         ShowThrough(backend.get(), imagePath, folder);
+    }
+}
+
+// Desktops that know their monitors get a picture for each of them again, whether they draw
+// them or read files.
+void LinuxCore::RedrawEach(const std::vector<WideString>& imagePaths, const WideString& folder) {
+    const std::unique_ptr<DesktopBackend> backend = ChooseBackend();
+    if (backend && (backend->Drawer() || !backend->Monitors().empty())) {
+        ShowEachThrough(backend.get(), imagePaths, folder);
     }
 }
 
@@ -151,11 +204,28 @@ void LinuxCore::StartSetWallpaper(const WideString& imagePath,
         std::move(done));
 }
 
+void LinuxCore::StartSetWallpapers(const std::vector<WideString>& imagePaths,
+                                   std::function<void(std::exception_ptr)> done) {
+    changes.Start(
+        [this, imagePaths, folder = settingsFolder] { ShowEachAsWallpaper(imagePaths, folder); },
+        std::move(done));
+}
+
+// The GUI thread asks before each change: one backend's own question, no conversion.
+std::size_t LinuxCore::CountMonitors() {
+    const std::unique_ptr<DesktopBackend> backend = ChooseBackend();
+    return backend ? std::max<std::size_t>(1, backend->Monitors().size()) : 1;
+}
+
 // Queued behind the changes in flight, so that it draws the last of them.
 void LinuxCore::RedrawWallpaper(const WideString& currentImage) {
     changes.Start(
         [this, currentImage, folder = settingsFolder] {
-            Redraw(lastShownImage.empty() ? currentImage : lastShownImage, folder);
+            if (lastShownSet.empty()) {
+                Redraw(lastShownImage.empty() ? currentImage : lastShownImage, folder);
+            } else {
+                RedrawEach(lastShownSet, folder);
+            }
         },
         [](const std::exception_ptr&) {});
 }

@@ -25,6 +25,9 @@ public:
     void SetWallpaper(const WideString& imagePath) override;
     void StartSetWallpaper(const WideString& imagePath,
                            std::function<void(std::exception_ptr)> done) override;
+    std::size_t CountMonitors() override;
+    void StartSetWallpapers(const std::vector<WideString>& imagePaths,
+                            std::function<void(std::exception_ptr)> done) override;
     void StartFindImages(const WideString& folder, bool withSubfolders,
                          std::function<void(WallpaperList, std::exception_ptr)> done) override;
     void RedrawWallpaper(const WideString& currentImage) override;
@@ -42,7 +45,14 @@ private:
     // backend: null when no desktop fits the session.
     void ShowThrough(DesktopBackend* backend, const WideString& imagePath,
                      const WideString& folder);
+    void ShowEachAsWallpaper(const std::vector<WideString>& imagePaths, const WideString& folder);
+    // backend: null when no desktop fits the session.
+    void ShowEachThrough(DesktopBackend* backend, const std::vector<WideString>& imagePaths,
+                         const WideString& folder);
+    void ShowOnEachMonitor(DesktopBackend& backend, const std::vector<DesktopMonitor>& monitors,
+                           const std::vector<WideString>& imagePaths, const WideString& folder);
     void Redraw(const WideString& imagePath, const WideString& folder);
+    void RedrawEach(const std::vector<WideString>& imagePaths, const WideString& folder);
     void DrawWhileWriting(PictureDrawer& drawer, const ScreenLayout& layout,
                           const std::string& imagePath, const std::string& bitmapPath);
 
@@ -51,6 +61,8 @@ private:
     const std::vector<WideString> extensions;
     // Touched only where the changes run, in their order.
     WideString lastShownImage;
+    // The images of the last change with one for each monitor; empty after one image for all.
+    std::vector<WideString> lastShownSet;
     // Last, so that they are gone before what their work uses.
     WorkerThread changes;
     ListingWorker listings{*this, GiveBackFreedMemory};

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <exception>
 #include <future>
 #include <memory>
 
@@ -79,6 +80,21 @@ TEST(LinuxCoreTest, SessionWithoutADesktopFailsAfterWritingTheBitmap) {
     desktop_test::ExpectCantChangeWallpaper(
         [&] { core.SetWallpaper(FromUtf8(folder / "in.png")); });
     EXPECT_TRUE(boost::filesystem::exists(folder / "wallpaper.bmp"));
+}
+
+// Without a desktop no monitor is known: one for all, the first image, whose bitmap is written.
+TEST(LinuxCoreTest, SetOfImagesWithoutADesktopTakesTheFirstForTheBitmap) {
+    TemporaryFolder folder;
+    MakeGradient(folder / "in.png", 8, 4, "0,0 red 7,3 blue");
+    LinuxCore core{SessionEnvironment()};
+    core.SetSettingsFolder(FromUtf8(folder.Path().string()));
+    EXPECT_EQ(core.CountMonitors(), 1u);
+    std::exception_ptr outcome;
+    core.StartSetWallpapers({FromUtf8(folder / "in.png"), FromUtf8(folder / "missing.png")},
+                            [&](std::exception_ptr error) { outcome = error; });
+    ASSERT_TRUE(outcome);
+    desktop_test::ExpectCantChangeWallpaper([&] { std::rethrow_exception(outcome); });
+    EXPECT_EQ(DecodeWithImageMagick(folder / "wallpaper.bmp").width, 8);
 }
 
 // Once the application object exists the listing runs on another thread and comes back

@@ -59,11 +59,18 @@ void AppendLayout(const ScreenLayout& layout, std::vector<std::string>& argument
     }
 }
 
-// The converter writes the bitmap into `bitmap`.
-void Convert(const std::string& imagePath, const OpenFile& image, const OpenFile& bitmap,
+// The converter writes the bitmap into `bitmap`; without one, only the picture.
+void Convert(const std::string& imagePath, const OpenFile& image, const OpenFile* bitmap,
              const std::optional<DrawnPictureRequest>& drawn,
              const ImageConverterProcess& converter) {
-    std::vector<std::string> arguments{boost::filesystem::path(imagePath).filename().string()};
+    std::vector<std::string> arguments;
+    std::vector<int> descriptors{image.Descriptor()};
+    if (bitmap) {
+        descriptors.push_back(bitmap->Descriptor());
+    } else {
+        arguments.emplace_back(kWithoutBitmap);
+    }
+    arguments.push_back(boost::filesystem::path(imagePath).filename().string());
     std::size_t expected = 1;  // the marker
     if (drawn) {
         AppendLayout(drawn->layout, arguments);
@@ -81,13 +88,25 @@ void Convert(const std::string& imagePath, const OpenFile& image, const OpenFile
         }
     };
     const ImageConverterProcess::Result run =
-        converter.Run({arguments, {image.Descriptor(), bitmap.Descriptor()}, expected}, handOver);
+        converter.Run({arguments, descriptors, expected}, handOver);
     if (!run.exited || run.exitCode != kConverted || run.output.size() != expected) {
         FailConversion(run);
     }
 }
 
 }  // namespace
+
+RgbImage ConvertToPicture(const std::string& imagePath, const ScreenLayout& layout,
+                          const ImageConverterProcess& converter) {
+    const OpenFile image(imagePath, O_RDONLY | O_NONBLOCK);
+    if (!image.IsOpen()) {
+        throw CoreError("Can't load image");
+    }
+    RgbImage picture;
+    Convert(imagePath, image, nullptr,
+            DrawnPictureRequest{layout, [&](const RgbImage& made) { picture = made; }}, converter);
+    return picture;
+}
 
 void RunConverter(const std::string& imagePath, const std::string& bitmapPath,
                   const std::optional<DrawnPictureRequest>& drawn,
@@ -104,7 +123,7 @@ void RunConverter(const std::string& imagePath, const std::string& bitmapPath,
         if (!bitmap.IsOpen()) {
             throw CoreError("Can't save image");
         }
-        Convert(imagePath, image, bitmap, drawn, converter);
+        Convert(imagePath, image, &bitmap, drawn, converter);
         replacement.Commit();
     } catch (const boost::filesystem::filesystem_error&) {
         throw CoreError("Can't save image");

@@ -24,3 +24,9 @@ struct DrawnPictureRequest {
 void RunConverter(const std::string& imagePath, const std::string& bitmapPath,
                   const std::optional<DrawnPictureRequest>& drawn = std::nullopt,
                   const ImageConverterProcess& converter = ImageConverterProcess());
+
+// RunConverter without a bitmap: only the picture filled to `layout`, once the image has decoded
+// in full (one that would fail to convert fails here too). Throws CoreError "Can't load image" or
+// "Can't save image" as RunConverter does.
+RgbImage ConvertToPicture(const std::string& imagePath, const ScreenLayout& layout,
+                          const ImageConverterProcess& converter = ImageConverterProcess());

@@ -139,16 +139,22 @@ bool SendReducedScreenPicture(std::string_view content, const ScreenLayout& layo
 
 int main(int argc, char** argv) {
     LimitResources();
+    const bool withoutBitmap = argc > 1 && std::string_view(argv[1]) == kWithoutBitmap;
+    if (withoutBitmap) {
+        --argc;
+        ++argv;
+    }
     const std::optional<ScreenLayout> layout =
         argc > 2 ? ParseLayout(argc - 2, argv + 2) : std::nullopt;
-    if (argc < 2 || (argc > 2 && !layout)) {
+    if (argc < 2 || (argc > 2 && !layout) || (withoutBitmap && !layout)) {
         std::fprintf(stderr,
-                     "usage: %s NAME [WIDTH HEIGHT [X Y WIDTH HEIGHT]...] 3<IMAGE 4>BITMAP\n",
-                     kProgramName);
+                     "usage: %s NAME [WIDTH HEIGHT [X Y WIDTH HEIGHT]...] 3<IMAGE 4>BITMAP\n"
+                     "       %s %s NAME WIDTH HEIGHT [X Y WIDTH HEIGHT]... 3<IMAGE\n",
+                     kProgramName, kProgramName, kWithoutBitmap);
         return kUsage;
     }
     LoadImagePlugins();
-    if (!LockDown(kBitmapDescriptor)) {
+    if (!LockDown(withoutBitmap ? kImageDescriptor : kBitmapDescriptor)) {
         return kCantLoad;
     }
     const std::string_view content = MapImage();
@@ -163,7 +169,7 @@ int main(int argc, char** argv) {
         SendScreenPicture(FillMonitors(*image, *layout));
     }
     WriteAll(&kDecodedMarker, 1);
-    if (!WriteBitmapFile(*image, kBitmapDescriptor)) {
+    if (!withoutBitmap && !WriteBitmapFile(*image, kBitmapDescriptor)) {
         return kCantSave;
     }
     return kConverted;

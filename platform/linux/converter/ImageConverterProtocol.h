@@ -5,7 +5,7 @@
 
 // What the program and its converter process (vornk-image-converter) agree on. The converter
 // is started for every change as
-//   vornk-image-converter NAME [WIDTH HEIGHT [X Y WIDTH HEIGHT]...]
+//   vornk-image-converter [--no-bitmap] NAME [WIDTH HEIGHT [X Y WIDTH HEIGHT]...]
 // with the image file open for reading at descriptor 3 (NAME: the file's name; the format is
 // told by the content, whatever the extension says) and an empty file open for writing at
 // descriptor 4. It opens nothing
@@ -14,9 +14,12 @@
 // filled to each monitor given after the size, or to the whole screen without them), as
 // soon as it is made (from a reduced decoding where the file allows, before the full decoding);
 // then, in every case, the marker byte once the image is decoded in full, then the bitmap.
+// With --no-bitmap (which needs a size) there is no descriptor 4 and no bitmap: the picture of
+// another monitor than the first.
 namespace image_converter {
 
 inline constexpr char kProgramName[] = "vornk-image-converter";
+inline constexpr char kWithoutBitmap[] = "--no-bitmap";
 
 inline constexpr int kImageDescriptor = 3;
 inline constexpr int kBitmapDescriptor = 4;

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/CoreError.h"
 #include "platform/linux/converter/RgbImage.h"
@@ -22,6 +23,19 @@ public:
     virtual void TakeBack() = 0;
 };
 
+// One monitor as a desktop knows it: what it calls it (the RandR monitor or the Wayland output's
+// connector) and where it lies, in the desktop's own pixels.
+struct DesktopMonitor {
+    std::string name;
+    PictureArea area;
+};
+
+// A monitor and the picture made for it, filled to its size.
+struct MonitorPicture {
+    DesktopMonitor monitor;
+    RgbImage picture;
+};
+
 // One way of handing the bitmap to a running desktop. A backend is asked only when the session
 // environment says its desktop runs, and must make the desktop show the new content although
 // the bitmap path is the same on every change.
@@ -35,6 +49,16 @@ public:
 
     // A backend that draws the picture itself; most desktops read the bitmap instead.
     virtual PictureDrawer* Drawer() { return nullptr; }
+
+    // The desktop's monitors, left to right, then top to bottom; empty where it cannot tell,
+    // and then it shows one picture everywhere. Asked before each change: kept cheap.
+    virtual std::vector<DesktopMonitor> Monitors() { return {}; }
+    // Each monitor's own picture, one for each of Monitors(), in its order; bitmapPath:
+    // "wallpaper.bmp" of the first, now in place. This default composes them as the monitors lie
+    // on the screen of the Drawer() and hands that over; a desktop without one shows the bitmap.
+    // Throws CoreError "Can't change desktop wallpaper".
+    virtual void ShowOnMonitors(const std::vector<MonitorPicture>& pictures,
+                                const std::string& bitmapPath);
 };
 
 [[noreturn]] inline void FailToShowWallpaper() {

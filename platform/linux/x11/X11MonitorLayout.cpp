@@ -60,8 +60,13 @@ bool HasMonitors(xcb_connection_t* connection) {
                        (version->major_version == 1 && version->minor_version >= 5));
 }
 
+struct NamedArea {
+    PictureArea area;
+    xcb_atom_t name = XCB_ATOM_NONE;
+};
+
 // The active monitors in reading order; none without RandR 1.5.
-std::vector<PictureArea> MonitorAreas(xcb_connection_t* connection, xcb_window_t root) {
+std::vector<NamedArea> MonitorAreas(xcb_connection_t* connection, xcb_window_t root) {
     const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection, &xcb_randr_id);
     if (randr == nullptr || !randr->present || !HasMonitors(connection)) {
         return {};
@@ -71,16 +76,35 @@ std::vector<PictureArea> MonitorAreas(xcb_connection_t* connection, xcb_window_t
     if (!reply) {
         return {};
     }
-    std::vector<PictureArea> areas;
+    std::vector<NamedArea> areas;
     for (auto monitor = xcb_randr_get_monitors_monitors_iterator(reply.get()); monitor.rem;
          xcb_randr_monitor_info_next(&monitor)) {
         areas.push_back(
-            {monitor.data->x, monitor.data->y, monitor.data->width, monitor.data->height});
+            {{monitor.data->x, monitor.data->y, monitor.data->width, monitor.data->height},
+             monitor.data->name});
     }
-    std::sort(areas.begin(), areas.end(), [](const PictureArea& a, const PictureArea& b) {
-        return std::tie(a.x, a.y) < std::tie(b.x, b.y);
+    std::sort(areas.begin(), areas.end(), [](const NamedArea& a, const NamedArea& b) {
+        return std::tie(a.area.x, a.area.y) < std::tie(b.area.x, b.area.y);
     });
     return areas;
+}
+
+// Every question first, then the answers; a name that cannot be read is empty.
+std::vector<std::string> AtomNames(xcb_connection_t* connection,
+                                   const std::vector<NamedArea>& areas) {
+    std::vector<xcb_get_atom_name_cookie_t> questions;
+    for (const NamedArea& area : areas) {
+        questions.push_back(xcb_get_atom_name(connection, area.name));
+    }
+    std::vector<std::string> names;
+    for (const xcb_get_atom_name_cookie_t question : questions) {
+        const auto reply = WaitForReply(connection, xcb_get_atom_name_reply, question);
+        names.push_back(reply ? std::string(xcb_get_atom_name_name(reply.get()),
+                                            static_cast<std::size_t>(
+                                                xcb_get_atom_name_name_length(reply.get())))
+                              : std::string());
+    }
+    return names;
 }
 
 // _NET_NUMBER_OF_DESKTOPS as the window manager publishes it; one without a window manager.
@@ -108,7 +132,11 @@ X11MonitorLayout X11MonitorLayout::Query() {
     layout.width = screen->width_in_pixels;
     layout.height = screen->height_in_pixels;
     layout.monitors = ActiveOutputNames(connection.Get(), screen->root);
-    layout.areas = MonitorAreas(connection.Get(), screen->root);
+    const std::vector<NamedArea> areas = MonitorAreas(connection.Get(), screen->root);
+    for (const NamedArea& area : areas) {
+        layout.areas.push_back(area.area);
+    }
+    layout.areaNames = AtomNames(connection.Get(), areas);
     layout.workspaces = WorkspaceCount(connection, screen->root);
     return layout;
 }

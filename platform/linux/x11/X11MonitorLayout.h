@@ -17,6 +17,8 @@ struct X11MonitorLayout {
     // Where the monitors lie on the screen (RandR's monitors, which also name parts of one
     // output), left to right, then top to bottom.
     std::vector<PictureArea> areas;
+    // What RandR calls each of them (a monitor of one output's own has the output's name).
+    std::vector<std::string> areaNames;
     int workspaces = 1;
 
     // The layout of the X server named by DISPLAY; no monitors when there is none or it has no

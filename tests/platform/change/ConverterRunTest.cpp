@@ -147,6 +147,31 @@ TEST(ConverterRunTest, UnreadableInputLeavesTheBitmapAlone) {
                                         "truncated.jpg", "wallpaper.bmp"}));
 }
 
+// Another monitor's picture: filled to its size from the same decoding, and no file written.
+TEST(ConverterRunTest, PictureWithoutBitmapWritesNothing) {
+    TemporaryFolder folder;
+    MakeGradient(folder / "good.jpg", 320, 200, "0,0 red 319,0 yellow 0,199 blue 319,199 lime");
+    MakeGradient(folder / "good.png", 32, 20, "0,0 red 31,19 blue");
+    WriteFile(folder / "text.png", "this is not a picture\n");
+    WriteFile(folder / "truncated.jpg", ReadFile(folder / "good.jpg").substr(0, 600));
+    const std::vector<std::string> before = FolderContents(folder.Path());
+
+    const RgbImage picture = ConvertToPicture(folder / "good.png", {{10, 10}, {}});
+    EXPECT_EQ(
+        LargestDifference(picture, ScaleToFill(DecodeWithImageMagick(folder / "good.png"), 10, 10)),
+        0);
+    EXPECT_EQ(ConvertToPicture(folder / "good.jpg", {{40, 50}, {}}).width, 40);
+    for (const char* name : {"text.png", "truncated.jpg", "missing.png"}) {
+        try {
+            ConvertToPicture(folder / name, {{10, 10}, {}});
+            ADD_FAILURE() << "no error for " << name;
+        } catch (const CoreError& error) {
+            EXPECT_STREQ(error.what(), "Can't load image") << name;
+        }
+    }
+    EXPECT_EQ(FolderContents(folder.Path()), before);
+}
+
 TEST(ConverterRunTest, FolderThatCannotBeWrittenIsCantSaveImage) {
     TemporaryFolder folder;
     MakeGradient(folder / "good.png", 32, 20, "0,0 red 31,19 blue");

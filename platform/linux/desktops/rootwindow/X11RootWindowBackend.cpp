@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/linux/converter/RgbImage.h"
+#include "platform/linux/desktops/X11DesktopMonitors.h"
 #include "platform/linux/x11/X11Connection.h"
 #include "platform/linux/x11/X11MonitorLayout.h"
 #include "platform/linux/x11/X11PixelFormat.h"
@@ -159,6 +160,10 @@ bool PutPicture(X11Connection& connection, xcb_pixmap_t pixmap, const xcb_screen
 
 std::optional<ScreenLayout> X11RootWindowBackend::Layout() {
     return X11MonitorLayout::Query().Screen();
+}
+
+std::vector<DesktopMonitor> X11RootWindowBackend::Monitors() {
+    return X11DesktopMonitors::Query();
 }
 
 void X11RootWindowBackend::ShowWallpaper(const std::string&) {

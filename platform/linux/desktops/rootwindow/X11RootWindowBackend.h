@@ -14,6 +14,7 @@ public:
     // Reached only when the display could not say its size (Size).
     void ShowWallpaper(const std::string& bitmapPath) override;
     PictureDrawer* Drawer() override { return this; }
+    std::vector<DesktopMonitor> Monitors() override;
 
     // The default screen's size.
     std::optional<ScreenLayout> Layout() override;

@@ -8,10 +8,13 @@
 
 #include <bit>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,11 +22,13 @@
 
 #include "model/CoreError.h"
 #include "platform/linux/LinuxCore.h"
+#include "tests/platform/desktops/SplitScreen.h"
 #include "tests/support/TestDisplay.h"
 
 namespace {
 
 using namespace platform_test;
+using desktop_test::SplitScreen;
 
 struct DisplayCloser {
     void operator()(Display* display) const { XCloseDisplay(display); }
@@ -198,6 +203,92 @@ TEST_F(X11RootWindowTest, BadInputLeavesTheBitmapAndTheScreenAsTheyWere) {
     EXPECT_EQ(Properties(), properties);
     core.SetWallpaper(FromUtf8(folder / "big.jpg"));  // the pixmap of before is still whole
     EXPECT_NE(Properties(), properties);
+}
+
+// Each pixel as ImageMagick writes its colour, "FF0000" for red.
+std::string Colour(const RgbImage& screen, int x, int y) {
+    const std::uint8_t* pixel = screen.Pixel(x, y);
+    char hex[7];
+    std::snprintf(hex, sizeof hex, "%02X%02X%02X", pixel[0], pixel[1], pixel[2]);
+    return hex;
+}
+
+std::exception_ptr SetEach(CoreInterface& core, const std::vector<std::string>& images) {
+    std::vector<WideString> paths;
+    for (const std::string& image : images) {
+        paths.push_back(FromUtf8(image));
+    }
+    std::exception_ptr outcome;
+    core.StartSetWallpapers(paths, [&](std::exception_ptr error) { outcome = error; });
+    return outcome;
+}
+
+// A portrait monitor beside a landscape one, each filled with its own picture keeping its aspect
+// ratio: a stripe along a picture's left edge is cut exactly as far as the fill crops it.
+// Then the monitors trade places, and a redraw fits the same two pictures to them, in order.
+TEST_F(X11RootWindowTest, EachMonitorShowsItsOwnPictureFilledAndRedrawnToNewMonitors) {
+    // 300x400 onto 480x800: scaled by 2, 60 columns cut on each side; 45 blue columns keep 30.
+    Shell("convert -size 300x400 xc:red -fill blue -draw 'rectangle 0,0 44,399' " +
+          Quote(folder / "portrait.png"));
+    // 400x200 onto 800x500: scaled by 2.5, 100 columns cut on each side; 60 yellow keep 50.
+    Shell("convert -size 400x200 xc:lime -fill yellow -draw 'rectangle 0,0 59,199' " +
+          Quote(folder / "landscape.png"));
+    EXPECT_EQ(core.CountMonitors(), 1u);
+    {
+        const SplitScreen split(480, 800, 800, 500);
+        EXPECT_EQ(core.CountMonitors(), 2u);
+        EXPECT_FALSE(SetEach(core, {folder / "portrait.png", folder / "landscape.png"}));
+        const RgbImage screen = Screen();
+        EXPECT_EQ(Colour(screen, 10, 400), "0000FF");
+        EXPECT_EQ(Colour(screen, 50, 400), "FF0000");
+        EXPECT_EQ(Colour(screen, 470, 790), "FF0000");
+        EXPECT_EQ(Colour(screen, 480 + 20, 250), "FFFF00");
+        EXPECT_EQ(Colour(screen, 480 + 80, 250), "00FF00");
+        EXPECT_EQ(Colour(screen, 1270, 490), "00FF00");
+        EXPECT_EQ(Colour(screen, 900, 700), "000000") << "below the landscape monitor";
+        // The bitmap is the first picture's, whole.
+        const RgbImage bitmap = DecodeWithImageMagick(Bitmap());
+        EXPECT_EQ(bitmap.width, 300);
+        EXPECT_EQ(bitmap.height, 400);
+    }
+    // The first picture goes to the first monitor, now the landscape one: 300x400 onto 800x500
+    // scales by 8/3 and cuts no column, 45 blue ones become 120. 400x200 onto 480x800 scales
+    // by 4 and cuts 560 columns on each side: the yellow ones are gone.
+    const SplitScreen traded(800, 480, 500, 800);
+    core.RedrawWallpaper(FromUtf8(folder / "unused.png"));
+    const RgbImage screen = Screen();
+    EXPECT_EQ(Colour(screen, 110, 250), "0000FF");
+    EXPECT_EQ(Colour(screen, 130, 250), "FF0000");
+    EXPECT_EQ(Colour(screen, 400, 700), "000000") << "below the landscape monitor";
+    EXPECT_EQ(Colour(screen, 800 + 2, 400), "00FF00");
+}
+
+// Any image that fails fails the change, and the screen and the bitmap stay as they were; a set
+// shorter than the monitors starts over from its first image.
+TEST_F(X11RootWindowTest, AFailedImageOfTheSetLeavesScreenAndBitmapAlone) {
+    const SplitScreen split(640, 640, 800, 800);
+    MakeGradient(folder / "good.png", 64, 80, "0,0 red 63,79 blue");
+    WriteFile(folder / "text.png", "plain text\n");
+    EXPECT_FALSE(SetEach(core, {folder / "good.png"}));
+    const std::string bitmap = ReadFile(Bitmap());
+    const RgbImage screen = Screen();
+    for (int y : {0, 400, 799}) {
+        EXPECT_EQ(Colour(screen, 100, y), Colour(screen, 740, y)) << "the same picture, row " << y;
+    }
+
+    for (const std::vector<std::string>& set :
+         {std::vector<std::string>{folder / "good.png", folder / "text.png"},
+          std::vector<std::string>{folder / "text.png", folder / "good.png"}}) {
+        const std::exception_ptr error = SetEach(core, set);
+        ASSERT_TRUE(error);
+        try {
+            std::rethrow_exception(error);
+        } catch (const CoreError& failure) {
+            EXPECT_STREQ(failure.what(), "Can't load image");
+        }
+        EXPECT_TRUE(ReadFile(Bitmap()) == bitmap);
+        EXPECT_EQ(LargestDifference(Screen(), screen), 0);
+    }
 }
 
 int processWideErrors = 0;

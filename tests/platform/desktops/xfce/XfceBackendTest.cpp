@@ -10,6 +10,7 @@
 #include "model/CoreError.h"
 #include "platform/linux/LinuxCore.h"
 #include "tests/platform/desktops/DesktopTestSupport.h"
+#include "tests/platform/desktops/SplitScreen.h"
 #include "tests/support/FixtureEnvironment.h"
 
 namespace {
@@ -32,19 +33,6 @@ std::string SizeOf(const std::string& picture) {
 std::string BackdropProperties() {
     return Capture("xfconf-query -c xfce4-desktop -l 2>/dev/null || true");
 }
-
-// Two RandR monitors side by side on the 640x400 screen while it lives, then the one of before.
-class SplitScreen final {
-public:
-    SplitScreen(int leftWidth, int rightWidth) {
-        Shell("xrandr --setmonitor L " + std::to_string(leftWidth) + "/100x400/100+0+0 screen");
-        Shell("xrandr --setmonitor R " + std::to_string(rightWidth) + "/100x400/100+" +
-              std::to_string(leftWidth) + "+0 none");
-    }
-    ~SplitScreen() { Shell("xrandr --delmonitor L; xrandr --delmonitor R"); }
-    SplitScreen(const SplitScreen&) = delete;
-    SplitScreen& operator=(const SplitScreen&) = delete;
-};
 
 class XfceBackendTest : public testing::Test {
 protected:
