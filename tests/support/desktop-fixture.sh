@@ -236,12 +236,17 @@ start_gnome() {
 }
 
 # Headless, with no Xwayland; --unsafe-mode lets any caller take screenshots.
+# VORNK_VIRTUAL_MONITORS: the monitors' sizes, laid out left to right (one 1280x800 without it).
 start_gnome_wayland() {
     export XDG_CURRENT_DESKTOP=GNOME WAYLAND_DISPLAY=wayland-vornk
     shell_session wayland
     gsettings set org.gnome.desktop.notifications show-banners false
+    local monitors=()
+    for size in ${VORNK_VIRTUAL_MONITORS:-1280x800}; do
+        monitors+=(--virtual-monitor "$size")
+    done
     spawn gnome-shell gnome-shell --headless --wayland --no-x11 --unsafe-mode \
-        --wayland-display="$WAYLAND_DISPLAY" --virtual-monitor 1280x800
+        --wayland-display="$WAYLAND_DISPLAY" "${monitors[@]}"
     wait_for "gnome_overview | grep -q true"
     gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
         --method org.freedesktop.DBus.Properties.Set org.gnome.Shell OverviewActive '<false>' \

@@ -1,5 +1,6 @@
 #include "platform/linux/desktops/X11DesktopMonitors.h"
 
+#include "platform/linux/desktops/SessionEnvironment.h"
 #include "platform/linux/x11/X11MonitorLayout.h"
 
 std::vector<DesktopMonitor> X11DesktopMonitors::Query() {
@@ -9,4 +10,9 @@ std::vector<DesktopMonitor> X11DesktopMonitors::Query() {
         monitors.push_back({layout.areaNames.at(index), layout.areas[index]});
     }
     return monitors;
+}
+
+std::vector<DesktopMonitor> X11DesktopMonitors::InX11Session() {
+    return SessionEnvironment::FromProcess().IsX11Session() ? Query()
+                                                            : std::vector<DesktopMonitor>();
 }

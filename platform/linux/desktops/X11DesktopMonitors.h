@@ -10,4 +10,7 @@ class X11DesktopMonitors final {
 public:
     // In monitor order; empty without a server or RandR's monitors.
     static std::vector<DesktopMonitor> Query();
+    // Query in an X11 session (the process's); none under Wayland, where Xwayland's screen may
+    // be scaled and is not what the desktop fills.
+    static std::vector<DesktopMonitor> InX11Session();
 };

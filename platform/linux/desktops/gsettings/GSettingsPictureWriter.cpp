@@ -10,9 +10,10 @@
 
 namespace {
 
-// Fills the screen keeping the aspect ratio; every schema we write has this value.
+// Every schema we write has these values.
 constexpr char kOptionsKey[] = "picture-options";
 constexpr char kFillKeepingAspect[] = "zoom";
+constexpr char kSpanned[] = "spanned";
 
 struct GFreeDeleter {
     void operator()(gchar* text) const { g_free(text); }
@@ -73,7 +74,7 @@ GSettingsPictureWriter::GSettingsPictureWriter(std::string schema,
                                                Reload reload)
     : schema(std::move(schema)), pictureKeys(std::move(pictureKeys)), form(form), reload(reload) {}
 
-void GSettingsPictureWriter::Show(const std::string& bitmapPath) const {
+void GSettingsPictureWriter::Show(const std::string& bitmapPath, Placement placement) const {
     // g_settings_new aborts the process for a schema that is not installed: look it up first.
     GSettingsSchemaSource* source = g_settings_schema_source_get_default();
     if (source == nullptr || pictureKeys.empty()) {
@@ -107,12 +108,17 @@ void GSettingsPictureWriter::Show(const std::string& bitmapPath) const {
         }
         g_settings_sync();
     }
+    // The placement and the picture reach the desktop as one change: the picture of before is
+    // never shown spread over the monitors, nor the new one filling each.
+    g_settings_delay(settings.get());
     if (g_settings_schema_has_key(found.get(), kOptionsKey)) {
-        SetString(settings.get(), kOptionsKey, kFillKeepingAspect);
+        SetString(settings.get(), kOptionsKey,
+                  placement == Placement::SpanMonitors ? kSpanned : kFillKeepingAspect);
     }
     for (const char* key : keys) {
         SetString(settings.get(), key, value);
     }
+    g_settings_apply(settings.get());
     // Writes are asynchronous, and dconf without a session bus drops them silently: wait for
     // them to land, then believe only what reads back.
     g_settings_sync();

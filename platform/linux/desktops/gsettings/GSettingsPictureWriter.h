@@ -13,6 +13,9 @@ public:
     // from an emptied value (Cinnamon, MATE), or from a path it has not shown before, which the
     // caller gives (GNOME Shell, which flashes its default background for an emptied value).
     enum class Reload { EmptyFirst, NewPath };
+    // Each monitor filled with the whole picture keeping its aspect ratio, or one picture spread
+    // over all of them (made from the monitors' own pictures).
+    enum class Placement { FillEachMonitor, SpanMonitors };
 
     // The first of `pictureKeys` must exist in the schema; the others are written where the
     // installed schema has them (older desktops lack newer keys).
@@ -21,7 +24,8 @@ public:
 
     // Throws CoreError "Can't change desktop wallpaper" when the schema is not installed, the
     // settings store keeps values only inside this process, or a value does not read back.
-    void Show(const std::string& bitmapPath) const;
+    void Show(const std::string& bitmapPath,
+              Placement placement = Placement::FillEachMonitor) const;
 
 private:
     std::string schema;

@@ -2,9 +2,15 @@
 
 #include <gio/gio.h>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -65,34 +71,131 @@ constexpr bool TurnsQuarter(guint32 transform) {
     return transform % 2 == 1;
 }
 
-}  // namespace
+// One of the compositor's logical monitors: its place in the layout, and the connectors that
+// show it.
+struct LogicalMonitor {
+    int x = 0;
+    int y = 0;
+    double scale = 1;
+    guint32 transform = 0;
+    std::vector<std::string> connectors;
+};
 
-std::vector<PictureSize> MutterMonitorLayout::MonitorSizes() {
-    const Variant state = CurrentState();
-    if (!state) {
-        return {};
-    }
-    const Variant monitors(g_variant_get_child_value(state.get(), 1));
-    const Variant logicalMonitors(g_variant_get_child_value(state.get(), 2));
-    const std::map<std::string, PictureSize> modes = CurrentModes(monitors.get());
-    std::vector<PictureSize> sizes;
-    for (gsize index = 0; index < g_variant_n_children(logicalMonitors.get()); ++index) {
-        const Variant logical(g_variant_get_child_value(logicalMonitors.get(), index));
-        guint32 transform = 0;
-        g_variant_get_child(logical.get(), 3, "u", &transform);
+std::vector<LogicalMonitor> LogicalMonitors(GVariant* logicalMonitors) {
+    std::vector<LogicalMonitor> found;
+    for (gsize index = 0; index < g_variant_n_children(logicalMonitors); ++index) {
+        const Variant logical(g_variant_get_child_value(logicalMonitors, index));
+        LogicalMonitor monitor;
+        gint32 x = 0;
+        gint32 y = 0;
+        g_variant_get_child(logical.get(), 0, "i", &x);
+        g_variant_get_child(logical.get(), 1, "i", &y);
+        g_variant_get_child(logical.get(), 2, "d", &monitor.scale);
+        g_variant_get_child(logical.get(), 3, "u", &monitor.transform);
+        monitor.x = x;
+        monitor.y = y;
         const Variant shownOn(g_variant_get_child_value(logical.get(), 5));
-        // Mirrored monitors share a logical one; each shows the picture at its own mode.
         for (gsize at = 0; at < g_variant_n_children(shownOn.get()); ++at) {
             const gchar* connector = nullptr;
             g_variant_get_child(shownOn.get(), at, "(&ssss)", &connector, nullptr, nullptr,
                                 nullptr);
-            const auto mode = modes.find(connector);
-            if (mode != modes.end()) {
-                const PictureSize size = mode->second;
-                sizes.push_back(TurnsQuarter(transform) ? PictureSize{size.height, size.width}
-                                                        : size);
+            monitor.connectors.emplace_back(connector);
+        }
+        found.push_back(std::move(monitor));
+    }
+    return found;
+}
+
+// The mode's size as the monitor shows it, turned with it.
+std::optional<PictureSize> ShownSize(const std::map<std::string, PictureSize>& modes,
+                                     const std::string& connector, guint32 transform) {
+    const auto mode = modes.find(connector);
+    if (mode == modes.end()) {
+        return std::nullopt;
+    }
+    const PictureSize size = mode->second;
+    return TurnsQuarter(transform) ? PictureSize{size.height, size.width} : size;
+}
+
+// In the logical layout mode (1) positions count logical pixels, a monitor's physical ones
+// divided by its scale; in the physical one (2, also older compositors') physical pixels.
+bool LaysOutLogicalPixels(GVariant* properties) {
+    guint32 mode = 2;
+    return g_variant_lookup(properties, "layout-mode", "u", &mode) && mode == 1;
+}
+
+// The compositor's state in parts; every part null when it cannot be reached.
+struct State {
+    Variant monitors;
+    Variant logicalMonitors;
+    Variant properties;
+};
+
+State ReadState() {
+    const Variant state = CurrentState();
+    if (!state) {
+        return {};
+    }
+    return {Variant(g_variant_get_child_value(state.get(), 1)),
+            Variant(g_variant_get_child_value(state.get(), 2)),
+            Variant(g_variant_get_child_value(state.get(), 3))};
+}
+
+}  // namespace
+
+std::vector<PictureSize> MutterMonitorLayout::MonitorSizes() {
+    const State state = ReadState();
+    if (!state.monitors) {
+        return {};
+    }
+    const std::map<std::string, PictureSize> modes = CurrentModes(state.monitors.get());
+    std::vector<PictureSize> sizes;
+    for (const LogicalMonitor& logical : LogicalMonitors(state.logicalMonitors.get())) {
+        // Mirrored monitors share a logical one; each shows the picture at its own mode.
+        for (const std::string& connector : logical.connectors) {
+            if (const auto size = ShownSize(modes, connector, logical.transform)) {
+                sizes.push_back(*size);
             }
         }
     }
     return sizes;
+}
+
+std::vector<DesktopMonitor> MutterMonitorLayout::Monitors() {
+    const State state = ReadState();
+    if (!state.monitors) {
+        return {};
+    }
+    const std::map<std::string, PictureSize> modes = CurrentModes(state.monitors.get());
+    const std::vector<LogicalMonitor> logicalMonitors =
+        LogicalMonitors(state.logicalMonitors.get());
+    const bool logicalPixels = LaysOutLogicalPixels(state.properties.get());
+    double finest = 1;
+    for (const LogicalMonitor& logical : logicalMonitors) {
+        finest = std::max(finest, logical.scale);
+    }
+    const double perLayoutPixel = logicalPixels ? finest : 1;
+    std::vector<DesktopMonitor> monitors;
+    for (const LogicalMonitor& logical : logicalMonitors) {
+        if (logical.connectors.empty()) {
+            continue;
+        }
+        const auto size = ShownSize(modes, logical.connectors.front(), logical.transform);
+        if (!size || logical.scale <= 0) {
+            continue;
+        }
+        const double perPhysicalPixel = logicalPixels ? finest / logical.scale : 1;
+        const auto scaled = [](double value, double factor) {
+            return static_cast<int>(std::lround(value * factor));
+        };
+        monitors.push_back(
+            {logical.connectors.front(),
+             {scaled(logical.x, perLayoutPixel), scaled(logical.y, perLayoutPixel),
+              scaled(size->width, perPhysicalPixel), scaled(size->height, perPhysicalPixel)}});
+    }
+    std::sort(monitors.begin(), monitors.end(),
+              [](const DesktopMonitor& a, const DesktopMonitor& b) {
+                  return std::tie(a.area.x, a.area.y) < std::tie(b.area.x, b.area.y);
+              });
+    return monitors;
 }

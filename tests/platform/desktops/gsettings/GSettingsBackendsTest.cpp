@@ -4,18 +4,23 @@
 
 #include <gio/gio.h>
 
+#include <exception>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/linux/LinuxCore.h"
 #include "platform/linux/desktops/gsettings/GSettingsPictureWriter.h"
 #include "tests/platform/desktops/DesktopTestSupport.h"
+#include "tests/platform/desktops/SplitScreen.h"
 #include "tests/platform/desktops/gsettings/GSettingsTestSupport.h"
+#include "tests/support/TestDisplay.h"
 
 namespace {
 
 using namespace desktop_test;
 using namespace gsettings_test;
+using platform_test::DecodeWithImageMagick;
 using platform_test::TemporaryFolder;
 
 // What another process reads, through GVariant's own text parser.
@@ -74,6 +79,61 @@ TEST(GSettingsBackendsTest, EachDesktopsKeyHoldsTheBitmapForOtherProcesses) {
     // Neither desktop touched the other's, nor GNOME's, settings.
     EXPECT_EQ(ReadBack("org.gnome.desktop.background", "picture-uri").find("wallpaper.bmp"),
               std::string::npos);
+}
+
+std::string ColourAt(const RgbImage& image, int x, int y) {
+    const std::uint8_t* pixel = image.Pixel(x, y);
+    return std::to_string(pixel[0]) + "," + std::to_string(pixel[1]) + "," +
+           std::to_string(pixel[2]);
+}
+
+// With a picture for each monitor (on the fixture's X screen, a portrait monitor beside a
+// landscape one) each desktop spreads one picture, made of them as the monitors lie, over all;
+// a change with one picture for all fills each monitor again and removes the spread one.
+TEST(GSettingsBackendsTest, EachDesktopSpreadsTheMonitorsPicturesThenFillsAgain) {
+    UsePrivateSettings();
+    ASSERT_FALSE(UseFixtureDisplay().empty()) << "no display from the fixture";
+    const SplitScreen split(480, 800, 800, 500);
+    struct Case {
+        const char* desktop;
+        const char* schema;
+        const char* key;
+        bool uri;
+    };
+    const Case cases[] = {
+        {"X-Cinnamon", "org.cinnamon.desktop.background", "picture-uri", true},
+        {"MATE", "org.mate.background", "picture-filename", false},
+    };
+    for (const Case& c : cases) {
+        TemporaryFolder folder;
+        const std::string bitmap = folder / "wallpaper.bmp";
+        const std::string spread = folder / "wallpaper-screen.bmp";
+        LinuxCore core{SessionEnvironment(std::map<std::string, std::string>{
+            {"XDG_CURRENT_DESKTOP", c.desktop}, {"DISPLAY", getenv("DISPLAY")}})};
+        core.SetSettingsFolder(FromUtf8(folder.Path().string()));
+        MakeSolidImage(folder / "red.bmp", "red", 30, 40);
+        MakeSolidImage(folder / "blue.bmp", "blue", 80, 50);
+        ASSERT_EQ(core.CountMonitors(), 2u) << c.desktop;
+
+        std::exception_ptr outcome;
+        core.StartSetWallpapers({FromUtf8(folder / "red.bmp"), FromUtf8(folder / "blue.bmp")},
+                                [&](std::exception_ptr error) { outcome = error; });
+        EXPECT_FALSE(outcome) << c.desktop;
+        EXPECT_EQ(ReadBack(c.schema, c.key), c.uri ? UriOf(spread) : spread) << c.desktop;
+        EXPECT_EQ(ReadBack(c.schema, "picture-options"), "spanned") << c.desktop;
+        const RgbImage picture = DecodeWithImageMagick(spread);
+        ASSERT_EQ(picture.width, 1280) << c.desktop;
+        ASSERT_EQ(picture.height, 800) << c.desktop;
+        EXPECT_EQ(ColourAt(picture, 470, 790), "255,0,0") << c.desktop;
+        EXPECT_EQ(ColourAt(picture, 490, 10), "0,0,255") << c.desktop;
+        EXPECT_EQ(ColourAt(picture, 1270, 490), "0,0,255") << c.desktop;
+        EXPECT_EQ(ColourAt(picture, 900, 700), "0,0,0") << c.desktop << ": no monitor there";
+
+        core.SetWallpaper(FromUtf8(folder / "blue.bmp"));
+        EXPECT_EQ(ReadBack(c.schema, c.key), c.uri ? UriOf(bitmap) : bitmap) << c.desktop;
+        EXPECT_EQ(ReadBack(c.schema, "picture-options"), "zoom") << c.desktop;
+        EXPECT_FALSE(boost::filesystem::exists(spread)) << c.desktop;
+    }
 }
 
 }  // namespace

@@ -16,6 +16,8 @@ inline void UsePrivateSettings() {
         PrivateSettings() {
             setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
             setenv("GSETTINGS_BACKEND", "keyfile", 1);
+            setenv("NO_AT_BRIDGE", "1", 1);
+            setenv("GIO_USE_VFS", "local", 1);
         }
         platform_test::TemporaryFolder folder;
     };
