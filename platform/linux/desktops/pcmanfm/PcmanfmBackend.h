@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/linux/desktops/DesktopBackend.h"
 
@@ -9,11 +10,12 @@
 // command-line client hands the wallpaper to the running desktop.
 class PcmanfmBackend final : public DesktopBackend, public PictureDrawer {
 public:
-    // `mode` is the file manager's --wallpaper-mode name. A backend that `fillsItself` hands
-    // the file manager a picture already filled to the screen, for a file manager that has no
-    // mode that fills the screen keeping the aspect ratio.
+    // `mode` is the file manager's --wallpaper-mode name, `spanningMode` the one for a picture
+    // of the whole screen made of the monitors' own. A backend that `fillsItself` hands the
+    // file manager a picture already filled to the screen, for a file manager that has no mode
+    // that fills the screen keeping the aspect ratio.
     PcmanfmBackend(std::string name, std::string program, std::string mode,
-                   bool fillsItself = false);
+                   std::string spanningMode, bool fillsItself = false);
 
     static PcmanfmBackend ForLxqt();
     static PcmanfmBackend ForLxde();
@@ -21,6 +23,11 @@ public:
     const char* Name() const override { return name.c_str(); }
     void ShowWallpaper(const std::string& bitmapPath) override;
     PictureDrawer* Drawer() override { return fillsItself ? this : nullptr; }
+    // RandR's.
+    std::vector<DesktopMonitor> Monitors() override;
+    // The monitors' pictures where they lie on the screen, in one picture beside the bitmap.
+    void ShowOnMonitors(const std::vector<MonitorPicture>& pictures,
+                        const std::string& bitmapPath) override;
 
     // The X screen's size.
     std::optional<ScreenLayout> Layout() override;
@@ -30,9 +37,12 @@ public:
     void TakeBack() override { screenPicture = RgbImage(); }
 
 private:
+    void Hand(const std::string& picturePath, const std::string& wallpaperMode);
+
     std::string name;
     std::string program;
     std::string mode;
+    std::string spanningMode;
     bool fillsItself;
     RgbImage screenPicture;
 };

@@ -2,10 +2,13 @@
 // fixture "lxde_desktop").
 #include <gtest/gtest.h>
 
+#include <boost/filesystem/operations.hpp>
+
 #include <string>
 
 #include "platform/linux/LinuxCore.h"
 #include "tests/platform/desktops/DesktopTestSupport.h"
+#include "tests/platform/desktops/pcmanfm/PcmanfmMonitorsTestSupport.h"
 #include "tests/support/FixtureEnvironment.h"
 
 namespace {
@@ -30,6 +33,16 @@ TEST(PcmanfmBackendTest, EachChangeToTheSameBitmapPathFillsTheScreen) {
         EXPECT_EQ(PixelOf(kX11Shot, 40, 200), hex) << colour << " at the side";
         EXPECT_EQ(PixelOf(kX11Shot, 320, 5), hex) << colour << " at the top";
     }
+}
+
+// The spread picture is the screen's, beside the bitmap, and goes with the next change.
+TEST(PcmanfmBackendTest, EachMonitorShowsItsOwnPictureThenOneForAll) {
+    ASSERT_TRUE(UseFixtureEnvironment());
+    TemporaryFolder folder;
+    LinuxCore core{SessionEnvironment({{"XDG_CURRENT_DESKTOP", "LXDE"}, {"DISPLAY", ":0"}})};
+    core.SetSettingsFolder(FromUtf8(folder.Path().string()));
+    ExpectEachMonitorsPictureThenOneForAll(core, folder.Path().string());
+    EXPECT_FALSE(boost::filesystem::exists(folder / "wallpaper-screen.bmp"));
 }
 
 }  // namespace

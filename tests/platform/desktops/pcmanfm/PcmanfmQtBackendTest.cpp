@@ -10,6 +10,7 @@
 #include "platform/linux/LinuxCore.h"
 #include "platform/linux/desktops/pcmanfm/PcmanfmBackend.h"
 #include "tests/platform/desktops/DesktopTestSupport.h"
+#include "tests/platform/desktops/pcmanfm/PcmanfmMonitorsTestSupport.h"
 #include "tests/support/FixtureEnvironment.h"
 
 namespace {
@@ -54,9 +55,18 @@ TEST(PcmanfmQtBackendTest, EachChangeToTheSameBitmapPathIsDrawn) {
     EXPECT_EQ(saved.find("/./wallpaper-screen.bmp"), std::string::npos) << saved;
 }
 
+TEST(PcmanfmQtBackendTest, EachMonitorShowsItsOwnPictureThenOneForAll) {
+    ASSERT_TRUE(UseFixtureEnvironment());
+    TemporaryFolder folder;
+    LinuxCore core{SessionEnvironment({{"XDG_CURRENT_DESKTOP", "LXQt"}, {"DISPLAY", ":0"}})};
+    core.SetSettingsFolder(FromUtf8(folder.Path().string()));
+    ExpectEachMonitorsPictureThenOneForAll(core, folder.Path().string());
+}
+
 TEST(PcmanfmQtBackendTest, AMissingFileManagerIsAFailure) {
     ExpectCantChangeWallpaper([] {
-        PcmanfmBackend("LXQt", "vornk-no-such-file-manager", "fit").ShowWallpaper("/tmp/w.bmp");
+        PcmanfmBackend("LXQt", "vornk-no-such-file-manager", "fit", "fit")
+            .ShowWallpaper("/tmp/w.bmp");
     });
 }
 
