@@ -124,30 +124,27 @@ bool LaysOutLogicalPixels(GVariant* properties) {
     return g_variant_lookup(properties, "layout-mode", "u", &mode) && mode == 1;
 }
 
-// The compositor's state in parts; every part null when it cannot be reached.
+// GetCurrentState's answer in the parts read here.
 struct State {
     Variant monitors;
     Variant logicalMonitors;
     Variant properties;
 };
 
-State ReadState() {
-    const Variant state = CurrentState();
-    if (!state) {
-        return {};
-    }
-    return {Variant(g_variant_get_child_value(state.get(), 1)),
-            Variant(g_variant_get_child_value(state.get(), 2)),
-            Variant(g_variant_get_child_value(state.get(), 3))};
+State PartsOf(GVariant* state) {
+    return {Variant(g_variant_get_child_value(state, 1)),
+            Variant(g_variant_get_child_value(state, 2)),
+            Variant(g_variant_get_child_value(state, 3))};
 }
 
 }  // namespace
 
 std::vector<PictureSize> MutterMonitorLayout::MonitorSizes() {
-    const State state = ReadState();
-    if (!state.monitors) {
+    const Variant answer = CurrentState();
+    if (!answer) {
         return {};
     }
+    const State state = PartsOf(answer.get());
     const std::map<std::string, PictureSize> modes = CurrentModes(state.monitors.get());
     std::vector<PictureSize> sizes;
     for (const LogicalMonitor& logical : LogicalMonitors(state.logicalMonitors.get())) {
@@ -162,10 +159,12 @@ std::vector<PictureSize> MutterMonitorLayout::MonitorSizes() {
 }
 
 std::vector<DesktopMonitor> MutterMonitorLayout::Monitors() {
-    const State state = ReadState();
-    if (!state.monitors) {
-        return {};
-    }
+    const Variant answer = CurrentState();
+    return answer ? MonitorsIn(answer.get()) : std::vector<DesktopMonitor>();
+}
+
+std::vector<DesktopMonitor> MutterMonitorLayout::MonitorsIn(GVariant* currentState) {
+    const State state = PartsOf(currentState);
     const std::map<std::string, PictureSize> modes = CurrentModes(state.monitors.get());
     const std::vector<LogicalMonitor> logicalMonitors =
         LogicalMonitors(state.logicalMonitors.get());
