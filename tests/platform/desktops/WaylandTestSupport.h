@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <map>
+#include <sstream>
 #include <string>
 
 #include "platform/linux/LinuxCore.h"
@@ -33,11 +34,10 @@ inline std::map<std::string, std::string> Session(std::initializer_list<const ch
 
 // The swaybg processes that show a picture from `folder`.
 inline int SwaybgCount(const std::string& folder) {
-    const std::string processes = Capture("ps -C swaybg -o args= || true");
+    std::istringstream processes(Capture("ps -C swaybg -o args= || true"));
     int count = 0;
-    for (std::string::size_type at = processes.find(folder); at != std::string::npos;
-         at = processes.find(folder, at + 1)) {
-        ++count;
+    for (std::string process; std::getline(processes, process);) {
+        count += process.find(folder) != std::string::npos ? 1 : 0;
     }
     return count;
 }

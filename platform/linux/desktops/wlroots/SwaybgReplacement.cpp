@@ -26,13 +26,33 @@ std::string CommandLineOf(const fs::path& process) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string Joined(const std::vector<std::string>& argv) {
-    std::string joined;
-    for (const std::string& argument : argv) {
-        joined += argument;
-        joined += '\0';
+// What each argument of a command line is, from /proc's NUL-separated form.
+std::vector<std::string> Arguments(const std::string& commandLine) {
+    std::vector<std::string> arguments;
+    std::size_t start = 0;
+    for (std::size_t end; (end = commandLine.find('\0', start)) != std::string::npos;
+         start = end + 1) {
+        arguments.push_back(commandLine.substr(start, end - start));
     }
-    return joined;
+    return arguments;
+}
+
+// A swaybg that shows pictures from `folder` and nothing else: one of ours, a picture of
+// before or of another mode (one picture, or one for each output).
+bool ShowsOnlyFrom(const std::vector<std::string>& arguments, const fs::path& folder) {
+    if (arguments.empty() || arguments.front() != "swaybg") {
+        return false;
+    }
+    bool showsAny = false;
+    for (std::size_t index = 1; index + 1 < arguments.size(); ++index) {
+        if (arguments[index] == "--image") {
+            if (fs::path(arguments[index + 1]).parent_path() != folder) {
+                return false;
+            }
+            showsAny = true;
+        }
+    }
+    return showsAny;
 }
 
 bool IsOurs(const fs::path& process) {
@@ -40,9 +60,8 @@ bool IsOurs(const fs::path& process) {
     return stat(process.c_str(), &status) == 0 && status.st_uid == getuid();
 }
 
-// Processes of this user with exactly this command line.
-std::vector<pid_t> RunningCopies(const std::vector<std::string>& argv) {
-    const std::string wanted = Joined(argv);
+// This user's swaybg processes that show pictures from `folder` only.
+std::vector<pid_t> RunningFrom(const fs::path& folder) {
     std::vector<pid_t> found;
     boost::system::error_code error;
     for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
@@ -50,26 +69,38 @@ std::vector<pid_t> RunningCopies(const std::vector<std::string>& argv) {
         if (name.find_first_not_of("0123456789") != std::string::npos) {
             continue;
         }
-        if (IsOurs(it->path()) && CommandLineOf(it->path()) == wanted) {
+        if (IsOurs(it->path()) && ShowsOnlyFrom(Arguments(CommandLineOf(it->path())), folder)) {
             found.push_back(static_cast<pid_t>(std::stol(name)));
         }
     }
     return found;
 }
 
+std::string Absolute(const std::string& path) {
+    return fs::absolute(fs::path(path)).string();
+}
+
 }  // namespace
 
 // An absolute path starts with '/', so swaybg cannot take it for an option.
 SwaybgReplacement::SwaybgReplacement(const std::string& bitmapPath)
-    : argv{"swaybg",
-           "--output",
-           "*",
-           "--mode",
-           "fill",
-           "--image",
-           fs::absolute(fs::path(bitmapPath)).string()},
-      earlier(RunningCopies(argv)),
-      started(HelperProcess::StartDetached(argv)) {
+    : argv{"swaybg", "--output", "*", "--mode", "fill", "--image", Absolute(bitmapPath)} {
+    Start();
+}
+
+SwaybgReplacement::SwaybgReplacement(
+    const std::vector<std::pair<std::string, std::string>>& pictures)
+    : argv{"swaybg"} {
+    for (const auto& [output, picture] : pictures) {
+        argv.insert(argv.end(),
+                    {"--output", output, "--mode", "fill", "--image", Absolute(picture)});
+    }
+    Start();
+}
+
+void SwaybgReplacement::Start() {
+    earlier = RunningFrom(fs::path(argv.back()).parent_path());
+    started = HelperProcess::StartDetached(argv);
     if (started < 0 || HelperProcess::WaitForExit(started, kSettleTime)) {
         FailToShowWallpaper();
     }

@@ -11,7 +11,9 @@
 #include <QVariantMap>
 
 #include "platform/linux/dbus/SessionBus.h"
+#include "platform/linux/desktops/MonitorPictureFiles.h"
 #include "platform/linux/desktops/ScreenPictureFile.h"
+#include "platform/linux/desktops/X11DesktopMonitors.h"
 #include "platform/linux/x11/X11MonitorLayout.h"
 
 namespace {
@@ -62,6 +64,13 @@ QSet<QString> ExistingWorkspaceFolders(const SessionBus& bus) {
     return folders;
 }
 
+QString WorkspaceFolder(int screen, const std::string& monitor, int workspace) {
+    return QStringLiteral("/backdrop/screen%1/monitor%2/workspace%3")
+        .arg(screen)
+        .arg(QString::fromStdString(monitor))
+        .arg(workspace);
+}
+
 // Every workspace of every monitor that shows something now: a monitor that was never given
 // a background has no properties yet, and xfdesktop draws it as soon as they appear.
 QSet<QString> ConnectedWorkspaceFolders() {
@@ -69,10 +78,7 @@ QSet<QString> ConnectedWorkspaceFolders() {
     QSet<QString> folders;
     for (const std::string& monitor : layout.monitors) {
         for (int workspace = 0; workspace < layout.workspaces; ++workspace) {
-            folders.insert(QStringLiteral("/backdrop/screen%1/monitor%2/workspace%3")
-                               .arg(layout.screen)
-                               .arg(QString::fromStdString(monitor))
-                               .arg(workspace));
+            folders.insert(WorkspaceFolder(layout.screen, monitor, workspace));
         }
     }
     return folders;
@@ -88,37 +94,78 @@ QString GetString(const SessionBus& bus, const QString& property) {
     return reply.arguments().value(0).value<QDBusVariant>().variant().toString();
 }
 
+QString AbsolutePath(const std::string& picturePath) {
+    return QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromStdString(picturePath)));
+}
+
+// Workspace folders and the picture each is to show.
+using Assignment = QList<QPair<QString, QString>>;
+
+// xfdesktop watches the file of a plain path and ignores a value set to what it holds. So each
+// change sets the same file under another spelling of its path first, which makes it reload
+// although the path is the same. (An empty value would do that too, but then xfdesktop shows
+// its bare background for a moment.)
+void Assign(const SessionBus& bus, const Assignment& pictures) {
+    for (const auto& [folder, path] : pictures) {
+        const QFileInfo file(path);
+        SetProperty(bus, folder + kImageKey, file.path() + QStringLiteral("/./") + file.fileName());
+    }
+    for (const auto& [folder, path] : pictures) {
+        SetProperty(bus, folder + kStyleKey, kZoom);
+        SetProperty(bus, folder + kImageKey, path);
+    }
+    for (const auto& [folder, path] : pictures) {
+        if (GetString(bus, folder + kImageKey) != path) {
+            FailToShowWallpaper();
+        }
+    }
+}
+
+void RequireConnected(const SessionBus& bus) {
+    if (!bus.Connection().isConnected()) {
+        FailToShowWallpaper();
+    }
+}
+
 }  // namespace
 
 void XfceBackend::ShowWallpaper(const std::string& bitmapPath) {
     const SessionBus bus;
-    if (!bus.Connection().isConnected()) {
-        FailToShowWallpaper();
-    }
+    RequireConnected(bus);
     QSet<QString> folders = ExistingWorkspaceFolders(bus);
     folders.unite(ConnectedWorkspaceFolders());
     if (folders.isEmpty()) {
         FailToShowWallpaper();
     }
-    // xfdesktop watches the file of a plain path and ignores a value set to what it holds.
-    const QString path =
-        QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromStdString(bitmapPath)));
-    // So each change sets the same file under another spelling of its path first, which makes
-    // it reload although the path is the same. (An empty value would do that too, but then
-    // xfdesktop shows its bare background for a moment.)
-    const QFileInfo file(path);
-    const QString respelled = file.path() + QStringLiteral("/./") + file.fileName();
+    const QString path = AbsolutePath(bitmapPath);
+    Assignment pictures;
     for (const QString& folder : folders) {
-        SetProperty(bus, folder + kImageKey, respelled);
+        pictures.append({folder, path});
     }
-    for (const QString& folder : folders) {
-        SetProperty(bus, folder + kStyleKey, kZoom);
-        SetProperty(bus, folder + kImageKey, path);
-    }
-    for (const QString& folder : folders) {
-        if (GetString(bus, folder + kImageKey) != path) {
-            FailToShowWallpaper();
+    Assign(bus, pictures);
+    ScreenPictureFile::RemoveUnlessShown(bitmapPath);
+    MonitorPictureFiles::RemoveBeside(bitmapPath);
+}
+
+std::vector<DesktopMonitor> XfceBackend::Monitors() {
+    return X11DesktopMonitors::Query();
+}
+
+// Each monitor's workspaces get its picture; monitors not connected now keep theirs.
+void XfceBackend::ShowOnMonitors(const std::vector<MonitorPicture>& pictures,
+                                 const std::string& bitmapPath) {
+    const SessionBus bus;
+    RequireConnected(bus);
+    const std::vector<std::string> files = MonitorPictureFiles::Replace(pictures, bitmapPath);
+    const X11MonitorLayout layout = X11MonitorLayout::Query();
+    Assignment assignment;
+    for (std::size_t index = 0; index < pictures.size(); ++index) {
+        for (int workspace = 0; workspace < layout.workspaces; ++workspace) {
+            assignment.append(
+                {WorkspaceFolder(layout.screen, pictures[index].monitor.name, workspace),
+                 AbsolutePath(files[index])});
         }
     }
-    ScreenPictureFile::RemoveUnlessShown(bitmapPath);
+    Assign(bus, assignment);
+    ScreenPictureFile::RemoveUnlessShown(files.front());
 }

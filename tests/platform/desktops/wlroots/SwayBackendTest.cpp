@@ -5,7 +5,9 @@
 
 #include <boost/filesystem.hpp>
 
+#include <exception>
 #include <string>
+#include <vector>
 
 #include "model/CoreError.h"
 #include "platform/linux/LinuxCore.h"
@@ -29,6 +31,73 @@ TEST(SwayBackendTest, EachChangeReplacesTheBackgroundSwayDraws) {
     EXPECT_FALSE(boost::filesystem::exists(runtime + "/vornk-injected"));
     EXPECT_EQ(boost::filesystem::read_symlink(runtime + "/vornk-wallpaper.bmp").string(),
               settings + "/wallpaper.bmp");
+}
+
+// A second headless output while it lives: sway cannot remove one, so it is switched off.
+class SecondOutput final {
+public:
+    SecondOutput() {
+        Shell("swaymsg -q create_output");
+        name =
+            Trimmed(Capture("swaymsg -t get_outputs -r | grep -o '\"name\": \"[^\"]*' | "
+                            "tail -n 1 | cut -d'\"' -f4"));
+        Shell("swaymsg -q output " + name + " mode 800x1280");
+    }
+    ~SecondOutput() { Shell("swaymsg -q output " + name + " disable"); }
+    SecondOutput(const SecondOutput&) = delete;
+    SecondOutput& operator=(const SecondOutput&) = delete;
+
+    std::string name;
+};
+
+std::exception_ptr SetEach(CoreInterface& core, const std::vector<std::string>& images) {
+    std::vector<WideString> paths;
+    for (const std::string& image : images) {
+        paths.push_back(FromUtf8(image));
+    }
+    std::exception_ptr outcome;
+    core.StartSetWallpapers(paths, [&](std::exception_ptr error) { outcome = error; });
+    return outcome;
+}
+
+std::string OutputPixel(const std::string& output, int x, int y) {
+    return PixelOf("grim -t ppm -o " + output + " -", x, y);
+}
+
+// Each output shows its own picture, filled to its size (a portrait output beside the first),
+// and one picture for all reaches both again, in sway's own background too, and leaves no file
+// of the monitors behind.
+TEST(SwayBackendTest, EachOutputShowsItsOwnPictureUntilOnePictureIsForAll) {
+    ASSERT_TRUE(UseFixtureEnvironment());
+    // The swaybg that an earlier test left for its own folder would stay above ours.
+    Shell("pkill -f '^swaybg --output ' || true");
+    TemporaryFolder folder;
+    const std::string settings = folder / HostileFolderName();
+    LinuxCore core{SessionEnvironment(Session({"SWAYSOCK", "WAYLAND_DISPLAY"}))};
+    core.SetSettingsFolder(FromUtf8(settings));
+    for (const char* colour : {"red", "blue", "lime"}) {
+        MakeSolidImage(folder / (std::string(colour) + ".bmp"), colour, 40, 40);
+    }
+    EXPECT_EQ(core.CountMonitors(), 1u);
+    {
+        const SecondOutput second;
+        EXPECT_EQ(core.CountMonitors(), 2u);
+        EXPECT_FALSE(SetEach(core, {folder / "red.bmp", folder / "blue.bmp"}));
+        EXPECT_TRUE(WaitUntil([&] { return OutputPixel("HEADLESS-1", 1270, 10) == "FF0000"; }));
+        EXPECT_TRUE(WaitUntil([&] { return OutputPixel(second.name, 790, 1270) == "0000FF"; }));
+        EXPECT_EQ(Capture("identify -format %wx%h " + Quote(settings + "/wallpaper-monitor-2.bmp")),
+                  "800x1280");
+        EXPECT_EQ(SwaybgCount(settings), 1);
+
+        core.SetWallpaper(FromUtf8(folder / "lime.bmp"));
+        EXPECT_TRUE(WaitUntil([&] { return OutputPixel(second.name, 400, 640) == "00FF00"; }));
+        EXPECT_TRUE(WaitUntil([&] { return OutputPixel("HEADLESS-1", 640, 360) == "00FF00"; }));
+        EXPECT_FALSE(boost::filesystem::exists(settings + "/wallpaper-monitor-2.bmp"));
+        EXPECT_EQ(SwaybgCount(settings), 1);
+        // sway's own background, below ours, shows the same should ours end.
+        Shell("pkill -f '^swaybg --output ' || true");
+        EXPECT_TRUE(WaitUntil([&] { return OutputPixel(second.name, 400, 640) == "00FF00"; }));
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <boost/filesystem/operations.hpp>
 
+#include <exception>
 #include <string>
 
 #include "model/CoreError.h"
@@ -130,6 +131,34 @@ TEST_F(XfceBackendTest, MonitorsOfDifferentSizesGetTheWholeBitmap) {
     core.SetWallpaper(FromUtf8(large));
     EXPECT_EQ(Xfconf(std::string(kWorkspace) + "/last-image"), settings + "/wallpaper.bmp");
     EXPECT_FALSE(boost::filesystem::exists(screenPicture));
+}
+
+// Each monitor's workspaces get its own picture at its size, under the name RandR gives the
+// monitor; one picture for all then reaches them again and the monitors' files go.
+TEST_F(XfceBackendTest, EachMonitorGetsItsOwnPictureUntilOneIsForAll) {
+    const auto lastImage = [](const char* monitor) {
+        return Xfconf("/backdrop/screen0/monitor" + std::string(monitor) +
+                      "/workspace0/last-image");
+    };
+    const std::string first = settings + "/wallpaper-monitor-1.bmp";
+    const std::string second = settings + "/wallpaper-monitor-2.bmp";
+    {
+        const SplitScreen split(400, 240);
+        EXPECT_EQ(core.CountMonitors(), 2u);
+        std::exception_ptr outcome;
+        core.StartSetWallpapers({FromUtf8(folder / "red.bmp"), FromUtf8(folder / "blue.bmp")},
+                                [&](std::exception_ptr error) { outcome = error; });
+        EXPECT_FALSE(outcome);
+        EXPECT_EQ(lastImage("L"), first);
+        EXPECT_EQ(lastImage("R"), second);
+        EXPECT_EQ(SizeOf(first), "400x400");
+        EXPECT_EQ(SizeOf(second), "240x400");
+        EXPECT_EQ(Capture("convert " + Quote(second) + " -format '%[hex:p{5,5}]' info:"), "0000FF");
+    }
+    Show("lime", "00FF00");
+    EXPECT_EQ(lastImage("L"), settings + "/wallpaper.bmp");
+    EXPECT_FALSE(boost::filesystem::exists(first));
+    EXPECT_FALSE(boost::filesystem::exists(second));
 }
 
 }  // namespace
