@@ -207,6 +207,56 @@ TEST(CommandLineEndToEndTest, PropertiesChangedArrivesForATimedChange) {
     monitor.waitForFinished(5000);
 }
 
+// What gdbus prints for one of the running copy's properties.
+QByteArray BusProperty(const ProgramUnderTest& program, const QString& name) {
+    const QString object = QStringLiteral("software.vornk.WallpaperChanger");
+    QProcess gdbus;
+    gdbus.start(QStringLiteral("gdbus"),
+                {QStringLiteral("call"), QStringLiteral("--address"), program.SessionBusAddress(),
+                 QStringLiteral("--dest"), object, QStringLiteral("--object-path"),
+                 QStringLiteral("/software/vornk/WallpaperChanger"), QStringLiteral("--method"),
+                 QStringLiteral("org.freedesktop.DBus.Properties.Get"), object, name});
+    gdbus.waitForFinished(10000);
+    return gdbus.readAllStandardOutput();
+}
+
+// The set the last run showed is reported until a change; a change on this one monitor makes a
+// set of one picture, announced on the bus.
+TEST(CommandLineEndToEndTest, CurrentPrintsALineForEachPictureOfTheSet) {
+    ProgramUnderTest program;
+    program.StartSessionBus();
+    const auto images = SetUpColours(program, false);
+    program.WriteSettingsFile(QStringLiteral("settings.info"),
+                              SettingsInfo(false, false, 2) + "different_per_monitor true\n");
+    const QByteArray first = images[0].first.toUtf8();
+    const QByteArray second = images[1].first.toUtf8();
+    program.WriteSettingsFile(QStringLiteral("current_wallpapers.txt"), first + '\n' + second);
+    program.Start();
+    ASSERT_TRUE(WaitFor([&] { return program.IsReachable(); }));
+
+    EXPECT_EQ(program.Run({QStringLiteral("--current")}).output, first + '\n' + second + '\n');
+    EXPECT_EQ(BusProperty(program, QStringLiteral("CurrentWallpapers")),
+              "(<['" + first + "', '" + second + "']>,)\n");
+
+    QProcess monitor;
+    monitor.start(QStringLiteral("gdbus"), {QStringLiteral("monitor"), QStringLiteral("--address"),
+                                            program.SessionBusAddress(), QStringLiteral("--dest"),
+                                            QStringLiteral("software.vornk.WallpaperChanger")});
+    ASSERT_TRUE(monitor.waitForStarted());
+    EXPECT_EQ(program.Run({QStringLiteral("--next")}).exitCode, 0);
+    const QByteArray third = images[2].first.toUtf8();
+    QByteArray seen;
+    EXPECT_TRUE(WaitFor([&] {
+        monitor.waitForReadyRead(100);
+        seen += monitor.readAll();
+        return seen.contains("'CurrentWallpapers': <['" + third + "']>");
+    })) << seen.toStdString();
+    monitor.kill();
+    monitor.waitForFinished(5000);
+    EXPECT_EQ(program.Run({QStringLiteral("--current")}).output, third + '\n');
+    EXPECT_EQ(program.ReadSettingsFile(QStringLiteral("current_wallpapers.txt")), third);
+}
+
 TEST(CommandLineEndToEndTest, MalformedBusCallsAreRefusedWithALineAndChangeNothing) {
     ProgramUnderTest program;
     program.StartSessionBus();

@@ -74,6 +74,11 @@ void FakeCore::StartFindImages(const WideString& folder, bool withSubfolders,
 }
 
 void FakeCore::SetWallpaper(const WideString& imagePath) {
+    ThrowIfFailing(imagePath);
+    installed.push_back(imagePath);
+}
+
+void FakeCore::ThrowIfFailing(const WideString& imagePath) {
     if (nextSetWallpaperFailure) {
         const std::string message = *nextSetWallpaperFailure;
         nextSetWallpaperFailure.reset();
@@ -82,7 +87,6 @@ void FakeCore::SetWallpaper(const WideString& imagePath) {
     if (unreadable.contains(imagePath)) {
         throw CoreError("Can't load image");
     }
-    installed.push_back(imagePath);
 }
 
 void FakeCore::StartSetWallpaper(const WideString& imagePath,
@@ -94,6 +98,29 @@ void FakeCore::StartSetWallpaper(const WideString& imagePath,
     inFlight.push_back([this, imagePath, done = std::move(done)] {
         CoreInterface::StartSetWallpaper(imagePath, done);
     });
+}
+
+// A set fails as a whole, as SetWallpaper would on its first failing picture.
+void FakeCore::StartSetWallpapers(const std::vector<WideString>& imagePaths,
+                                  std::function<void(std::exception_ptr)> done) {
+    auto install = [this, imagePaths, done = std::move(done)] {
+        try {
+            for (const WideString& path : imagePaths) {
+                ThrowIfFailing(path);
+            }
+        } catch (...) {
+            done(std::current_exception());
+            return;
+        }
+        installed.insert(installed.end(), imagePaths.begin(), imagePaths.end());
+        installedSets.push_back(imagePaths);
+        done(nullptr);
+    };
+    if (finishLater) {
+        inFlight.push_back(std::move(install));
+    } else {
+        install();
+    }
 }
 
 void FakeCore::FinishChangesLater() {
