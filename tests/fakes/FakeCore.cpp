@@ -74,11 +74,6 @@ void FakeCore::StartFindImages(const WideString& folder, bool withSubfolders,
 }
 
 void FakeCore::SetWallpaper(const WideString& imagePath) {
-    ThrowIfFailing(imagePath);
-    installed.push_back(imagePath);
-}
-
-void FakeCore::ThrowIfFailing(const WideString& imagePath) {
     if (nextSetWallpaperFailure) {
         const std::string message = *nextSetWallpaperFailure;
         nextSetWallpaperFailure.reset();
@@ -87,6 +82,7 @@ void FakeCore::ThrowIfFailing(const WideString& imagePath) {
     if (unreadable.contains(imagePath)) {
         throw CoreError("Can't load image");
     }
+    installed.push_back(imagePath);
 }
 
 void FakeCore::StartSetWallpaper(const WideString& imagePath,
@@ -100,27 +96,16 @@ void FakeCore::StartSetWallpaper(const WideString& imagePath,
     });
 }
 
-// A set fails as a whole, as SetWallpaper would on its first failing picture.
+// Fails, or waits, as its first picture would alone.
 void FakeCore::StartSetWallpapers(const std::vector<WideString>& imagePaths,
                                   std::function<void(std::exception_ptr)> done) {
-    auto install = [this, imagePaths, done = std::move(done)] {
-        try {
-            for (const WideString& path : imagePaths) {
-                ThrowIfFailing(path);
-            }
-        } catch (...) {
-            done(std::current_exception());
-            return;
+    StartSetWallpaper(imagePaths.front(), [this, imagePaths, done](std::exception_ptr error) {
+        if (!error) {
+            installed.insert(installed.end(), imagePaths.begin() + 1, imagePaths.end());
+            installedSets.push_back(imagePaths);
         }
-        installed.insert(installed.end(), imagePaths.begin(), imagePaths.end());
-        installedSets.push_back(imagePaths);
-        done(nullptr);
-    };
-    if (finishLater) {
-        inFlight.push_back(std::move(install));
-    } else {
-        install();
-    }
+        done(error);
+    });
 }
 
 void FakeCore::FinishChangesLater() {

@@ -64,8 +64,6 @@ public:
     std::vector<WideString> GetSupportedExtensions() const override;
 
 private:
-    void ThrowIfFailing(const WideString& imagePath);
-
     std::map<WideString, Folder> folders;
     std::map<WideString, std::size_t> listingFailures;
     std::set<WideString> unreadable;

@@ -258,20 +258,6 @@ TEST_F(WallpaperChangerTest, WithTheOptionOffAChangeTakesOnePictureButUndoRestor
     EXPECT_EQ(core.InstalledSets(), (Sets{{kQ, kR}, {kQ, kR}}));
 }
 
-TEST_F(WallpaperChangerTest, RandomSetHoldsEachPictureOnceAndFailsWholeOnAnUnreadableOne) {
-    GetAlgorithmManager().SetCurrentAlgorithm(u"Random");
-    RandomGenerator::Process().Seed(1);  // positions 2 of 3, then 1 of 2, then the last
-    changer.SetDifferentPerMonitor(true);
-    core.SetMonitorCount(3);
-    changer.ChangeWallpaper();
-    EXPECT_EQ(changer.GetCurrentWallpapers(), (Paths{kR, kQ, kP}));
-
-    core.MakeUnreadable(kQ);
-    EXPECT_THROW(changer.ChangeWallpaper(), CoreError);
-    EXPECT_EQ(changer.GetCurrentWallpapers(), (Paths{kR, kQ, kP}));
-    EXPECT_EQ(core.InstalledSets().size(), 1u);
-}
-
 // A set that empties the list waits for the refill before its next pick.
 TEST_F(WallpaperChangerTest, SetSpanningTwoPassesWaitsForTheRefill) {
     changer.SetDifferentPerMonitor(true);
