@@ -17,7 +17,7 @@ constexpr std::array kRequests{
 
 constexpr RemoteRequestNames kCurrentWallpaper{
     "current", "CurrentWallpaper", "current",
-    "print the path of the current wallpaper, a line for each monitor's"};
+    "print the path of the current wallpaper (a line for each monitor's)"};
 
 }  // namespace
 
