@@ -60,6 +60,7 @@ std::unique_ptr<RemoteControlServer> CreateRemoteControlServer(std::uintptr_t,
 
 DBusRemoteControl::DBusRemoteControl(RemoteRequestHandler& handler)
     : connection(bus.Connection()), handler(handler) {
+    // So that the pictures' byte strings go out as "aay".
     qDBusRegisterMetaType<QByteArrayList>();
     registered = bus.IsConnected() && Register();
 }
