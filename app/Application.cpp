@@ -75,7 +75,7 @@ int RunApplication(int& argc, char** argv, std::optional<RemoteRequest> startReq
     if (firstSaveFailure) {
         ReportSaveFailure(mainWindow, firstSaveFailure);
     }
-    RemoteControl remoteControl(mainWindow, changer, memento.LoadedWallpaper());
+    RemoteControl remoteControl(mainWindow, changer, memento.LoadedWallpapers());
     if (startRequest) {
         remoteControl.Accept(*startRequest);
     }

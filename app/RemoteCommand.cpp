@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include <iostream>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "model/ProductInfo.h"
@@ -20,9 +21,10 @@ int ReportFailure(RemoteOutcome outcome) {
     return 1;
 }
 
-int PrintCurrentWallpaper() {
-    WideString current;
-    const RemoteOutcome outcome = QueryCurrentWallpaper(current);
+// A line for each monitor's picture when they differ, else the one line.
+int PrintCurrentWallpapers() {
+    std::vector<WideString> current;
+    const RemoteOutcome outcome = QueryCurrentWallpapers(current);
     if (outcome != RemoteOutcome::Taken) {
         return ReportFailure(outcome);
     }
@@ -30,7 +32,9 @@ int PrintCurrentWallpaper() {
         return 1;
     }
     // A name that is not UTF-8 keeps its own bytes, so that the path printed names the file.
-    std::cout << ToUtf8Escaped(current) << '\n';
+    for (const WideString& path : current) {
+        std::cout << ToUtf8Escaped(path) << '\n';
+    }
     return 0;
 }
 
@@ -41,7 +45,7 @@ int CarryOutInRunningCopy(const CommandLine& commandLine, bool copyRuns, int& ar
     const QCoreApplication application(argc, argv);
     const std::optional<RemoteRequest> request = commandLine.Request();
     if (!request) {
-        return PrintCurrentWallpaper();
+        return PrintCurrentWallpapers();
     }
     const RemoteOutcome outcome = SendRemoteRequest(*request, copyRuns);
     return outcome == RemoteOutcome::Taken ? 0 : ReportFailure(outcome);

@@ -8,8 +8,8 @@
 #include "ui/MainWindow.h"
 
 RemoteControl::RemoteControl(MainWindow& mainWindow, WallpaperChanger& changer,
-                             WideString loadedWallpaper)
-    : mainWindow(mainWindow), changer(changer), loadedWallpaper(std::move(loadedWallpaper)) {
+                             std::vector<WideString> loadedWallpapers)
+    : mainWindow(mainWindow), changer(changer), loadedWallpapers(std::move(loadedWallpapers)) {
     server = CreateRemoteControlServer(static_cast<std::uintptr_t>(mainWindow.winId()), *this);
     changer.Attach(this);
 }
@@ -25,8 +25,13 @@ void RemoteControl::Accept(RemoteRequest request) {
 }
 
 WideString RemoteControl::CurrentWallpaper() const {
-    WideString current = changer.GetCurrentWallpaper();
-    return current.empty() ? loadedWallpaper : current;
+    const std::vector<WideString> current = CurrentWallpapers();
+    return current.empty() ? WideString() : current.front();
+}
+
+std::vector<WideString> RemoteControl::CurrentWallpapers() const {
+    const std::vector<WideString>& current = changer.GetCurrentWallpapers();
+    return current.empty() ? loadedWallpapers : current;
 }
 
 void RemoteControl::Update(PublisherInterface*) {

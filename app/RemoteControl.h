@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <memory>
+#include <vector>
 
 #include "model/SubscriberInterface.h"
 #include "platform/remote/RemoteRequestHandler.h"
@@ -14,14 +15,16 @@ class WallpaperChanger;
 // the platform's server when the current wallpaper changes.
 class RemoteControl final : public RemoteRequestHandler, public SubscriberInterface {
 public:
-    // The loaded wallpaper is the current one until the changer has one of its own.
-    RemoteControl(MainWindow& mainWindow, WallpaperChanger& changer, WideString loadedWallpaper);
+    // The loaded wallpapers are the current ones until the changer has its own.
+    RemoteControl(MainWindow& mainWindow, WallpaperChanger& changer,
+                  std::vector<WideString> loadedWallpapers);
     ~RemoteControl() override;
     RemoteControl(const RemoteControl&) = delete;
     RemoteControl& operator=(const RemoteControl&) = delete;
 
     void Accept(RemoteRequest request) override;
     WideString CurrentWallpaper() const override;
+    std::vector<WideString> CurrentWallpapers() const override;
     void Update(PublisherInterface* publisher) override;
 
 private:
@@ -29,7 +32,7 @@ private:
 
     MainWindow& mainWindow;
     WallpaperChanger& changer;
-    const WideString loadedWallpaper;
+    const std::vector<WideString> loadedWallpapers;
     // Owns the queued requests, so that none runs after this object has gone.
     QObject queue;
     std::unique_ptr<RemoteControlServer> server;

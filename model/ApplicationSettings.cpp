@@ -27,6 +27,15 @@ void ApplicationSettings::SetChangeInterval(std::int32_t seconds) {
     Notify();
 }
 
+bool ApplicationSettings::GetDifferentPerMonitor() const {
+    return different_per_monitor;
+}
+
+void ApplicationSettings::SetDifferentPerMonitor(bool value) {
+    different_per_monitor = value;
+    Notify();
+}
+
 ApplicationSettings& GetApplicationSettings() {
     static ApplicationSettings settings;
     return settings;

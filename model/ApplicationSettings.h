@@ -17,11 +17,14 @@ public:
     void SetTimerChange(bool value);
     std::int32_t GetChangeInterval() const;
     void SetChangeInterval(std::int32_t seconds);
+    bool GetDifferentPerMonitor() const;
+    void SetDifferentPerMonitor(bool value);
 
 private:
     bool onload_change = false;
     bool timer_change = false;
     std::int32_t change_interval = 5;
+    bool different_per_monitor = false;
 };
 
 // The process's settings, created on first use and never destroyed.

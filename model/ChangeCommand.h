@@ -1,13 +1,17 @@
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 #include "model/CommandInterface.h"
 #include "model/WideString.h"
 
 class WallpaperChanger;
 
-// One wallpaper change. The first execution picks the next image; later executions (redo)
-// re-install that same image, and undoing re-installs the one shown before the first execution.
-// The object must live until its completion has run.
+// One wallpaper change. The first execution picks the next image, or one for each monitor when
+// the changer asks for that; later executions (redo) re-install that same set, and undoing
+// re-installs the set shown before the first execution. The object must live until its
+// completion has run.
 class ChangeCommand final : public CommandInterface {
 public:
     explicit ChangeCommand(WallpaperChanger& changer);
@@ -18,9 +22,12 @@ public:
     std::unique_ptr<CommandInterface> Clone() const override;
 
 private:
-    void Apply(const WideString& path, Completion done);
+    using Wallpapers = std::vector<WideString>;
+
+    void Pick(std::size_t count, Wallpapers picked, Completion done);
+    void Apply(const Wallpapers& paths, Completion done);
 
     WallpaperChanger& changer;
-    WideString previous;
-    WideString next;  // non-empty once the command has been executed
+    Wallpapers previous;
+    Wallpapers next;  // non-empty once the command has been executed
 };

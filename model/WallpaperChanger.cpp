@@ -39,16 +39,24 @@ void WallpaperChanger::Redo() {
 }
 
 WideString WallpaperChanger::GetCurrentWallpaper() const {
-    return currentWallpaper;
+    return currentWallpapers.empty() ? WideString() : currentWallpapers.front();
+}
+
+const std::vector<WideString>& WallpaperChanger::GetCurrentWallpapers() const {
+    return currentWallpapers;
 }
 
 void WallpaperChanger::SetCurrentWallpaper(const WideString& path) {
-    currentWallpaper = path;
+    SetCurrentWallpapers(path.empty() ? std::vector<WideString>() : std::vector{path});
+}
+
+void WallpaperChanger::SetCurrentWallpapers(const std::vector<WideString>& paths) {
+    currentWallpapers = paths;
     Notify();
 }
 
-void WallpaperChanger::RecordShown(const WideString& path) {
-    currentWallpaper = path;
+void WallpaperChanger::RecordShown(const std::vector<WideString>& paths) {
+    currentWallpapers = paths;
     shownUnannounced = true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <memory>
+#include <vector>
 
 #include "model/CommandInterface.h"
 #include "model/Publisher.h"
@@ -32,13 +33,21 @@ public:
     void Undo();
     void Redo();
 
+    // The first monitor's picture of the set shown now; empty when there is none.
     WideString GetCurrentWallpaper() const;
+    // One picture for each monitor, in monitor order; a single one when a change takes one.
+    const std::vector<WideString>& GetCurrentWallpapers() const;
     void SetCurrentWallpaper(const WideString& path);
-    // For a command, once the core has shown `path`. Subscribers hear of it when the request
+    void SetCurrentWallpapers(const std::vector<WideString>& paths);
+    // For a command, once the core has shown `paths`. Subscribers hear of it when the request
     // has been entered in the histories, so that a subscriber failing to save it cannot keep a
     // picture that is on the screen out of them; their error is then the request's.
-    void RecordShown(const WideString& path);
+    void RecordShown(const std::vector<WideString>& paths);
     SourceManager& GetSourceManager() const;
+
+    // Whether a new change takes a picture for each of the core's monitors rather than one.
+    bool IsDifferentPerMonitor() const { return differentPerMonitor; }
+    void SetDifferentPerMonitor(bool value) { differentPerMonitor = value; }
 
 private:
     using Operation = void (WallpaperChanger::*)(Completion);
@@ -60,11 +69,12 @@ private:
     std::exception_ptr AnnounceShown(std::exception_ptr error);
 
     SourceManager& sourceManager;
-    WideString currentWallpaper;
+    std::vector<WideString> currentWallpapers;
     History undoHistory;
     History redoHistory;
     std::deque<Request> pending;
     bool changing = false;
     bool draining = false;
     bool shownUnannounced = false;
+    bool differentPerMonitor = false;
 };

@@ -10,6 +10,7 @@
 WallpaperChangerController::WallpaperChangerController(WallpaperChanger& changer,
                                                        ApplicationSettings& settings)
     : changer(changer), settings(settings), countdown(settings.GetChangeInterval()) {
+    changer.SetDifferentPerMonitor(settings.GetDifferentPerMonitor());
     if (settings.GetOnloadChange()) {
         ChangeOnStart();
     }
@@ -37,6 +38,7 @@ void WallpaperChangerController::Tick(Completion done) {
 void WallpaperChangerController::Update(PublisherInterface* publisher) {
     if (publisher == &settings) {
         countdown = settings.GetChangeInterval();
+        changer.SetDifferentPerMonitor(settings.GetDifferentPerMonitor());
     }
 }
 

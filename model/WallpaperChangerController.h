@@ -9,7 +9,7 @@ class ApplicationSettings;
 class WallpaperChanger;
 
 // Makes the change on start and the timed changes; any settings notification restarts the
-// countdown.
+// countdown. It also hands the changer the option of a picture for each monitor.
 class WallpaperChangerController final : public SubscriberInterface {
 public:
     WallpaperChangerController(WallpaperChanger& changer, ApplicationSettings& settings);

@@ -1,5 +1,6 @@
 #include "persistence/XmlMemento.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <iostream>
 #include <locale>
@@ -7,6 +8,8 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <boost/filesystem/exception.hpp>
 #include <boost/filesystem/fstream.hpp>
@@ -78,8 +81,41 @@ std::optional<std::string> ReadFirstLine(const WideString& file) {
     return line;
 }
 
+// Nothing when the file cannot be opened; an error when it opens but cannot be read.
+std::optional<std::vector<std::string>> ReadLines(const WideString& file) {
+    const fs::path path = ToFilePath(file);
+    fs::ifstream stream(path, std::ios::in | std::ios::binary);
+    if (!stream.is_open()) {
+        return std::nullopt;
+    }
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    if (stream.bad()) {
+        throw fs::filesystem_error(
+            "Can't read file", path,
+            boost::system::errc::make_error_code(boost::system::errc::io_error));
+    }
+    return lines;
+}
+
 void WriteTextFile(const WideString& file, const WideString& text) {
     ReplaceFileAtomically(ToFilePath(file), EncodeTextLine(text));
+}
+
+// Each line on its own, as current_wallpaper.txt holds one.
+void WriteTextLines(const WideString& file, const std::vector<WideString>& lines) {
+    std::string text;
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        text += (index == 0 ? "" : "\n") + EncodeTextLine(lines[index]);
+    }
+    ReplaceFileAtomically(ToFilePath(file), text);
+}
+
+bool IsListed(const WallpaperList& list, const WideString& file) {
+    return std::ranges::any_of(list,
+                               [&](const WallpaperEntry& entry) { return entry.HasFile(file); });
 }
 
 template <typename Step>
@@ -97,6 +133,7 @@ XmlMemento::XmlMemento(SourceManager& sourceManager, WallpaperChanger& changer,
                        ApplicationSettings& settings)
     : sourcesFile(SettingsFilePath(u"sources.info")),
       currentWallpaperFile(SettingsFilePath(u"current_wallpaper.txt")),
+      currentWallpapersFile(SettingsFilePath(u"current_wallpapers.txt")),
       currentAlgorithmFile(SettingsFilePath(u"current_algorithm.txt")),
       settingsFile(SettingsFilePath(u"settings.info")),
       sourceManager(sourceManager),
@@ -127,10 +164,12 @@ void XmlMemento::Load() {
     DetachFromPublishers();
     RunLoadStep([this] { LoadSources(); }, "Can't load source manager settings");
     RunLoadStep([this] { LoadCurrentWallpaper(); }, "Can't load wallpaper changer settings");
+    RunLoadStep([this] { LoadCurrentWallpapers(); }, "Can't load the wallpapers of the monitors");
+    ResumeAfterLoadedWallpapers();
     RunLoadStep([this] { LoadCurrentAlgorithm(); }, "Can't load algorithm manager settings");
     RunLoadStep([this] { LoadSettings(); }, "Can't load application settings");
-    for (const WideString* file :
-         {&sourcesFile, &currentWallpaperFile, &currentAlgorithmFile, &settingsFile}) {
+    for (const WideString* file : {&sourcesFile, &currentWallpaperFile, &currentWallpapersFile,
+                                   &currentAlgorithmFile, &settingsFile}) {
         RemoveInterruptedReplacements(ToFilePath(*file));
     }
     AttachToPublishers();
@@ -166,11 +205,13 @@ void XmlMemento::SaveSettings() {
     tree.put("onload_change", BooleanText(settings.GetOnloadChange()));
     tree.put("timer_change", BooleanText(settings.GetTimerChange()));
     tree.put("change_interval", std::to_string(settings.GetChangeInterval()));
+    tree.put("different_per_monitor", BooleanText(settings.GetDifferentPerMonitor()));
     WriteInfoFile(settingsFile, tree);
 }
 
 void XmlMemento::SaveCurrentWallpaper() {
     WriteTextFile(currentWallpaperFile, changer.GetCurrentWallpaper());
+    WriteTextLines(currentWallpapersFile, changer.GetCurrentWallpapers());
 }
 
 void XmlMemento::SaveCurrentAlgorithm() {
@@ -193,11 +234,42 @@ void XmlMemento::LoadSources() {
     }
 }
 
+// The changer's own wallpaper stays empty: the loaded one only tells where the sequence goes on.
 void XmlMemento::LoadCurrentWallpaper() {
     if (const auto line = ReadFirstLine(currentWallpaperFile)) {
-        // The sequence continues after the saved wallpaper; the changer's own stays empty.
         loadedWallpaper = DecodeTextLine(*line);
-        sourceManager.SkipPastWallpaper(loadedWallpaper);
+        if (!loadedWallpaper.empty()) {
+            loadedWallpapers = {loadedWallpaper};
+        }
+    }
+}
+
+// A set whose first picture is not the saved wallpaper is left over from a run that kept only
+// that one (a build without sets), so the wallpaper alone is what was shown last.
+void XmlMemento::LoadCurrentWallpapers() {
+    const auto lines = ReadLines(currentWallpapersFile);
+    if (!lines) {
+        return;
+    }
+    std::vector<WideString> set;
+    for (const std::string& line : *lines) {
+        if (!line.empty()) {
+            set.push_back(DecodeTextLine(line));
+        }
+    }
+    if (!set.empty() && set.front() == loadedWallpaper) {
+        loadedWallpapers = std::move(set);
+    }
+}
+
+// The sequence continues after the last picture of the set that the list still holds: in the
+// in-order walk that is where the last change stopped, even when the set spanned two passes.
+void XmlMemento::ResumeAfterLoadedWallpapers() {
+    const WallpaperList& list = sourceManager.GetWallpaperList();
+    const auto last = std::find_if(loadedWallpapers.rbegin(), loadedWallpapers.rend(),
+                                   [&](const WideString& file) { return IsListed(list, file); });
+    if (last != loadedWallpapers.rend()) {
+        sourceManager.SkipPastWallpaper(*last);
     }
 }
 
@@ -212,4 +284,7 @@ void XmlMemento::LoadSettings() {
     settings.SetOnloadChange(ReadValue<bool>(tree.get_child("onload_change")));
     settings.SetTimerChange(ReadValue<bool>(tree.get_child("timer_change")));
     settings.SetChangeInterval(ReadValue<std::int32_t>(tree.get_child("change_interval")));
+    // Files written before the option existed lack it: it is then off.
+    const auto differentPerMonitor = tree.get_child_optional("different_per_monitor");
+    settings.SetDifferentPerMonitor(differentPerMonitor && ReadValue<bool>(*differentPerMonitor));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "model/SubscriberInterface.h"
 #include "model/WideString.h"
 
@@ -9,7 +11,8 @@ class SourceManager;
 class WallpaperChanger;
 
 // Rewrites the matching settings file whenever one of its four publishers notifies, and reads
-// all four files back at start-up.
+// the files back at start-up. The changer's set of pictures, one for each monitor, is kept in
+// "current_wallpapers.txt" beside its first picture in "current_wallpaper.txt".
 class XmlMemento final : public SubscriberInterface {
 public:
     XmlMemento(SourceManager& sourceManager, WallpaperChanger& changer,
@@ -21,9 +24,11 @@ public:
     void Update(PublisherInterface* publisher) override;
     // Failures are reported on the standard error stream, one message per file.
     void Load();
-    // The wallpaper that "current_wallpaper.txt" named at start-up: the desktop still shows it,
-    // but the changer's own current wallpaper stays empty until a change.
-    const WideString& LoadedWallpaper() const { return loadedWallpaper; }
+    // The pictures shown when the program last ran: the set that "current_wallpapers.txt"
+    // named when its first picture is the one "current_wallpaper.txt" names, else that one alone
+    // (none when there is none). The desktop still shows them, but the changer's own current
+    // wallpapers stay empty until a change.
+    const std::vector<WideString>& LoadedWallpapers() const { return loadedWallpapers; }
 
 private:
     void AttachToPublishers();
@@ -34,14 +39,18 @@ private:
     void SaveCurrentAlgorithm();
     void LoadSources();
     void LoadCurrentWallpaper();
+    void LoadCurrentWallpapers();
+    void ResumeAfterLoadedWallpapers();
     void LoadCurrentAlgorithm();
     void LoadSettings();
 
     WideString sourcesFile;
     WideString currentWallpaperFile;
+    WideString currentWallpapersFile;
     WideString currentAlgorithmFile;
     WideString settingsFile;
     WideString loadedWallpaper;
+    std::vector<WideString> loadedWallpapers;
     SourceManager& sourceManager;
     AlgorithmManager& algorithmManager;
     WallpaperChanger& changer;

@@ -53,6 +53,8 @@ void OptionsDialog::CreateWidgets() {
     autostartCheckBox->setObjectName(QStringLiteral("autostartCheckBox"));
     onloadChangeCheckBox = new QCheckBox(tr("Change wallpaper when program starting"), this);
     onloadChangeCheckBox->setObjectName(QStringLiteral("onloadChangeCheckBox"));
+    differentPerMonitorCheckBox = new QCheckBox(tr("Different picture on each monitor"), this);
+    differentPerMonitorCheckBox->setObjectName(QStringLiteral("differentPerMonitorCheckBox"));
     changeEveryCheckBox = new QCheckBox(tr("Change wallpaper every:"), this);
     changeEveryCheckBox->setObjectName(QStringLiteral("changeEveryCheckBox"));
     intervalComboBox = new QComboBox(this);
@@ -69,6 +71,7 @@ void OptionsDialog::CreateLayout() {
     auto* options = new QVBoxLayout;
     options->addWidget(autostartCheckBox);
     options->addWidget(onloadChangeCheckBox);
+    options->addWidget(differentPerMonitorCheckBox);
     options->addSpacing(kGroupSpacing);
     options->addWidget(repeatModeLabel);
     options->addWidget(repeatModeComboBox);
@@ -102,6 +105,7 @@ void OptionsDialog::FillLists() {
 void OptionsDialog::ShowDialog() {
     autostartCheckBox->setChecked(autorun.IsEnabled());
     onloadChangeCheckBox->setChecked(settings.GetOnloadChange());
+    differentPerMonitorCheckBox->setChecked(settings.GetDifferentPerMonitor());
     changeEveryCheckBox->setChecked(settings.GetTimerChange());
     ChangeEveryChanged();
     SelectCurrentInterval();
@@ -143,6 +147,9 @@ void OptionsDialog::Accept() {
         settings.SetTimerChange(changeEveryCheckBox->isChecked());
         autorun.SetEnabled(autostartCheckBox->isChecked());
         settings.SetOnloadChange(onloadChangeCheckBox->isChecked());
+        if (settings.GetDifferentPerMonitor() != differentPerMonitorCheckBox->isChecked()) {
+            settings.SetDifferentPerMonitor(differentPerMonitorCheckBox->isChecked());
+        }
         const std::int32_t interval = ChosenInterval();
         if (settings.GetChangeInterval() != interval) {
             settings.SetChangeInterval(interval);

@@ -49,6 +49,7 @@ private:
     QLabel* repeatModeLabel = nullptr;
     QComboBox* repeatModeComboBox = nullptr;
     QCheckBox* onloadChangeCheckBox = nullptr;
+    QCheckBox* differentPerMonitorCheckBox = nullptr;
     QCheckBox* changeEveryCheckBox = nullptr;
     QComboBox* intervalComboBox = nullptr;
     ApplicationSettings& settings;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "model/WideString.h"
 #include "platform/remote/RemoteRequest.h"
 
@@ -20,6 +22,9 @@ RemoteOutcome SendRemoteRequest(RemoteRequest request, bool copyRuns);
 
 // The running copy's current wallpaper (empty when there is none) goes to `current`.
 RemoteOutcome QueryCurrentWallpaper(WideString& current);
+
+// Every picture the running copy shows, its current wallpaper first (none when there is none).
+RemoteOutcome QueryCurrentWallpapers(std::vector<WideString>& current);
 
 // Whether a copy runs, asked without becoming the copy that later ones find (as
 // IsAnotherCopyRunning does when none runs): an asker that did so would make a copy starting at

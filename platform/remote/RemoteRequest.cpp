@@ -15,8 +15,9 @@ constexpr std::array kRequests{
     RemoteRequestEntry{RemoteRequest::Exit, {"exit", "Exit", "exit", "end the running copy"}},
 };
 
-constexpr RemoteRequestNames kCurrentWallpaper{"current", "CurrentWallpaper", "current",
-                                               "print the path of the current wallpaper"};
+constexpr RemoteRequestNames kCurrentWallpaper{
+    "current", "CurrentWallpaper", "current",
+    "print the path of the current wallpaper (a line for each monitor's)"};
 
 }  // namespace
 

@@ -102,6 +102,16 @@ RemoteOutcome QueryCurrentWallpaper(WideString& current) {
     return RemoteOutcome::Taken;
 }
 
+// The window's protocol carries the current wallpaper alone.
+RemoteOutcome QueryCurrentWallpapers(std::vector<WideString>& current) {
+    WideString first;
+    const RemoteOutcome outcome = QueryCurrentWallpaper(first);
+    if (outcome == RemoteOutcome::Taken && !first.empty()) {
+        current = {first};
+    }
+    return outcome;
+}
+
 bool IsRunningCopyPresent() {
     return RunningCopyWindow() != nullptr;
 }

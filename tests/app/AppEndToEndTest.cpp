@@ -26,7 +26,7 @@ namespace {
 using namespace std::chrono_literals;
 
 const QByteArray kFirstRunSettings =
-    "onload_change false\ntimer_change true\nchange_interval 1800\n";
+    "onload_change false\ntimer_change true\nchange_interval 1800\ndifferent_per_monitor false\n";
 
 bool HasVisibleWindow(const ProgramUnderTest& program, const QProcess& copy) {
     return !program.Windows(copy, true).isEmpty();
@@ -445,8 +445,9 @@ TEST(AppEndToEndTest, KillingTheProgramAtAnyMomentNeverCorruptsASettingsFile) {
         // A first run writes each of its three defaults in turn: any of those complete versions
         // may be the last one, or none if the kill came first.
         const QByteArray settings = program.ReadSettingsFile(QStringLiteral("settings.info"));
-        const std::vector<QByteArray> complete{QByteArray(), SettingsInfo(false, true, 5),
-                                               kFirstRunSettings, SettingsInfo(true, true, 0)};
+        const std::vector<QByteArray> complete{
+            QByteArray(), SettingsInfo(false, true, 5) + "different_per_monitor false\n",
+            kFirstRunSettings, SettingsInfo(true, true, 0)};
         EXPECT_NE(std::find(complete.begin(), complete.end(), settings), complete.end())
             << "round " << round << ": " << settings.toStdString();
         EXPECT_EQ(program.ReadSettingsFile(QStringLiteral("sources.info")), sources);

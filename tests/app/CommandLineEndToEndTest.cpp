@@ -207,6 +207,52 @@ TEST(CommandLineEndToEndTest, PropertiesChangedArrivesForATimedChange) {
     monitor.waitForFinished(5000);
 }
 
+// What gdbus prints for a command on the running copy's object.
+QByteArray AskBus(const ProgramUnderTest& program, const QStringList& command) {
+    QProcess gdbus;
+    gdbus.start(QStringLiteral("gdbus"),
+                command + QStringList{QStringLiteral("--address"), program.SessionBusAddress(),
+                                      QStringLiteral("--dest"),
+                                      QStringLiteral("software.vornk.WallpaperChanger"),
+                                      QStringLiteral("--object-path"),
+                                      QStringLiteral("/software/vornk/WallpaperChanger")});
+    gdbus.waitForFinished(10000);
+    return gdbus.readAllStandardOutput();
+}
+
+// The set the last run showed is reported until a change; a change on this one monitor makes a
+// set of one picture.
+TEST(CommandLineEndToEndTest, CurrentPrintsALineForEachPictureOfTheSet) {
+    ProgramUnderTest program;
+    program.StartSessionBus();
+    const auto images = SetUpColours(program, false);
+    program.WriteSettingsFile(QStringLiteral("settings.info"),
+                              SettingsInfo(false, false, 2) + "different_per_monitor true\n");
+    const QByteArray first = images[0].first.toUtf8();
+    const QByteArray second = images[1].first.toUtf8();
+    program.WriteSettingsFile(QStringLiteral("current_wallpapers.txt"), first + '\n' + second);
+    program.Start();
+    ASSERT_TRUE(WaitFor([&] { return program.IsReachable(); }));
+
+    EXPECT_EQ(program.Run({QStringLiteral("--current")}).output, first + '\n' + second + '\n');
+    EXPECT_EQ(AskBus(program, {QStringLiteral("call"), QStringLiteral("--method"),
+                               QStringLiteral("org.freedesktop.DBus.Properties.Get"),
+                               QStringLiteral("software.vornk.WallpaperChanger"),
+                               QStringLiteral("CurrentWallpapers")}),
+              "(<['" + first + "', '" + second + "']>,)\n");
+    const QByteArray introspection = AskBus(program, {QStringLiteral("introspect")});
+    EXPECT_TRUE(introspection.contains("readonly as CurrentWallpapers") &&
+                introspection.contains("readonly aay CurrentWallpapersBytes"))
+        << introspection.toStdString();
+
+    EXPECT_EQ(program.Run({QStringLiteral("--next")}).exitCode, 0);
+    const QByteArray third = images[2].first.toUtf8();
+    EXPECT_TRUE(WaitFor([&] {
+        return program.ReadSettingsFile(QStringLiteral("current_wallpapers.txt")) == third;
+    }));
+    EXPECT_EQ(program.Run({QStringLiteral("--current")}).output, third + '\n');
+}
+
 TEST(CommandLineEndToEndTest, MalformedBusCallsAreRefusedWithALineAndChangeNothing) {
     ProgramUnderTest program;
     program.StartSessionBus();

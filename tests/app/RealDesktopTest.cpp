@@ -258,14 +258,14 @@ TEST_F(RealDesktopTest, EveryChangeIsShownWithoutAFrameOfAnotherPicture) {
               << frames.size() << " frames at " << points.size()
               << " points; ms from request to fully shown:" << untilShown.str() << '\n';
 
-    // Besides the four settings files and "wallpaper.bmp", at most the name shown and the one
+    // Besides the five settings files and "wallpaper.bmp", at most the name shown and the one
     // before it.
     const QDir folder(program.SettingsFolder());
     const QStringList numbered = folder.entryList({QStringLiteral("wallpaper-*.bmp")});
     const QStringList all =
         folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     EXPECT_LE(numbered.size(), 2);
-    EXPECT_EQ(all.size() - numbered.size(), 5) << all.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(all.size() - numbered.size(), 6) << all.join(QLatin1Char(' ')).toStdString();
 }
 
 }  // namespace

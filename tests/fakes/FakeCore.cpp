@@ -96,6 +96,18 @@ void FakeCore::StartSetWallpaper(const WideString& imagePath,
     });
 }
 
+// Fails, or waits, as its first picture would alone.
+void FakeCore::StartSetWallpapers(const std::vector<WideString>& imagePaths,
+                                  std::function<void(std::exception_ptr)> done) {
+    StartSetWallpaper(imagePaths.front(), [this, imagePaths, done](std::exception_ptr error) {
+        if (!error) {
+            installed.insert(installed.end(), imagePaths.begin() + 1, imagePaths.end());
+            installedSets.push_back(imagePaths);
+        }
+        done(error);
+    });
+}
+
 void FakeCore::FinishChangesLater() {
     finishLater = true;
 }

@@ -42,7 +42,10 @@ public:
     void FinishListingsLater();
     bool FinishListing();
 
+    // Installed() records each picture of a set; InstalledSets() records the sets themselves.
     const std::vector<WideString>& Installed() const { return installed; }
+    const std::vector<std::vector<WideString>>& InstalledSets() const { return installedSets; }
+    void SetMonitorCount(std::size_t count) { monitorCount = count; }
     const std::vector<WideString>& ListedFolders() const { return listed; }
 
     void FindImages(const WideString& folder, WallpaperList& list, bool withSubfolders) override;
@@ -51,6 +54,9 @@ public:
     void SetWallpaper(const WideString& imagePath) override;
     void StartSetWallpaper(const WideString& imagePath,
                            std::function<void(std::exception_ptr)> done) override;
+    std::size_t CountMonitors() override { return monitorCount; }
+    void StartSetWallpapers(const std::vector<WideString>& imagePaths,
+                            std::function<void(std::exception_ptr)> done) override;
     WideString Reserved() override { return {}; }
     bool IsSupportedImage(const WideString& path) override;
     WideString GetSettingsFolder() const override { return settingsFolder; }
@@ -63,6 +69,8 @@ private:
     std::set<WideString> unreadable;
     std::optional<std::string> nextSetWallpaperFailure;
     std::vector<WideString> installed;
+    std::vector<std::vector<WideString>> installedSets;
+    std::size_t monitorCount = 1;
     std::vector<WideString> listed;
     WideString settingsFolder;
     bool finishLater = false;

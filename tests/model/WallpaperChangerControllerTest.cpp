@@ -187,4 +187,20 @@ TEST_F(WallpaperChangerControllerTest, FailedChangeOnStartIsReportedWithoutALine
     EXPECT_EQ(TicksThatChange(controller, 4), (std::vector<int>{4}));
 }
 
+// The change on start already follows the loaded option; later settings changes reach the
+// changer too.
+TEST_F(WallpaperChangerControllerTest, ChangesFollowThePerMonitorOptionFromTheFirstOne) {
+    AddPictures();
+    core.SetMonitorCount(2);
+    settings.SetDifferentPerMonitor(true);
+    settings.SetOnloadChange(true);
+    WallpaperChangerController controller(changer, settings);
+    EXPECT_EQ(changer.GetCurrentWallpapers(),
+              (std::vector<WideString>{u"/pics/1.jpg", u"/pics/2.jpg"}));
+
+    settings.SetDifferentPerMonitor(false);
+    changer.ChangeWallpaper();
+    EXPECT_EQ(changer.GetCurrentWallpapers(), std::vector<WideString>{u"/pics/3.jpg"});
+}
+
 }  // namespace

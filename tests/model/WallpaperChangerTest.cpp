@@ -220,6 +220,58 @@ TEST_F(WallpaperChangerTest, NewChangesUseTheCurrentAlgorithm) {
     EXPECT_EQ(sources.GetWallpaperList().size(), 3u);
 }
 
+using Sets = std::vector<std::vector<WideString>>;
+
+// Each picture of a set is a pick of its own: Normal's pass runs on from one set into the next,
+// and a list shorter than the set comes round again within it.
+TEST_F(WallpaperChangerTest, EachMonitorTakesTheNextPickAndUndoRedoStepWholeSets) {
+    changer.SetDifferentPerMonitor(true);
+    core.SetMonitorCount(2);
+    changer.ChangeWallpaper();
+    changer.ChangeWallpaper();  // the pass ends after R: P comes from the refilled list
+    EXPECT_EQ(changer.GetCurrentWallpapers(), (Paths{kR, kP}));
+    EXPECT_EQ(changer.GetCurrentWallpaper(), kR);
+    changer.Undo();
+    changer.Redo();
+    changer.Redo();  // nothing left to redo: a new set
+    EXPECT_EQ(core.InstalledSets(), (Sets{{kP, kQ}, {kR, kP}, {kP, kQ}, {kR, kP}, {kQ, kR}}));
+    EXPECT_EQ(subscriber.Count(), 5u);
+
+    core.SetMonitorCount(4);
+    changer.ChangeWallpaper();
+    EXPECT_EQ(changer.GetCurrentWallpapers(), (Paths{kP, kQ, kR, kP}));
+}
+
+TEST_F(WallpaperChangerTest, WithTheOptionOffAChangeTakesOnePictureButUndoRestoresTheSet) {
+    core.SetMonitorCount(2);
+    changer.ChangeWallpaper();
+    EXPECT_EQ(core.Installed(), (Paths{kP}));
+    EXPECT_TRUE(core.InstalledSets().empty());
+
+    changer.SetDifferentPerMonitor(true);
+    changer.ChangeWallpaper();
+    changer.SetDifferentPerMonitor(false);
+    changer.ChangeWallpaper();
+    EXPECT_EQ(changer.GetCurrentWallpapers(), (Paths{kP}));  // the new pass starts at P
+    changer.Undo();
+    EXPECT_EQ(changer.GetCurrentWallpapers(), (Paths{kQ, kR}));
+    EXPECT_EQ(core.InstalledSets(), (Sets{{kQ, kR}, {kQ, kR}}));
+}
+
+// A set that empties the list waits for the refill before its next pick.
+TEST_F(WallpaperChangerTest, SetSpanningTwoPassesWaitsForTheRefill) {
+    changer.SetDifferentPerMonitor(true);
+    core.SetMonitorCount(2);
+    core.FinishListingsLater();
+    changer.ChangeWallpaper();
+    std::vector<std::exception_ptr> outcomes;
+    changer.ChangeWallpaper([&](std::exception_ptr error) { outcomes.push_back(error); });
+    EXPECT_TRUE(outcomes.empty());
+    ASSERT_TRUE(core.FinishListing());
+    EXPECT_EQ(outcomes, (std::vector<std::exception_ptr>{nullptr}));
+    EXPECT_EQ(core.InstalledSets(), (Sets{{kP, kQ}, {kR, kP}}));
+}
+
 // What a run of requests leaves behind, to compare a queued run with one-by-one.
 struct RunOutcome {
     std::vector<WideString> installed;

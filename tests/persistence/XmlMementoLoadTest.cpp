@@ -180,6 +180,7 @@ TEST_F(XmlMementoLoadTest, SettingsApplyInOrderUntilTheFirstBadKey) {
         bool timer;
         int interval;
         std::string errors;
+        bool perMonitor = false;
     };
     const std::vector<Case> cases = {
         {"onload_change 1\ntimer_change 1\nchange_interval 60\n", true, true, 60, ""},
@@ -193,6 +194,10 @@ TEST_F(XmlMementoLoadTest, SettingsApplyInOrderUntilTheFirstBadKey) {
         {"onload_change true\ntimer_change 1\nchange_interval 1e3\n", true, true, 5,
          kSettingsMessage},
         {"onload_change true\ntimer_change 1\n", true, true, 5, kSettingsMessage},
+        {"onload_change 0\ntimer_change 0\nchange_interval 60\ndifferent_per_monitor true\n", false,
+         false, 60, "", true},
+        {"onload_change 0\ntimer_change 0\nchange_interval 60\ndifferent_per_monitor 2\n", false,
+         false, 60, kSettingsMessage},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -204,6 +209,7 @@ TEST_F(XmlMementoLoadTest, SettingsApplyInOrderUntilTheFirstBadKey) {
         EXPECT_EQ(run.settings.GetOnloadChange(), c.onload);
         EXPECT_EQ(run.settings.GetTimerChange(), c.timer);
         EXPECT_EQ(run.settings.GetChangeInterval(), c.interval);
+        EXPECT_EQ(run.settings.GetDifferentPerMonitor(), c.perMonitor);
         EXPECT_EQ(errors, kSourcesMessage + c.errors);
     }
 }
@@ -287,7 +293,8 @@ TEST_F(XmlMementoLoadTest, LoadingRewritesNothingAndSavesAgainAfterwards) {
 
     settings.SetChangeInterval(61);
     EXPECT_EQ(ReadBytes("settings.info"),
-              "onload_change true\ntimer_change false\nchange_interval 61\n");
+              "onload_change true\ntimer_change false\nchange_interval 61\n"
+              "different_per_monitor false\n");
     GetAlgorithmManager().SetCurrentAlgorithm(u"Random");
     EXPECT_EQ(ReadBytes("current_algorithm.txt"), "Random");
 }
@@ -307,6 +314,48 @@ TEST_F(XmlMementoLoadTest, LoadingRemovesWhatInterruptedSavesLeftBehind) {
     EXPECT_EQ(FolderListing(),
               (std::vector<std::string>{"sources.info.0123456789ab.tmp.keep", "sources.info.bak",
                                         "sources.info.xyz.tmp", "wallpaper.bmp.0123456789ab.tmp"}));
+}
+
+// A set file that cannot be read, or whose first picture is not the saved wallpaper (left by a
+// build that kept only that one), leaves the saved wallpaper alone as the last shown.
+TEST_F(XmlMementoLoadTest, SetOfPicturesLoadsOnlyWhenItBeginsWithTheSavedWallpaper) {
+    WriteBytes("sources.info", SourcesFile({Module("/lib", "0")}));
+    WriteBytes("current_wallpaper.txt", "/lib/b.jpg");
+    struct Case {
+        const char* file;  // nullptr: a folder in its place
+        std::vector<WideString> loaded;
+        const char16_t* expectedFront;
+        std::string errors;
+    };
+    const std::vector<Case> cases = {
+        {"/lib/b.jpg\n/lib/\xE9.jpg", {u"/lib/b.jpg", u"/lib/\u00E9.jpg"}, u"/lib/c.jpg", ""},
+        {"/lib/b.jpg\n\n/lib/gone.jpg\n",
+         {u"/lib/b.jpg", u"/lib/gone.jpg"},
+         u"/lib/\u00E9.jpg",
+         ""},
+        {"/lib/a.jpg\n/lib/c.jpg", {u"/lib/b.jpg"}, u"/lib/\u00E9.jpg", ""},
+        {"", {u"/lib/b.jpg"}, u"/lib/\u00E9.jpg", ""},
+        {nullptr, {u"/lib/b.jpg"}, u"/lib/\u00E9.jpg", "Can't load the wallpapers of the monitors"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file ? c.file : "folder");
+        boost::filesystem::remove_all(File("current_wallpapers.txt"));
+        if (c.file) {
+            WriteBytes("current_wallpapers.txt", c.file);
+        } else {
+            boost::filesystem::create_directory(File("current_wallpapers.txt"));
+        }
+        NextRun run;
+        XmlMemento memento(run.sourceManager, run.changer, run.settings);
+        testing::internal::CaptureStderr();
+
+        memento.Load();
+
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.errors + kSettingsMessage);
+        EXPECT_EQ(memento.LoadedWallpapers(), c.loaded);
+        EXPECT_EQ(run.sourceManager.GetWallpaperList().front().GetFile(), c.expectedFront);
+        EXPECT_TRUE(run.changer.GetCurrentWallpapers().empty());
+    }
 }
 
 class XmlMementoRoundTripTest : public XmlMementoLoadTest {};
@@ -367,6 +416,29 @@ TEST_F(XmlMementoRoundTripTest, CurrentWallpaperReadsBackExactly) {
 
         EXPECT_EQ(run.sourceManager.GetWallpaperList(), EntriesOf(kLib, {u"/lib/last.jpg"}));
     }
+}
+
+// A set that ran past the end of the list resumes after its last picture, in the new pass.
+TEST_F(XmlMementoRoundTripTest, OptionAndSetOfPicturesComeBackAfterARestart) {
+    const std::vector<WideString> set = {u"/lib/c.jpg", u"/lib/\u6D77.jpg", u"/lib/a.jpg"};
+    {
+        NextRun previous;
+        XmlMemento memento(previous.sourceManager, previous.changer, previous.settings);
+        previous.settings.SetDifferentPerMonitor(true);
+        previous.changer.SetCurrentWallpapers(set);
+    }
+    EXPECT_EQ(ReadBytes("current_wallpaper.txt"), "/lib/c.jpg");
+    EXPECT_EQ(ReadBytes("current_wallpapers.txt"),
+              "/lib/c.jpg\n\xEF\xBB\xBF/lib/\xE6\xB5\xB7.jpg\n/lib/a.jpg");
+    WriteBytes("sources.info", SourcesFile({Module("/lib", "0")}));
+    NextRun run;
+    XmlMemento memento(run.sourceManager, run.changer, run.settings);
+
+    memento.Load();
+
+    EXPECT_TRUE(run.settings.GetDifferentPerMonitor());
+    EXPECT_EQ(memento.LoadedWallpapers(), set);
+    EXPECT_EQ(run.sourceManager.GetWallpaperList().front().GetFile(), u"/lib/b.jpg");
 }
 
 }  // namespace

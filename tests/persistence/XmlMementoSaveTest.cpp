@@ -60,18 +60,21 @@ TEST_F(XmlMementoSaveTest, FirstRunDefaultsGiveTheExampleSettingsFile) {
     EXPECT_EQ(ReadBytes("settings.info"),
               "onload_change false\n"
               "timer_change true\n"
-              "change_interval 1800\n");
+              "change_interval 1800\n"
+              "different_per_monitor false\n");
 }
 
-TEST_F(XmlMementoSaveTest, EverySettingsChangeRewritesAllThreeKeys) {
+TEST_F(XmlMementoSaveTest, EverySettingsChangeRewritesAllTheKeys) {
     XmlMemento memento(sourceManager, changer, settings);
     settings.SetOnloadChange(true);
     EXPECT_EQ(ReadBytes("settings.info"),
-              "onload_change true\ntimer_change false\nchange_interval 5\n");
+              "onload_change true\ntimer_change false\nchange_interval 5\n"
+              "different_per_monitor false\n");
 
     settings.SetChangeInterval(43200);
     EXPECT_EQ(ReadBytes("settings.info"),
-              "onload_change true\ntimer_change false\nchange_interval 43200\n");
+              "onload_change true\ntimer_change false\nchange_interval 43200\n"
+              "different_per_monitor false\n");
 }
 
 TEST_F(XmlMementoSaveTest, TextFilesAreIso88591WithoutLineEnd) {
@@ -114,9 +117,9 @@ TEST_F(XmlMementoSaveTest, EachPublisherRewritesOnlyItsOwnFile) {
     changer.SetCurrentWallpaper(u"/pics/a.jpg");
     GetAlgorithmManager().SetCurrentAlgorithm(u"Random");
     sourceManager.AddFileSource(u"/pics/a.jpg");
-    EXPECT_EQ(FolderListing(),
-              (std::vector<std::string>{"current_algorithm.txt", "current_wallpaper.txt",
-                                        "settings.info", "sources.info"}));
+    EXPECT_EQ(FolderListing(), (std::vector<std::string>{
+                                   "current_algorithm.txt", "current_wallpaper.txt",
+                                   "current_wallpapers.txt", "settings.info", "sources.info"}));
 }
 
 TEST_F(XmlMementoSaveTest, NothingIsWrittenAfterDestruction) {
@@ -139,7 +142,9 @@ TEST_F(XmlMementoSaveTest, LinkedSettingsFileStaysALinkToTheNewContent) {
     settings.SetTimerChange(true);
 
     EXPECT_TRUE(boost::filesystem::is_symlink(File("settings.info")));
-    EXPECT_EQ(ReadFileBytes(real), "onload_change false\ntimer_change true\nchange_interval 5\n");
+    EXPECT_EQ(ReadFileBytes(real),
+              "onload_change false\ntimer_change true\nchange_interval 5\n"
+              "different_per_monitor false\n");
 }
 
 }  // namespace

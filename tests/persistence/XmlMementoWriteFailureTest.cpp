@@ -87,7 +87,7 @@ TEST_F(XmlMementoWriteFailureTest, FailedWriteLeavesTheEarlierFileAndNoLeftovers
     changer.SetCurrentWallpaper(u"/pics/a.jpg");
     GetAlgorithmManager().SetCurrentAlgorithm(u"Random");
     const std::vector<std::string> files = FolderListing();
-    ASSERT_EQ(files.size(), 4u);
+    ASSERT_EQ(files.size(), 5u);
 
     for (const SaveCase& c : SaveCases()) {
         SCOPED_TRACE(c.file);

@@ -76,6 +76,7 @@ TEST_F(OptionsDialogTest, IsAFixedSizeDialogTitledOptionsWithItsLists) {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(Box("autostartCheckBox")->text(), "Autostart with Linux");
     EXPECT_EQ(Box("onloadChangeCheckBox")->text(), "Change wallpaper when program starting");
+    EXPECT_EQ(Box("differentPerMonitorCheckBox")->text(), "Different picture on each monitor");
     EXPECT_EQ(Box("changeEveryCheckBox")->text(), "Change wallpaper every:");
     EXPECT_EQ(Find<QLabel>("repeatModeLabel")->text(), "Repeat mode:");
     EXPECT_EQ(Items(Intervals()), (QStringList{"1 minute", "10 minutes", "30 minutes", "1 hour",
@@ -87,6 +88,7 @@ TEST_F(OptionsDialogTest, ShowDialogFillsTheControlsFromTheOwners) {
     autorun.enabled = true;
     settings.SetOnloadChange(true);
     settings.SetTimerChange(false);
+    settings.SetDifferentPerMonitor(true);
     algorithms.SetCurrentAlgorithm(u"Normal");
 
     dialog.ShowDialog();
@@ -94,6 +96,7 @@ TEST_F(OptionsDialogTest, ShowDialogFillsTheControlsFromTheOwners) {
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_TRUE(Box("autostartCheckBox")->isChecked());
     EXPECT_TRUE(Box("onloadChangeCheckBox")->isChecked());
+    EXPECT_TRUE(Box("differentPerMonitorCheckBox")->isChecked());
     EXPECT_FALSE(Box("changeEveryCheckBox")->isChecked());
     EXPECT_FALSE(Intervals()->isEnabled());
     EXPECT_EQ(RepeatModes()->currentText(), "Normal");
@@ -128,7 +131,8 @@ TEST_F(OptionsDialogTest, OkWithNothingChangedNotifiesButDoesNotRewriteTheInterv
 
     ClickOk();
 
-    EXPECT_EQ(settingsRecorder.Count(), 2u);  // timer and on-start flags, not the interval
+    // The timer and on-start flags, not the interval nor the monitors' option.
+    EXPECT_EQ(settingsRecorder.Count(), 2u);
     EXPECT_EQ(algorithmRecorder.Count(), 1u);
     EXPECT_EQ(autorun.writes, 1);
     EXPECT_EQ(settings.GetChangeInterval(), 1800);
@@ -138,6 +142,7 @@ TEST_F(OptionsDialogTest, OkWritesEveryEditedOption) {
     dialog.ShowDialog();
     Box("autostartCheckBox")->setChecked(true);
     Box("onloadChangeCheckBox")->setChecked(true);
+    Box("differentPerMonitorCheckBox")->setChecked(true);
     Box("changeEveryCheckBox")->setChecked(true);
     Intervals()->setCurrentIndex(Intervals()->findText("1 hour"));
     RepeatModes()->setCurrentIndex(RepeatModes()->findText("Normal"));
@@ -149,8 +154,9 @@ TEST_F(OptionsDialogTest, OkWritesEveryEditedOption) {
     EXPECT_TRUE(settings.GetOnloadChange());
     EXPECT_TRUE(settings.GetTimerChange());
     EXPECT_EQ(settings.GetChangeInterval(), 3600);
+    EXPECT_TRUE(settings.GetDifferentPerMonitor());
     EXPECT_EQ(algorithms.GetCurrentAlgorithm()->GetName(), u"Normal");
-    EXPECT_EQ(settingsRecorder.Count(), 3u);
+    EXPECT_EQ(settingsRecorder.Count(), 4u);
 }
 
 TEST_F(OptionsDialogTest, CancelWritesNothingAndTheNextOpeningShowsTheStoredValues) {

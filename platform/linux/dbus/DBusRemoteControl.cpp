@@ -1,11 +1,14 @@
 #include "platform/linux/dbus/DBusRemoteControl.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
+#include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QStringList>
 
 #include <iostream>
 #include <string_view>
+#include <vector>
 
 #include "platform/linux/NativePath.h"
 #include "platform/linux/dbus/RemoteControlBus.h"
@@ -31,6 +34,13 @@ QString PropertyXml(std::string_view name, const char* type) {
         .arg(Latin1(name), Latin1(type));
 }
 
+// A file name's own bytes with a closing zero byte, as GLib passes file names.
+QByteArray ByteString(const WideString& path) {
+    QByteArray bytes = QByteArray::fromStdString(ToNativeBytes(path));
+    bytes.append('\0');
+    return bytes;
+}
+
 }  // namespace
 
 std::unique_ptr<RemoteControlServer> CreateRemoteControlServer(std::uintptr_t,
@@ -50,6 +60,8 @@ std::unique_ptr<RemoteControlServer> CreateRemoteControlServer(std::uintptr_t,
 
 DBusRemoteControl::DBusRemoteControl(RemoteRequestHandler& handler)
     : connection(bus.Connection()), handler(handler) {
+    // So that the pictures' byte strings go out as "aay".
+    qDBusRegisterMetaType<QByteArrayList>();
     registered = bus.IsConnected() && Register();
 }
 
@@ -67,14 +79,22 @@ bool DBusRemoteControl::Register() {
            connection.registerService(Latin1(remote_control_bus::kService));
 }
 
-// The path twice: as text for those who show it (a byte that is not UTF-8 becomes '?'), and as
+// Each path twice: as text for those who show it (a byte that is not UTF-8 becomes '?'), and as
 // the file name's own bytes for those who open the file.
 QVariantMap DBusRemoteControl::Properties() const {
-    const WideString current = handler.CurrentWallpaper();
-    QByteArray bytes = QByteArray::fromStdString(ToNativeBytes(current));
-    bytes.append('\0');
+    const std::vector<WideString> shown = handler.CurrentWallpapers();
+    const WideString current = shown.empty() ? WideString() : shown.front();
+    QStringList texts;
+    QByteArrayList byteStrings;
+    for (const WideString& path : shown) {
+        texts << QString::fromStdString(ToUtf8(path));
+        byteStrings << ByteString(path);
+    }
     return {{Latin1(CurrentWallpaperQuery().busMember), QString::fromStdString(ToUtf8(current))},
-            {Latin1(remote_control_bus::kCurrentWallpaperBytesProperty), bytes}};
+            {Latin1(remote_control_bus::kCurrentWallpaperBytesProperty), ByteString(current)},
+            {Latin1(remote_control_bus::kCurrentWallpapersProperty), texts},
+            {Latin1(remote_control_bus::kCurrentWallpapersBytesProperty),
+             QVariant::fromValue(byteStrings)}};
 }
 
 void DBusRemoteControl::CurrentWallpaperChanged() {
@@ -92,7 +112,9 @@ QString DBusRemoteControl::introspect(const QString&) const {
         xml += QStringLiteral("<method name=\"%1\"/>").arg(Latin1(entry.names.busMember));
     }
     xml += PropertyXml(CurrentWallpaperQuery().busMember, "s") +
-           PropertyXml(remote_control_bus::kCurrentWallpaperBytesProperty, "ay");
+           PropertyXml(remote_control_bus::kCurrentWallpaperBytesProperty, "ay") +
+           PropertyXml(remote_control_bus::kCurrentWallpapersProperty, "as") +
+           PropertyXml(remote_control_bus::kCurrentWallpapersBytesProperty, "aay");
     return xml + QStringLiteral("</interface>");
 }
 

@@ -3,6 +3,8 @@
 #include "platform/remote/RemoteControlClient.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
+#include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDeadlineTimer>
@@ -10,6 +12,7 @@
 #include <QVariantList>
 
 #include <string_view>
+#include <vector>
 
 #include "platform/linux/NativePath.h"
 #include "platform/linux/dbus/RemoteControlBus.h"
@@ -69,6 +72,20 @@ WideString FromByteString(QByteArray bytes) {
     return FromNativeBytes(bytes.toStdString());
 }
 
+QDBusMessage GetProperty(const char* name) {
+    return Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                {Latin1(remote_control_bus::kInterface), Latin1(name)}, false);
+}
+
+QVariant ValueOf(const QDBusMessage& reply) {
+    return reply.arguments().value(0).value<QDBusVariant>().variant();
+}
+
+bool IsUnknownProperty(const QDBusMessage& reply) {
+    return reply.type() == QDBusMessage::ErrorMessage &&
+           reply.errorName() == QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs");
+}
+
 }  // namespace
 
 RemoteOutcome SendRemoteRequest(RemoteRequest request, bool copyRuns) {
@@ -79,19 +96,41 @@ RemoteOutcome SendRemoteRequest(RemoteRequest request, bool copyRuns) {
 
 // The bytes rather than the text, so that a name that is not UTF-8 still names its file.
 RemoteOutcome QueryCurrentWallpaper(WideString& current) {
-    const QDBusMessage reply =
-        Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
-             {Latin1(remote_control_bus::kInterface),
-              Latin1(remote_control_bus::kCurrentWallpaperBytesProperty)},
-             false);
+    const QDBusMessage reply = GetProperty(remote_control_bus::kCurrentWallpaperBytesProperty);
     const RemoteOutcome outcome = OutcomeOf(reply, false);
     if (outcome != RemoteOutcome::Taken) {
         return outcome;
     }
-    const QVariant value = reply.arguments().value(0).value<QDBusVariant>().variant();
+    const QVariant value = ValueOf(reply);
     if (value.typeId() != QMetaType::QByteArray) {
         return RemoteOutcome::Unreachable;
     }
     current = FromByteString(value.toByteArray());
+    return RemoteOutcome::Taken;
+}
+
+// A copy started before an update, which knows no set, is asked for its one wallpaper instead.
+RemoteOutcome QueryCurrentWallpapers(std::vector<WideString>& current) {
+    const QDBusMessage reply = GetProperty(remote_control_bus::kCurrentWallpapersBytesProperty);
+    if (IsUnknownProperty(reply)) {
+        WideString first;
+        const RemoteOutcome outcome = QueryCurrentWallpaper(first);
+        if (outcome == RemoteOutcome::Taken && !first.empty()) {
+            current = {first};
+        }
+        return outcome;
+    }
+    const RemoteOutcome outcome = OutcomeOf(reply, false);
+    if (outcome != RemoteOutcome::Taken) {
+        return outcome;
+    }
+    const QVariant value = ValueOf(reply);
+    if (value.typeId() != qMetaTypeId<QDBusArgument>() ||
+        value.value<QDBusArgument>().currentSignature() != QStringLiteral("aay")) {
+        return RemoteOutcome::Unreachable;
+    }
+    for (const QByteArray& bytes : qdbus_cast<QByteArrayList>(value)) {
+        current.push_back(FromByteString(bytes));
+    }
     return RemoteOutcome::Taken;
 }

@@ -11,5 +11,9 @@ inline constexpr char kInterface[] = "software.vornk.WallpaperChanger";
 // The current wallpaper's path as its bytes with a closing zero byte (type "ay", as GLib passes
 // file names), since a name that is not UTF-8 cannot be a D-Bus string.
 inline constexpr char kCurrentWallpaperBytesProperty[] = "CurrentWallpaperBytes";
+// Every picture shown, one for each monitor when they differ, in monitor order: as text (type
+// "as") and as bytes (type "aay").
+inline constexpr char kCurrentWallpapersProperty[] = "CurrentWallpapers";
+inline constexpr char kCurrentWallpapersBytesProperty[] = "CurrentWallpapersBytes";
 
 }  // namespace remote_control_bus
