@@ -66,7 +66,7 @@ int RunApplication(int& argc, char** argv, std::optional<RemoteRequest> startReq
     QApplication::setQuitOnLastWindowClosed(false);
     // Before anything can start a change: the monitors may change while it runs.
     const ScreenChangeWatcher screens(
-        [&changer] { GetCore().RedrawWallpaper(changer.GetCurrentWallpaper()); });
+        [&changer] { GetCore().RedrawWallpaper(changer.GetCurrentWallpapers()); });
     SourceListUI sourceListUI(sourceManager);
     OptionsDialog optionsDialog(GetApplicationSettings(), GetProgramAutorun(Widen(product::kName)),
                                 GetAlgorithmManager());

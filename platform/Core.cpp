@@ -39,7 +39,7 @@ void CoreInterface::StartFindImages(const WideString& folder, bool withSubfolder
     done(std::move(found), error);
 }
 
-void CoreInterface::RedrawWallpaper(const WideString& /*currentImage*/) {}
+void CoreInterface::RedrawWallpaper(const std::vector<WideString>& /*currentImages*/) {}
 
 bool CoreInterface::ReleaseWork() {
     return true;

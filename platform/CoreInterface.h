@@ -37,10 +37,11 @@ public:
     virtual void StartSetWallpapers(const std::vector<WideString>& imagePaths,
                                     std::function<void(std::exception_ptr)> done);
     // After the monitors changed: shows the wallpaper again, fitted to them, where the program
-    // draws it itself (desktops that read the bitmap fit it on their own). The one last shown by
-    // this run, or `currentImage` when there is none yet. Fails silently: the screen keeps what
-    // it showed. This default does nothing.
-    virtual void RedrawWallpaper(const WideString& currentImage);
+    // draws it itself or hands each monitor a picture of its own (desktops that read the bitmap
+    // fit it on their own). The image or set last shown by this run, or `currentImages` (one
+    // image, or one for each monitor) when there is none yet. Fails silently: the screen keeps
+    // what it showed. This default does nothing.
+    virtual void RedrawWallpaper(const std::vector<WideString>& currentImages);
     // For the program's exit, while the application object still exists: ends what it can of
     // the work in flight and waits for none of it beyond a short grace. False when some of it
     // still runs and may go on using the core and Qt: the process must then end at once.

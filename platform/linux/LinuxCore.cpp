@@ -108,8 +108,7 @@ void LinuxCore::ShowThrough(DesktopBackend* backend, const WideString& imagePath
         }
         backend->ShowWallpaper(bitmapPath);
     }
-    lastShownImage = imagePath;
-    lastShownSet.clear();
+    lastShown = {imagePath};
 }
 
 void LinuxCore::ShowEachAsWallpaper(const std::vector<WideString>& imagePaths,
@@ -126,7 +125,7 @@ void LinuxCore::ShowEachThrough(DesktopBackend* backend, const std::vector<WideS
     } else {
         ShowOnEachMonitor(*backend, monitors, imagePaths, folder);
     }
-    lastShownSet = imagePaths;
+    lastShown = imagePaths;
 }
 
 // Every other monitor's picture is made first, so that a failure leaves the bitmap as it was.
@@ -147,7 +146,6 @@ void LinuxCore::ShowOnEachMonitor(DesktopBackend& backend,
                                          pictures.front().picture = made;
                                      }});
     backend.ShowOnMonitors(pictures, bitmapPath);
-    lastShownImage = imagePaths.front();
 }
 
 // Through the whole change again, the bitmap included: the monitors' new sizes need a new
@@ -218,13 +216,14 @@ std::size_t LinuxCore::CountMonitors() {
 }
 
 // Queued behind the changes in flight, so that it draws the last of them.
-void LinuxCore::RedrawWallpaper(const WideString& currentImage) {
+void LinuxCore::RedrawWallpaper(const std::vector<WideString>& currentImages) {
     changes.Start(
-        [this, currentImage, folder = settingsFolder] {
-            if (lastShownSet.empty()) {
-                Redraw(lastShownImage.empty() ? currentImage : lastShownImage, folder);
-            } else {
-                RedrawEach(lastShownSet, folder);
+        [this, currentImages, folder = settingsFolder] {
+            const std::vector<WideString>& images = lastShown.empty() ? currentImages : lastShown;
+            if (images.size() > 1) {
+                RedrawEach(images, folder);
+            } else if (!images.empty()) {
+                Redraw(images.front(), folder);
             }
         },
         [](const std::exception_ptr&) {});

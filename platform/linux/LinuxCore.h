@@ -30,7 +30,7 @@ public:
                             std::function<void(std::exception_ptr)> done) override;
     void StartFindImages(const WideString& folder, bool withSubfolders,
                          std::function<void(WallpaperList, std::exception_ptr)> done) override;
-    void RedrawWallpaper(const WideString& currentImage) override;
+    void RedrawWallpaper(const std::vector<WideString>& currentImages) override;
     bool ReleaseWork() override;
     WideString Reserved() override;
     bool IsSupportedImage(const WideString& path) override;
@@ -59,10 +59,9 @@ private:
     SessionEnvironment session;
     WideString settingsFolder;
     const std::vector<WideString> extensions;
-    // Touched only where the changes run, in their order.
-    WideString lastShownImage;
-    // The images of the last change with one for each monitor; empty after one image for all.
-    std::vector<WideString> lastShownSet;
+    // Touched only where the changes run, in their order. The images of the last change: one
+    // for all monitors, or one for each.
+    std::vector<WideString> lastShown;
     // Last, so that they are gone before what their work uses.
     WorkerThread changes;
     ListingWorker listings{*this, GiveBackFreedMemory};

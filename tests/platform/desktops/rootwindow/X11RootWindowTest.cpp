@@ -255,7 +255,7 @@ TEST_F(X11RootWindowTest, EachMonitorShowsItsOwnPictureFilledAndRedrawnToNewMoni
     // scales by 8/3 and cuts no column, 45 blue ones become 120. 400x200 onto 480x800 scales
     // by 4 and cuts 560 columns on each side: the yellow ones are gone.
     const SplitScreen traded(800, 480, 500, 800);
-    core.RedrawWallpaper(FromUtf8(folder / "unused.png"));
+    core.RedrawWallpaper({FromUtf8(folder / "unused.png")});
     const RgbImage screen = Screen();
     EXPECT_EQ(Colour(screen, 110, 250), "0000FF");
     EXPECT_EQ(Colour(screen, 130, 250), "FF0000");
