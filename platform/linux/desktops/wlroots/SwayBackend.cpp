@@ -38,8 +38,12 @@ fs::path LinkInRuntimeFolder(const std::string& bitmapPath, std::size_t monitor 
     if (runtimeFolder == nullptr || *runtimeFolder != '/') {
         FailToShowWallpaper();
     }
-    const std::string number = monitor == 0 ? std::string() : "-" + std::to_string(monitor + 1);
-    const fs::path link = fs::path(runtimeFolder) / ("vornk-wallpaper" + number + ".bmp");
+    std::string name = "vornk-wallpaper";
+    if (monitor != 0) {
+        name += '-';
+        name += std::to_string(monitor + 1);
+    }
+    const fs::path link = fs::path(runtimeFolder) / (name + ".bmp");
     if (!IsInertForSway(link.string())) {
         FailToShowWallpaper();
     }
