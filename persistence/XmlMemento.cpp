@@ -108,7 +108,10 @@ void WriteTextFile(const WideString& file, const WideString& text) {
 void WriteTextLines(const WideString& file, const std::vector<WideString>& lines) {
     std::string text;
     for (std::size_t index = 0; index < lines.size(); ++index) {
-        text += (index == 0 ? "" : "\n") + EncodeTextLine(lines[index]);
+        if (index > 0) {
+            text += '\n';
+        }
+        text += EncodeTextLine(lines[index]);
     }
     ReplaceFileAtomically(ToFilePath(file), text);
 }
