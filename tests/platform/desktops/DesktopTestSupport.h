@@ -4,15 +4,19 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <set>
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "model/CoreError.h"
 #include "platform/CoreInterface.h"
+#include "platform/linux/converter/RgbImage.h"
 #include "tests/platform/PlatformTestSupport.h"
 #include "tests/support/WaitUntil.h"
 
@@ -29,6 +33,25 @@ using platform_test::Trimmed;
 inline std::string HostileFolderName() {
     return "it's \"a\" \\b $(touch vornk-injected) `id` ;c #%20 "
            "\xC3\xA9\xE6\x97\xA5\xF0\x9F\x8E\xA8";
+}
+
+// A change with an image for each monitor; the cores of these tests finish it before returning.
+inline std::exception_ptr SetEach(CoreInterface& core, const std::vector<std::string>& images) {
+    std::vector<WideString> paths;
+    for (const std::string& image : images) {
+        paths.push_back(FromUtf8(image));
+    }
+    std::exception_ptr outcome;
+    core.StartSetWallpapers(paths, [&](std::exception_ptr error) { outcome = error; });
+    return outcome;
+}
+
+// A pixel as ImageMagick writes its colour, "FF0000" for red.
+inline std::string HexColour(const RgbImage& image, int x, int y) {
+    const std::uint8_t* pixel = image.Pixel(x, y);
+    char hex[7];
+    std::snprintf(hex, sizeof hex, "%02X%02X%02X", pixel[0], pixel[1], pixel[2]);
+    return hex;
 }
 
 // A picture of one colour (an ImageMagick colour name), as a 24-bit BMP DevIL reads.

@@ -4,10 +4,8 @@
 
 #include <gio/gio.h>
 
-#include <exception>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "platform/linux/LinuxCore.h"
 #include "platform/linux/desktops/gsettings/GSettingsPictureWriter.h"
@@ -82,12 +80,6 @@ TEST(GSettingsBackendsTest, EachDesktopsKeyHoldsTheBitmapForOtherProcesses) {
               std::string::npos);
 }
 
-std::string ColourAt(const RgbImage& image, int x, int y) {
-    const std::uint8_t* pixel = image.Pixel(x, y);
-    return std::to_string(pixel[0]) + "," + std::to_string(pixel[1]) + "," +
-           std::to_string(pixel[2]);
-}
-
 // With a picture for each monitor (on the fixture's X screen, a portrait monitor beside a
 // landscape one) each desktop of an X11 session spreads one picture, made of them as the monitors
 // lie, over all; a change with one picture for all fills each monitor again and removes the spread
@@ -127,19 +119,16 @@ TEST(GSettingsBackendsTest, EachDesktopSpreadsTheMonitorsPicturesThenFillsAgain)
         MakeSolidImage(folder / "blue.bmp", "blue", 80, 50);
         ASSERT_EQ(core.CountMonitors(), 2u) << c.desktop;
 
-        std::exception_ptr outcome;
-        core.StartSetWallpapers({FromUtf8(folder / "red.bmp"), FromUtf8(folder / "blue.bmp")},
-                                [&](std::exception_ptr error) { outcome = error; });
-        EXPECT_FALSE(outcome) << c.desktop;
+        EXPECT_FALSE(SetEach(core, {folder / "red.bmp", folder / "blue.bmp"})) << c.desktop;
         EXPECT_TRUE(shownContent() == ReadFile(spread)) << c.desktop;
         EXPECT_EQ(ReadBack(c.schema, "picture-options"), "spanned") << c.desktop;
         const RgbImage picture = DecodeWithImageMagick(spread);
         ASSERT_EQ(picture.width, 1280) << c.desktop;
         ASSERT_EQ(picture.height, 800) << c.desktop;
-        EXPECT_EQ(ColourAt(picture, 470, 790), "255,0,0") << c.desktop;
-        EXPECT_EQ(ColourAt(picture, 490, 10), "0,0,255") << c.desktop;
-        EXPECT_EQ(ColourAt(picture, 1270, 490), "0,0,255") << c.desktop;
-        EXPECT_EQ(ColourAt(picture, 900, 700), "0,0,0") << c.desktop << ": no monitor there";
+        EXPECT_EQ(HexColour(picture, 470, 790), "FF0000") << c.desktop;
+        EXPECT_EQ(HexColour(picture, 490, 10), "0000FF") << c.desktop;
+        EXPECT_EQ(HexColour(picture, 1270, 490), "0000FF") << c.desktop;
+        EXPECT_EQ(HexColour(picture, 900, 700), "000000") << c.desktop << ": no monitor there";
 
         core.SetWallpaper(FromUtf8(folder / "blue.bmp"));
         EXPECT_TRUE(shownContent() == ReadFile(bitmap)) << c.desktop;

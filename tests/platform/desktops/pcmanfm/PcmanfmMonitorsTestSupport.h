@@ -20,10 +20,7 @@ inline void ExpectEachMonitorsPictureThenOneForAll(LinuxCore& core, const std::s
     MakeSolidImage(folder + "/red.bmp", "red", 40, 40);
     Shell("convert -size 40x40 xc:blue -fill yellow -draw 'rectangle 0,0 39,3' BMP3:" +
           Quote(folder + "/banded.bmp"));
-    std::exception_ptr outcome;
-    core.StartSetWallpapers({FromUtf8(folder + "/red.bmp"), FromUtf8(folder + "/banded.bmp")},
-                            [&](std::exception_ptr error) { outcome = error; });
-    EXPECT_FALSE(outcome);
+    EXPECT_FALSE(SetEach(core, {folder + "/red.bmp", folder + "/banded.bmp"}));
     EXPECT_EQ(WaitForPixel(kX11Shot, 480, 200, "0000FF"), "0000FF");
     EXPECT_EQ(PixelOf(kX11Shot, 480, 20), "FFFF00");
     EXPECT_EQ(PixelOf(kX11Shot, 480, 60), "0000FF");

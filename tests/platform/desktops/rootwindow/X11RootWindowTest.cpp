@@ -8,7 +8,6 @@
 
 #include <bit>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <map>
@@ -22,12 +21,15 @@
 
 #include "model/CoreError.h"
 #include "platform/linux/LinuxCore.h"
+#include "tests/platform/desktops/DesktopTestSupport.h"
 #include "tests/platform/desktops/SplitScreen.h"
 #include "tests/support/TestDisplay.h"
 
 namespace {
 
 using namespace platform_test;
+using desktop_test::HexColour;
+using desktop_test::SetEach;
 using desktop_test::SplitScreen;
 
 struct DisplayCloser {
@@ -205,24 +207,6 @@ TEST_F(X11RootWindowTest, BadInputLeavesTheBitmapAndTheScreenAsTheyWere) {
     EXPECT_NE(Properties(), properties);
 }
 
-// Each pixel as ImageMagick writes its colour, "FF0000" for red.
-std::string Colour(const RgbImage& screen, int x, int y) {
-    const std::uint8_t* pixel = screen.Pixel(x, y);
-    char hex[7];
-    std::snprintf(hex, sizeof hex, "%02X%02X%02X", pixel[0], pixel[1], pixel[2]);
-    return hex;
-}
-
-std::exception_ptr SetEach(CoreInterface& core, const std::vector<std::string>& images) {
-    std::vector<WideString> paths;
-    for (const std::string& image : images) {
-        paths.push_back(FromUtf8(image));
-    }
-    std::exception_ptr outcome;
-    core.StartSetWallpapers(paths, [&](std::exception_ptr error) { outcome = error; });
-    return outcome;
-}
-
 // A portrait monitor beside a landscape one, each filled with its own picture keeping its aspect
 // ratio: a stripe along a picture's left edge is cut exactly as far as the fill crops it.
 // Then the monitors trade places, and a redraw fits the same two pictures to them, in order.
@@ -239,13 +223,13 @@ TEST_F(X11RootWindowTest, EachMonitorShowsItsOwnPictureFilledAndRedrawnToNewMoni
         EXPECT_EQ(core.CountMonitors(), 2u);
         EXPECT_FALSE(SetEach(core, {folder / "portrait.png", folder / "landscape.png"}));
         const RgbImage screen = Screen();
-        EXPECT_EQ(Colour(screen, 10, 400), "0000FF");
-        EXPECT_EQ(Colour(screen, 50, 400), "FF0000");
-        EXPECT_EQ(Colour(screen, 470, 790), "FF0000");
-        EXPECT_EQ(Colour(screen, 480 + 20, 250), "FFFF00");
-        EXPECT_EQ(Colour(screen, 480 + 80, 250), "00FF00");
-        EXPECT_EQ(Colour(screen, 1270, 490), "00FF00");
-        EXPECT_EQ(Colour(screen, 900, 700), "000000") << "below the landscape monitor";
+        EXPECT_EQ(HexColour(screen, 10, 400), "0000FF");
+        EXPECT_EQ(HexColour(screen, 50, 400), "FF0000");
+        EXPECT_EQ(HexColour(screen, 470, 790), "FF0000");
+        EXPECT_EQ(HexColour(screen, 480 + 20, 250), "FFFF00");
+        EXPECT_EQ(HexColour(screen, 480 + 80, 250), "00FF00");
+        EXPECT_EQ(HexColour(screen, 1270, 490), "00FF00");
+        EXPECT_EQ(HexColour(screen, 900, 700), "000000") << "below the landscape monitor";
         // The bitmap is the first picture's, whole.
         const RgbImage bitmap = DecodeWithImageMagick(Bitmap());
         EXPECT_EQ(bitmap.width, 300);
@@ -257,10 +241,10 @@ TEST_F(X11RootWindowTest, EachMonitorShowsItsOwnPictureFilledAndRedrawnToNewMoni
     const SplitScreen traded(800, 480, 500, 800);
     core.RedrawWallpaper({FromUtf8(folder / "unused.png")});
     const RgbImage screen = Screen();
-    EXPECT_EQ(Colour(screen, 110, 250), "0000FF");
-    EXPECT_EQ(Colour(screen, 130, 250), "FF0000");
-    EXPECT_EQ(Colour(screen, 400, 700), "000000") << "below the landscape monitor";
-    EXPECT_EQ(Colour(screen, 800 + 2, 400), "00FF00");
+    EXPECT_EQ(HexColour(screen, 110, 250), "0000FF");
+    EXPECT_EQ(HexColour(screen, 130, 250), "FF0000");
+    EXPECT_EQ(HexColour(screen, 400, 700), "000000") << "below the landscape monitor";
+    EXPECT_EQ(HexColour(screen, 800 + 2, 400), "00FF00");
 }
 
 // Any image that fails fails the change, and the screen and the bitmap stay as they were; a set
@@ -273,7 +257,8 @@ TEST_F(X11RootWindowTest, AFailedImageOfTheSetLeavesScreenAndBitmapAlone) {
     const std::string bitmap = ReadFile(Bitmap());
     const RgbImage screen = Screen();
     for (int y : {0, 400, 799}) {
-        EXPECT_EQ(Colour(screen, 100, y), Colour(screen, 740, y)) << "the same picture, row " << y;
+        EXPECT_EQ(HexColour(screen, 100, y), HexColour(screen, 740, y))
+            << "the same picture, row " << y;
     }
 
     for (const std::vector<std::string>& set :

@@ -50,16 +50,6 @@ public:
     std::string name;
 };
 
-std::exception_ptr SetEach(CoreInterface& core, const std::vector<std::string>& images) {
-    std::vector<WideString> paths;
-    for (const std::string& image : images) {
-        paths.push_back(FromUtf8(image));
-    }
-    std::exception_ptr outcome;
-    core.StartSetWallpapers(paths, [&](std::exception_ptr error) { outcome = error; });
-    return outcome;
-}
-
 std::string OutputPixel(const std::string& output, int x, int y) {
     return PixelOf("grim -t ppm -o " + output + " -", x, y);
 }

@@ -145,10 +145,7 @@ TEST_F(XfceBackendTest, EachMonitorGetsItsOwnPictureUntilOneIsForAll) {
     {
         const SplitScreen split(400, 240);
         EXPECT_EQ(core.CountMonitors(), 2u);
-        std::exception_ptr outcome;
-        core.StartSetWallpapers({FromUtf8(folder / "red.bmp"), FromUtf8(folder / "blue.bmp")},
-                                [&](std::exception_ptr error) { outcome = error; });
-        EXPECT_FALSE(outcome);
+        EXPECT_FALSE(SetEach(core, {folder / "red.bmp", folder / "blue.bmp"}));
         EXPECT_EQ(lastImage("L"), first);
         EXPECT_EQ(lastImage("R"), second);
         EXPECT_EQ(SizeOf(first), "400x400");
