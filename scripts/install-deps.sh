@@ -15,7 +15,7 @@ packages=(
     libjpeg-turbo-progs hyperfine desktop-file-utils hsetroot feh
     librsvg2-bin
     g++-mingw-w64-x86-64 wine wine64 googletest
-    libxcb1-dev libxcb-randr0-dev
+    libxcb1-dev libxcb-randr0-dev libxcb-shm0-dev
     xfdesktop4 xfconf libxfconf-0-3 pcmanfm-qt pcmanfm sway swaybg grim
     cinnamon-desktop-data mate-desktop-common
     dconf-gsettings-backend dconf-service

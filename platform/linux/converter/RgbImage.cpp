@@ -194,9 +194,24 @@ void Paste(const RgbImage& part, int left, int top, RgbImage& onto) {
 
 }  // namespace
 
+namespace {
+
+// One monitor showing the whole screen, the usual desktop: the fill is the screen's picture, with
+// no black screen to paste it onto.
+bool IsWholeScreen(const ScreenLayout& layout) {
+    if (layout.monitors.size() != 1) {
+        return false;
+    }
+    const PictureArea& monitor = layout.monitors.front();
+    return monitor.x == 0 && monitor.y == 0 && monitor.width == layout.size.width &&
+           monitor.height == layout.size.height;
+}
+
+}  // namespace
+
 RgbImage FillMonitors(const RgbImage& source, const ScreenLayout& layout) {
     const PictureSize screen = layout.size;
-    if (layout.monitors.empty()) {
+    if (layout.monitors.empty() || IsWholeScreen(layout)) {
         return ScaleToFill(source, screen.width, screen.height);
     }
     RgbImage result{screen.width, screen.height,

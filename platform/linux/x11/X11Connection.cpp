@@ -43,11 +43,22 @@ bool X11Connection::AllSucceeded() {
 }
 
 xcb_atom_t X11Connection::Atom(const char* name, bool onlyIfExists) {
-    const auto reply =
-        WaitForReply(connection, xcb_intern_atom_reply,
-                     xcb_intern_atom(connection, onlyIfExists,
-                                     static_cast<std::uint16_t>(std::strlen(name)), name));
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    return Atoms({name}, onlyIfExists).front();
+}
+
+std::vector<xcb_atom_t> X11Connection::Atoms(std::initializer_list<const char*> names,
+                                             bool onlyIfExists) {
+    std::vector<xcb_intern_atom_cookie_t> questions;
+    for (const char* name : names) {
+        questions.push_back(xcb_intern_atom(connection, onlyIfExists,
+                                            static_cast<std::uint16_t>(std::strlen(name)), name));
+    }
+    std::vector<xcb_atom_t> atoms;
+    for (const xcb_intern_atom_cookie_t question : questions) {
+        const auto reply = WaitForReply(connection, xcb_intern_atom_reply, question);
+        atoms.push_back(reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE});
+    }
+    return atoms;
 }
 
 std::optional<std::uint32_t> X11Connection::ReadSingleProperty(xcb_window_t window,

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -36,6 +37,8 @@ public:
     // The atom of a name; XCB_ATOM_NONE when the request fails or, with onlyIfExists, when no
     // client has made it yet.
     xcb_atom_t Atom(const char* name, bool onlyIfExists);
+    // As Atom for each name, all asked at once: one wait for the server, not one per name.
+    std::vector<xcb_atom_t> Atoms(std::initializer_list<const char*> names, bool onlyIfExists);
     // The one 32-bit value of a window property of the given type, or nothing when the property
     // is missing or holds something else.
     std::optional<std::uint32_t> ReadSingleProperty(xcb_window_t window, xcb_atom_t property,

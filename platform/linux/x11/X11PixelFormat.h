@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 
 // Packs 8-bit RGB into a pixel of a TrueColor visual given its channel masks (for example
 // 0xff0000/0xff00/0xff at depth 24, 0xf800/0x7e0/0x1f at depth 16), and rows of such pixels into
@@ -18,6 +20,10 @@ public:
     // `width` RGB pixels as `bytesPerPixel` bytes each, in the server's byte order.
     void PackRow(const std::uint8_t* rgb, int width, int bytesPerPixel, bool mostSignificantFirst,
                  std::uint8_t* out) const {
+        if (bytesPerPixel == 4 && mostSignificantFirst == kHostIsMostSignificantFirst) {
+            PackWordRow(rgb, width, out);
+            return;
+        }
         for (int x = 0; x < width; ++x, rgb += 3) {
             const unsigned long pixel = Pack(rgb[0], rgb[1], rgb[2]);
             for (int byte = 0; byte < bytesPerPixel; ++byte) {
@@ -28,15 +34,31 @@ public:
     }
 
 private:
-    struct Channel {
-        explicit Channel(unsigned long mask)
-            : shift(mask == 0 ? 0 : std::countr_zero(mask)),
-              maximum(mask == 0 ? 0 : (mask >> shift)) {}
-        unsigned long Place(std::uint8_t value) const {
-            return ((value * maximum + 127) / 255) << shift;
+    static constexpr bool kHostIsMostSignificantFirst = std::endian::native == std::endian::big;
+
+    // The common 32-bit pixel in the host's order: whole words, as the screen's picture is drawn
+    // on every change.
+    void PackWordRow(const std::uint8_t* rgb, int width, std::uint8_t* out) const {
+        for (int x = 0; x < width; ++x, rgb += 3, out += 4) {
+            const auto pixel = static_cast<std::uint32_t>(Pack(rgb[0], rgb[1], rgb[2]));
+            std::memcpy(out, &pixel, sizeof pixel);
         }
-        int shift;
-        unsigned long maximum;
+    }
+
+    // Each of the 256 levels placed once, rather than scaled for every pixel.
+    class Channel {
+    public:
+        explicit Channel(unsigned long mask) {
+            const int shift = mask == 0 ? 0 : std::countr_zero(mask);
+            const unsigned long maximum = mask == 0 ? 0 : (mask >> shift);
+            for (unsigned value = 0; value < placed.size(); ++value) {
+                placed[value] = ((value * maximum + 127) / 255) << shift;
+            }
+        }
+        unsigned long Place(std::uint8_t value) const { return placed[value]; }
+
+    private:
+        std::array<unsigned long, 256> placed{};
     };
     Channel red;
     Channel green;

@@ -107,6 +107,25 @@ TEST(FillMonitorsTest, EachMonitorIsFilledWithTheWholePicture) {
     }
 }
 
+// One monitor is the usual screen: where it covers all of it, the fill alone is the picture;
+// where it does not, the rest stays black as with several.
+TEST(FillMonitorsTest, OneMonitorIsFilledWhereverItLies) {
+    const RgbImage picture = Halves(40, 20, true);
+    const RgbImage whole = FillMonitors(picture, {{32, 18}, {{0, 0, 32, 18}}});
+    const RgbImage filled = ScaleToFill(picture, 32, 18);
+    EXPECT_EQ(whole.width, 32);
+    EXPECT_EQ(whole.height, 18);
+    EXPECT_EQ(whole.pixels, filled.pixels);
+
+    const PictureArea inset{4, 2, 24, 14};
+    const RgbImage framed = FillMonitors(picture, {{32, 18}, {inset}});
+    EXPECT_TRUE(SameArea(framed, inset, ScaleToFill(picture, 24, 14)));
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{31, 17}, std::pair{3, 9}}) {
+        EXPECT_EQ(framed.Pixel(x, y)[0] + framed.Pixel(x, y)[1] + framed.Pixel(x, y)[2], 0)
+            << x << "," << y;
+    }
+}
+
 TEST(X11PixelFormatTest, PacksByTheVisualsMasks) {
     const X11PixelFormat depth24(0xff0000, 0x00ff00, 0x0000ff);
     const X11PixelFormat bgr(0x0000ff, 0x00ff00, 0xff0000);
@@ -131,6 +150,7 @@ TEST(X11PixelFormatTest, PacksByTheVisualsMasks) {
 TEST(X11PixelFormatTest, PacksRowsInTheServersByteOrder) {
     const X11PixelFormat depth16(0xf800, 0x07e0, 0x001f);
     const X11PixelFormat depth24(0xff0000, 0x00ff00, 0x0000ff);
+    const X11PixelFormat bgr(0x0000ff, 0x00ff00, 0xff0000);
     const std::uint8_t pixels[] = {0xff, 0x00, 0x00, 0x12, 0x34, 0x56};
     const struct {
         const X11PixelFormat& format;
@@ -142,6 +162,8 @@ TEST(X11PixelFormatTest, PacksRowsInTheServersByteOrder) {
         {depth16, 2, true, {0xf8, 0x00, 0x11, 0xaa}},
         {depth24, 3, true, {0xff, 0x00, 0x00, 0x12, 0x34, 0x56}},
         {depth24, 4, false, {0x00, 0x00, 0xff, 0x00, 0x56, 0x34, 0x12, 0x00}},
+        {depth24, 4, true, {0x00, 0xff, 0x00, 0x00, 0x00, 0x12, 0x34, 0x56}},
+        {bgr, 4, false, {0xff, 0x00, 0x00, 0x00, 0x12, 0x34, 0x56, 0x00}},
     };
     for (const auto& c : cases) {
         std::vector<std::uint8_t> row(c.row.size());

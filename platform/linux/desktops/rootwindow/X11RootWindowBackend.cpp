@@ -12,6 +12,7 @@
 #include "platform/linux/x11/X11Connection.h"
 #include "platform/linux/x11/X11MonitorLayout.h"
 #include "platform/linux/x11/X11PixelFormat.h"
+#include "platform/linux/x11/X11SharedMemoryImage.h"
 
 namespace {
 
@@ -70,19 +71,31 @@ xcb_pixmap_t ReadPixmapProperty(X11Connection& connection, xcb_window_t root, xc
     return connection.ReadSingleProperty(root, property, XCB_ATOM_PIXMAP).value_or(XCB_NONE);
 }
 
+// The two properties that name the root window's pixmap, by the Esetroot convention.
+struct PixmapProperties {
+    xcb_atom_t root = XCB_ATOM_NONE;
+    xcb_atom_t esetroot = XCB_ATOM_NONE;
+};
+
+// Made where missing: they are about to be set.
+std::optional<PixmapProperties> InternPixmapProperties(X11Connection& connection) {
+    const std::vector<xcb_atom_t> atoms =
+        connection.Atoms({"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}, false);
+    if (atoms[0] == XCB_ATOM_NONE || atoms[1] == XCB_ATOM_NONE) {
+        return std::nullopt;
+    }
+    return PixmapProperties{atoms[0], atoms[1]};
+}
+
 // The pixmap of the previous setter (ours or another Esetroot-style program), which stays on
 // the server with RetainPermanent, or none. The Esetroot convention: only when both properties
 // name the same pixmap. One whose owner is gone is no one's to free: its id may be reused, even
 // by us.
-xcb_pixmap_t PreviousPixmap(X11Connection& connection, xcb_window_t root) {
-    const xcb_atom_t rootProperty = connection.Atom("_XROOTPMAP_ID", true);
-    const xcb_atom_t esetrootProperty = connection.Atom("ESETROOT_PMAP_ID", true);
-    if (rootProperty == XCB_ATOM_NONE || esetrootProperty == XCB_ATOM_NONE) {
-        return XCB_NONE;
-    }
-    const xcb_pixmap_t previous = ReadPixmapProperty(connection, root, rootProperty);
+xcb_pixmap_t PreviousPixmap(X11Connection& connection, xcb_window_t root,
+                            const PixmapProperties& properties) {
+    const xcb_pixmap_t previous = ReadPixmapProperty(connection, root, properties.root);
     if (previous == XCB_NONE ||
-        previous != ReadPixmapProperty(connection, root, esetrootProperty)) {
+        previous != ReadPixmapProperty(connection, root, properties.esetroot)) {
         return XCB_NONE;
     }
     const bool alive = WaitForReply(connection.Get(), xcb_get_geometry_reply,
@@ -91,10 +104,10 @@ xcb_pixmap_t PreviousPixmap(X11Connection& connection, xcb_window_t root) {
 }
 
 // Publishes the pixmap as the root window's background (none: the server's own).
-void SetBackground(X11Connection& connection, xcb_window_t root, xcb_pixmap_t pixmap) {
+void SetBackground(X11Connection& connection, xcb_window_t root, xcb_pixmap_t pixmap,
+                   const PixmapProperties& properties) {
     xcb_connection_t* const c = connection.Get();
-    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
-        const xcb_atom_t property = connection.Atom(name, false);
+    for (const xcb_atom_t property : {properties.root, properties.esetroot}) {
         connection.Expect(pixmap == XCB_NONE ? xcb_delete_property_checked(c, root, property)
                                              : xcb_change_property_checked(
                                                    c, XCB_PROP_MODE_REPLACE, root, property,
@@ -108,8 +121,11 @@ void SetBackground(X11Connection& connection, xcb_window_t root, xcb_pixmap_t pi
 // when this returns.
 void RestoreBackground(xcb_pixmap_t pixmap) {
     X11Connection connection;
-    if (const xcb_screen_t* screen = connection.Screen()) {
-        SetBackground(connection, screen->root, pixmap);
+    const xcb_screen_t* const screen = connection.Screen();
+    const std::optional<PixmapProperties> properties =
+        screen ? InternPixmapProperties(connection) : std::nullopt;
+    if (properties) {
+        SetBackground(connection, screen->root, pixmap, *properties);
     }
 }
 
@@ -125,10 +141,20 @@ void FreeRetained(xcb_pixmap_t pixmap) {
     }
 }
 
-// The picture into the pixmap in bands of rows, each as large as the server takes in one request.
-// False when not even one row fits.
-bool PutPicture(X11Connection& connection, xcb_pixmap_t pixmap, const xcb_screen_t& screen,
-                const ServerRows& rows, const X11PixelFormat& format, const RgbImage& picture) {
+// Rows [first, first + count) of the picture in the server's layout, from `out` on.
+void PackRows(const RgbImage& picture, const ServerRows& rows, const X11PixelFormat& format,
+              int first, int count, std::uint8_t* out) {
+    for (int y = 0; y < count; ++y) {
+        format.PackRow(picture.Pixel(0, first + y), picture.width, rows.bytesPerPixel,
+                       rows.mostSignificantFirst, out + rows.stride * static_cast<std::size_t>(y));
+    }
+}
+
+// The picture over the connection in bands of rows, each as large as the server takes in one
+// request. False when not even one row fits.
+bool SendInBands(X11Connection& connection, xcb_pixmap_t pixmap, xcb_gcontext_t gc,
+                 const xcb_screen_t& screen, const ServerRows& rows, const X11PixelFormat& format,
+                 const RgbImage& picture) {
     xcb_connection_t* const c = connection.Get();
     const std::size_t largestRequest = std::size_t(xcb_get_maximum_request_length(c)) * 4;
     if (largestRequest < kPutImageHeaderBytes + rows.stride) {
@@ -136,21 +162,36 @@ bool PutPicture(X11Connection& connection, xcb_pixmap_t pixmap, const xcb_screen
     }
     const int rowsPerRequest = static_cast<int>(std::min<std::size_t>(
         (largestRequest - kPutImageHeaderBytes) / rows.stride, std::size_t(picture.height)));
-    const xcb_gcontext_t gc = xcb_generate_id(c);
-    connection.Expect(xcb_create_gc_checked(c, gc, pixmap, 0, nullptr));
-    std::vector<std::uint8_t> band;
+    // Zeroed once: the rows overwrite their pixels, and the padding after them stays zero.
+    std::vector<std::uint8_t> band(rows.stride * static_cast<std::size_t>(rowsPerRequest), 0);
     for (int top = 0; top < picture.height; top += rowsPerRequest) {
         const int count = std::min(rowsPerRequest, picture.height - top);
-        band.assign(rows.stride * static_cast<std::size_t>(count), 0);
-        for (int y = 0; y < count; ++y) {
-            format.PackRow(picture.Pixel(0, top + y), picture.width, rows.bytesPerPixel,
-                           rows.mostSignificantFirst,
-                           band.data() + rows.stride * static_cast<std::size_t>(y));
-        }
+        PackRows(picture, rows, format, top, count, band.data());
         connection.Expect(xcb_put_image_checked(
             c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, static_cast<std::uint16_t>(picture.width),
             static_cast<std::uint16_t>(count), 0, static_cast<std::int16_t>(top), 0,
-            screen.root_depth, static_cast<std::uint32_t>(band.size()), band.data()));
+            screen.root_depth, static_cast<std::uint32_t>(rows.stride * std::size_t(count)),
+            band.data()));
+    }
+    return true;
+}
+
+// The picture into the pixmap: through memory shared with the server where it allows, which
+// spares the server reading megabytes from the connection; over the connection otherwise.
+bool PutPicture(X11Connection& connection, xcb_pixmap_t pixmap, const xcb_screen_t& screen,
+                const ServerRows& rows, const X11PixelFormat& format, const RgbImage& picture) {
+    xcb_connection_t* const c = connection.Get();
+    const X11SharedMemoryImage shared(connection,
+                                      rows.stride * static_cast<std::size_t>(picture.height));
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    connection.Expect(xcb_create_gc_checked(c, gc, pixmap, 0, nullptr));
+    if (shared.IsAttached()) {
+        PackRows(picture, rows, format, 0, picture.height, shared.Data());
+        connection.Expect(shared.PutInto(pixmap, gc, static_cast<std::uint16_t>(picture.width),
+                                         static_cast<std::uint16_t>(picture.height),
+                                         screen.root_depth));
+    } else if (!SendInBands(connection, pixmap, gc, screen, rows, format, picture)) {
+        return false;
     }
     connection.Expect(xcb_free_gc_checked(c, gc));
     return true;
@@ -204,10 +245,17 @@ void X11RootWindowBackend::Show(const RgbImage& picture) {
     const RgbImage scaled = fits ? RgbImage() : ScaleToFill(picture, width, height);
     const RgbImage& drawn = fits ? picture : scaled;
 
-    // Looked up before anything of ours exists, so that it can never name one of ours.
-    previous = PreviousPixmap(connection, screen->root);
-
     xcb_connection_t* const c = connection.Get();
+    // Their answers come with the properties' instead of after waits of their own.
+    xcb_prefetch_maximum_request_length(c);
+    xcb_prefetch_extension_data(c, &xcb_shm_id);
+    const std::optional<PixmapProperties> properties = InternPixmapProperties(connection);
+    if (!properties) {
+        FailToShowWallpaper();
+    }
+    // Looked up before anything of ours exists, so that it can never name one of ours.
+    previous = PreviousPixmap(connection, screen->root, *properties);
+
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
     connection.Expect(xcb_create_pixmap_checked(c, screen->root_depth, pixmap, screen->root,
                                                 static_cast<std::uint16_t>(width),
@@ -216,7 +264,7 @@ void X11RootWindowBackend::Show(const RgbImage& picture) {
     if (!PutPicture(connection, pixmap, *screen, *rows, format, drawn)) {
         FailToShowWallpaper();
     }
-    SetBackground(connection, screen->root, pixmap);
+    SetBackground(connection, screen->root, pixmap, *properties);
     if (!connection.AllSucceeded()) {
         FailToShowWallpaper();  // closing the connection frees what was created (close-down mode
                                 // DestroyAll)

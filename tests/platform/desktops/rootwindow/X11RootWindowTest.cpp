@@ -8,7 +8,9 @@
 
 #include <bit>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <map>
 #include <memory>
@@ -21,6 +23,8 @@
 
 #include "model/CoreError.h"
 #include "platform/linux/LinuxCore.h"
+#include "platform/linux/x11/X11Connection.h"
+#include "platform/linux/x11/X11SharedMemoryImage.h"
 #include "tests/platform/desktops/DesktopTestSupport.h"
 #include "tests/platform/desktops/SplitScreen.h"
 #include "tests/support/TestDisplay.h"
@@ -301,6 +305,57 @@ TEST_F(X11RootWindowTest, AGonePixmapOfBeforeIsIgnoredWithoutTheProcessWideHandl
               0);
 }
 
+// Several names asked at once: each answer belongs to the name asked in its place, and one not
+// made yet stays unmade when only existing ones are wanted.
+TEST_F(X11RootWindowTest, AtomsAskedTogetherAnswerInTheOrderAsked) {
+    X11Connection connection;
+    ASSERT_TRUE(connection.IsUsable());
+    const std::vector<xcb_atom_t> made =
+        connection.Atoms({"VORNK_TEST_FIRST", "WM_NAME", "VORNK_TEST_SECOND"}, false);
+    ASSERT_EQ(made.size(), 3u);
+    EXPECT_EQ(made[0], connection.Atom("VORNK_TEST_FIRST", true));
+    EXPECT_EQ(made[1], xcb_atom_t{XCB_ATOM_WM_NAME});
+    EXPECT_EQ(made[2], connection.Atom("VORNK_TEST_SECOND", true));
+    EXPECT_NE(made[0], made[2]);
+    const std::vector<xcb_atom_t> existing =
+        connection.Atoms({"VORNK_TEST_NEVER_MADE", "VORNK_TEST_SECOND"}, true);
+    EXPECT_EQ(existing, (std::vector<xcb_atom_t>{XCB_ATOM_NONE, made[2]}));
+}
+
+// Pixels written into the shared memory are the ones the server copies into a pixmap, from
+// the first row to the last.
+TEST_F(X11RootWindowTest, SharedMemoryPixelsReachAPixmap) {
+    X11Connection connection;
+    const xcb_screen_t* const screen = connection.Screen();
+    ASSERT_NE(screen, nullptr);
+    ASSERT_EQ(screen->root_depth, 24);
+    constexpr std::uint16_t kWidth = 3;
+    constexpr std::uint16_t kHeight = 2;
+    const std::vector<std::uint32_t> pixels{0x123456, 0xff0000, 0x00ff00,
+                                            0x0000ff, 0xabcdef, 0x010203};
+    const X11SharedMemoryImage shared(connection, pixels.size() * 4);
+    ASSERT_TRUE(shared.IsAttached());
+    std::memcpy(shared.Data(), pixels.data(), pixels.size() * 4);
+    xcb_connection_t* const c = connection.Get();
+    const xcb_pixmap_t pixmap = xcb_generate_id(c);
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    connection.Expect(xcb_create_pixmap_checked(c, 24, pixmap, screen->root, kWidth, kHeight));
+    connection.Expect(xcb_create_gc_checked(c, gc, pixmap, 0, nullptr));
+    connection.Expect(shared.PutInto(pixmap, gc, kWidth, kHeight, 24));
+    ASSERT_TRUE(connection.AllSucceeded());
+    const auto image = WaitForReply(
+        c, xcb_get_image_reply,
+        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, 0, 0, kWidth, kHeight, ~0U));
+    ASSERT_TRUE(image);
+    ASSERT_EQ(xcb_get_image_data_length(image.get()), int(pixels.size() * 4));
+    std::vector<std::uint32_t> copied(pixels.size());
+    std::memcpy(copied.data(), xcb_get_image_data(image.get()), copied.size() * 4);
+    for (std::uint32_t& pixel : copied) {
+        pixel &= 0xffffff;
+    }
+    EXPECT_EQ(copied, pixels);
+}
+
 TEST_F(X11RootWindowTest, PngNamedJpgIsShown) {
     const RgbImage screen = Screen();
     MakeGradient("png:" + folder / "download.jpg", screen.width, screen.height,
@@ -323,8 +378,9 @@ TEST_F(X11RootWindowTest, TheProgramsCoreUsesTheSessionItRunsIn) {
     EXPECT_EQ(LargestDifference(Screen(), DecodeWithImageMagick(folder / "factory.png")), 0);
 }
 
-// An X server of the test's own with a 16-bit screen (5-6-5 colour masks), taking requests of at
-// most 4 MB, so that a screen's picture goes in several; stopped at the end.
+// An X server of the test's own with a 16-bit screen (5-6-5 colour masks), without shared memory
+// and taking requests of at most 4 MB, so that a screen's picture goes over the connection in
+// several; stopped at the end.
 class PrivateXServer {
 public:
     explicit PrivateXServer(const std::string& screen) {
@@ -338,7 +394,7 @@ public:
             setsid();
             const std::string fd = std::to_string(pipeEnds[1]);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-nolisten", "tcp",
-                   "-maxbigreqsize", "1", "-screen", "0", screen.c_str(),
+                   "-maxbigreqsize", "1", "-extension", "MIT-SHM", "-screen", "0", screen.c_str(),
                    static_cast<char*>(nullptr));
             _exit(127);
         }
