@@ -5,8 +5,9 @@
 //   - the longest stall of the event loop while our change runs (a 1 ms timer's largest gap);
 //   - the peak resident memory of this process (the program's side of a change) across the
 //     changes, against its resident memory before the first one.
-// Usage (on an X display): change_bench PHOTO_A PHOTO_B SETTINGS_FOLDER [RUNS]
-// The photos alternate so that every change shows a new picture.
+// Usage (on an X display): change_bench PHOTO_A PHOTO_B SETTINGS_FOLDER [RUNS [PHOTO_C PHOTO_D]]
+// The photos alternate so that every change shows a new picture. With C and D, each change of
+// ours shows a picture on each monitor: A and C, then B and D (the others show A, then B).
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -127,7 +128,7 @@ struct OurChange {
 };
 
 // One change through the core as the program makes it, timed while the event loop runs.
-OurChange ChangeOnce(LinuxCore& core, const std::string& photo) {
+OurChange ChangeOnce(LinuxCore& core, const std::vector<std::string>& photos) {
     OurChange result;
     QTimer heartbeat;
     heartbeat.setInterval(1);
@@ -142,15 +143,20 @@ OurChange ChangeOnce(LinuxCore& core, const std::string& photo) {
     std::thread watcher([&] { shown = screen.WaitForChange(); });
     sinceBeat.start();
     heartbeat.start();
-    core.StartSetWallpaper(FromUtf8(photo), [&](std::exception_ptr error) {
+    const auto finished = [&](std::exception_ptr error) {
         failed = error != nullptr;
         QCoreApplication::exit(0);
-    });
+    };
+    if (photos.size() == 1) {
+        core.StartSetWallpaper(FromUtf8(photos.front()), finished);
+    } else {
+        core.StartSetWallpapers({FromUtf8(photos[0]), FromUtf8(photos[1])}, finished);
+    }
     QCoreApplication::exec();
     watcher.join();
     result.latency = Milliseconds(shown - start);
     if (failed) {
-        std::fprintf(stderr, "our change of %s failed\n", photo.c_str());
+        std::fprintf(stderr, "our change of %s failed\n", photos.front().c_str());
         std::exit(1);
     }
     return result;
@@ -160,7 +166,8 @@ OurChange ChangeOnce(LinuxCore& core, const std::string& photo) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s PHOTO_A PHOTO_B SETTINGS_FOLDER [RUNS]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s PHOTO_A PHOTO_B SETTINGS_FOLDER [RUNS [PHOTO_C PHOTO_D]]\n",
+                     argv[0]);
         return 2;
     }
     const std::string photos[2] = {argv[1], argv[2]};
@@ -171,20 +178,26 @@ int main(int argc, char** argv) {
     const long idleKilobytes = StatusKilobytes("VmRSS:");
 
     std::vector<double> ours, hsetroot, feh, stalls;
-    ChangeOnce(core, photos[1]);  // warm the caches of every side alike
+    const bool each = argc > 6;
+    const auto change = [&](int run) {
+        return each ? std::vector<std::string>{photos[run % 2], argv[5 + run % 2]}
+                    : std::vector<std::string>{photos[run % 2]};
+    };
+    ChangeOnce(core, change(1));  // warm the caches of every side alike
     for (int run = 0; run < std::max(runs, 20); ++run) {
         const std::string& photo = photos[run % 2];
-        const OurChange change = ChangeOnce(core, photo);
+        const OurChange ourChange = ChangeOnce(core, change(run));
         if (run < runs) {
-            ours.push_back(change.latency);
-            stalls.push_back(change.longestStall);
+            ours.push_back(ourChange.latency);
+            stalls.push_back(ourChange.longestStall);
             hsetroot.push_back(RunProgram({"hsetroot", "-fill", photo}));
             feh.push_back(RunProgram({"feh", "--no-fehbg", "--bg-fill", photo}));
         }
     }
     const long peakKilobytes = StatusKilobytes("VmHWM:");
 
-    std::printf("change of a 6000x4000 JPEG, median of %d\n", runs);
+    std::printf("change of %s, median of %d\n",
+                each ? "a 6000x4000 JPEG on each monitor" : "a 6000x4000 JPEG", runs);
     std::printf("  ours              %7.1f ms\n", Median(ours));
     std::printf("  hsetroot -fill    %7.1f ms\n", Median(hsetroot));
     std::printf("  feh --bg-fill     %7.1f ms\n", Median(feh));

@@ -2,7 +2,9 @@
 # Change latency, event-loop stall and memory of a 6000x4000 JPEG change on a private X server,
 # against hsetroot and feh (bench/ChangeBench.cpp): for smooth photos (large soft areas, which
 # decode fast) and for detailed ones (fine grain everywhere, whose decoding is mostly the
-# reading of the compressed data).
+# reading of the compressed data). Then the same on the screen split into two monitors side by
+# side, with the same picture on both (hsetroot and feh fill each monitor too) and with a picture
+# of its own on each.
 #   bench/change-latency.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 
@@ -29,4 +31,18 @@ for kind in smooth detailed; do
     echo "== $kind photos"
     VORNK_IMAGE_CONVERTER=$build/app/vornk-image-converter \
         "$build/bench/change_bench" "$work/$kind-a.jpg" "$work/$kind-b.jpg" "$work/settings" "$runs"
+done
+
+xrandr --setmonitor left 640/170x800/210+0+0 screen >/dev/null
+xrandr --setmonitor right 640/170x800/210+640+0 none >/dev/null
+for kind in smooth detailed; do
+    convert "$work/$kind-a.jpg" -flop -quality 92 "$work/$kind-c.jpg"
+    convert "$work/$kind-b.jpg" -flop -quality 92 "$work/$kind-d.jpg"
+    echo "== $kind photos, two monitors, the same picture on both"
+    VORNK_IMAGE_CONVERTER=$build/app/vornk-image-converter \
+        "$build/bench/change_bench" "$work/$kind-a.jpg" "$work/$kind-b.jpg" "$work/settings" "$runs"
+    echo "== $kind photos, two monitors, a picture on each"
+    VORNK_IMAGE_CONVERTER=$build/app/vornk-image-converter \
+        "$build/bench/change_bench" "$work/$kind-a.jpg" "$work/$kind-b.jpg" "$work/settings" \
+        "$runs" "$work/$kind-c.jpg" "$work/$kind-d.jpg"
 done

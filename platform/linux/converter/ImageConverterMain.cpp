@@ -161,6 +161,10 @@ int main(int argc, char** argv) {
     // From a reduced decoding where the file allows one: the screen shows the picture long
     // before the full one is decoded.
     const bool screenPictureSent = layout && SendReducedScreenPicture(content, *layout);
+    if (screenPictureSent && withoutBitmap) {
+        WriteAll(&kDecodedMarker, 1);
+        return kConverted;
+    }
     const std::optional<RgbImage> image = DecodeImage(content, argv[1]);
     if (!image) {
         return kCantLoad;

@@ -15,7 +15,8 @@
 // soon as it is made (from a reduced decoding where the file allows, before the full decoding);
 // then, in every case, the marker byte once the image is decoded in full, then the bitmap.
 // With --no-bitmap (which needs a size) there is no descriptor 4 and no bitmap: the picture of
-// another monitor than the first.
+// another monitor than the first. A picture from a reduced decoding then ends the work: no full
+// decoding follows it.
 namespace image_converter {
 
 inline constexpr char kProgramName[] = "vornk-image-converter";
