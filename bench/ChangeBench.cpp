@@ -183,6 +183,8 @@ int main(int argc, char** argv) {
         return each ? std::vector<std::string>{photos[run % 2], argv[5 + run % 2]}
                     : std::vector<std::string>{photos[run % 2]};
     };
+    // From a black screen, whatever an earlier run left on it: the watcher waits for a change.
+    RunProgram({"hsetroot", "-solid", "#000000"});
     ChangeOnce(core, change(1));  // warm the caches of every side alike
     for (int run = 0; run < std::max(runs, 20); ++run) {
         const std::string& photo = photos[run % 2];
