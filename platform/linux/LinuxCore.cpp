@@ -19,6 +19,7 @@
 #include "platform/linux/change/ConverterRun.h"
 #include "platform/linux/change/ImageConverterProcess.h"
 #include "platform/linux/desktops/DesktopBackendChooser.h"
+#include "platform/linux/desktops/MonitorComposition.h"
 #include "platform/linux/desktops/ScreenPictureFile.h"
 
 namespace fs = boost::filesystem;
@@ -141,6 +142,16 @@ void LinuxCore::ShowOnEachMonitor(DesktopBackend& backend,
     }
     const std::string bitmapPath = BitmapPathIn(folder);
     pictures.front().monitor = monitors.front();
+    PictureDrawer* drawer = backend.ComposingDrawer();
+    const std::optional<ScreenLayout> screen = drawer ? drawer->Layout() : std::nullopt;
+    if (screen) {
+        DrawWhileWriting(*drawer, OneMonitor(monitors.front()), ToNativeBytes(imagePaths.front()),
+                         bitmapPath, [&](const RgbImage& first) {
+                             pictures.front().picture = first;
+                             return MonitorComposition::OnScreen(pictures, screen->size);
+                         });
+        return;
+    }
     RunConverter(ToNativeBytes(imagePaths.front()), bitmapPath,
                  DrawnPictureRequest{OneMonitor(monitors.front()), [&](const RgbImage& made) {
                                          pictures.front().picture = made;
@@ -169,12 +180,13 @@ void LinuxCore::RedrawEach(const std::vector<WideString>& imagePaths, const Wide
 // The picture is on the screen as soon as it is scaled, while the large bitmap is still being
 // written; should the bitmap fail, the screen goes back to the picture of before.
 void LinuxCore::DrawWhileWriting(PictureDrawer& drawer, const ScreenLayout& layout,
-                                 const std::string& imagePath, const std::string& bitmapPath) {
+                                 const std::string& imagePath, const std::string& bitmapPath,
+                                 const std::function<RgbImage(const RgbImage&)>& toScreen) {
     bool shown = false;
     std::exception_ptr drawFailure;
     const auto draw = [&](const RgbImage& picture) {
         try {
-            drawer.Show(picture);
+            drawer.Show(toScreen ? toScreen(picture) : picture);
             shown = true;
         } catch (...) {
             drawFailure = std::current_exception();

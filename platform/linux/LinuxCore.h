@@ -53,8 +53,10 @@ private:
                            const std::vector<WideString>& imagePaths, const WideString& folder);
     void Redraw(const WideString& imagePath, const WideString& folder);
     void RedrawEach(const std::vector<WideString>& imagePaths, const WideString& folder);
+    // toScreen: what the drawer shows for the converter's picture; that picture itself without.
     void DrawWhileWriting(PictureDrawer& drawer, const ScreenLayout& layout,
-                          const std::string& imagePath, const std::string& bitmapPath);
+                          const std::string& imagePath, const std::string& bitmapPath,
+                          const std::function<RgbImage(const RgbImage&)>& toScreen = {});
 
     SessionEnvironment session;
     WideString settingsFolder;

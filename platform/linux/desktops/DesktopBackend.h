@@ -54,11 +54,14 @@ public:
     // and then it shows one picture everywhere. Asked before each change: kept cheap.
     virtual std::vector<DesktopMonitor> Monitors() { return {}; }
     // Each monitor's own picture, one for each of Monitors(), in its order; bitmapPath:
-    // "wallpaper.bmp" of the first, now in place. This default composes them as the monitors lie
-    // on the screen of the Drawer() and hands that over; a desktop without one shows the bitmap.
-    // Throws CoreError "Can't change desktop wallpaper".
+    // "wallpaper.bmp" of the first, now in place. This default shows the bitmap. Throws
+    // CoreError "Can't change desktop wallpaper".
     virtual void ShowOnMonitors(const std::vector<MonitorPicture>& pictures,
                                 const std::string& bitmapPath);
+    // Where the monitors' pictures are shown composed as they lie on the drawer's screen, that
+    // drawer: the picture then goes on the screen as soon as it is made, while the bitmap is
+    // still being written, as one picture for all does. Null where ShowOnMonitors shows them.
+    virtual PictureDrawer* ComposingDrawer() { return nullptr; }
 };
 
 [[noreturn]] inline void FailToShowWallpaper() {

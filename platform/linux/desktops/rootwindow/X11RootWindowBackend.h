@@ -15,6 +15,7 @@ public:
     void ShowWallpaper(const std::string& bitmapPath) override;
     PictureDrawer* Drawer() override { return this; }
     std::vector<DesktopMonitor> Monitors() override;
+    PictureDrawer* ComposingDrawer() override { return this; }
 
     // The default screen's size.
     std::optional<ScreenLayout> Layout() override;
