@@ -35,18 +35,20 @@ std::string ReadBack(const std::string& schema, const std::string& key) {
     return result;
 }
 
+// A desktop, its schema and the key that holds its picture, a URI or a plain path.
+struct Case {
+    const char* desktop;
+    const char* schema;
+    const char* key;
+    bool uri;
+};
+constexpr Case kCinnamon{"X-Cinnamon", "org.cinnamon.desktop.background", "picture-uri", true};
+constexpr Case kMate{"MATE", "org.mate.background", "picture-filename", false};
+constexpr Case kGnome{"GNOME", "org.gnome.desktop.background", "picture-uri", true};
+
 TEST(GSettingsBackendsTest, EachDesktopsKeyHoldsTheBitmapForOtherProcesses) {
     UsePrivateSettings();
-    struct Case {
-        const char* desktop;
-        const char* schema;
-        const char* key;
-        bool uri;
-    };
-    const Case cases[] = {
-        {"X-Cinnamon", "org.cinnamon.desktop.background", "picture-uri", true},
-        {"MATE", "org.mate.background", "picture-filename", false},
-    };
+    const Case cases[] = {kCinnamon, kMate};
     for (const Case& c : cases) {
         TemporaryFolder folder;
         const std::string settings = folder / HostileFolderName();
@@ -88,17 +90,7 @@ TEST(GSettingsBackendsTest, EachDesktopSpreadsTheMonitorsPicturesThenFillsAgain)
     UsePrivateSettings();
     ASSERT_FALSE(UseFixtureDisplay().empty()) << "no display from the fixture";
     const SplitScreen split(480, 800, 800, 500);
-    struct Case {
-        const char* desktop;
-        const char* schema;
-        const char* key;
-        bool uri;
-    };
-    const Case cases[] = {
-        {"X-Cinnamon", "org.cinnamon.desktop.background", "picture-uri", true},
-        {"MATE", "org.mate.background", "picture-filename", false},
-        {"GNOME", "org.gnome.desktop.background", "picture-uri", true},
-    };
+    const Case cases[] = {kCinnamon, kMate, kGnome};
     for (const Case& c : cases) {
         // GNOME is handed a new name for the same file each time.
         const auto shownContent = [&] {
