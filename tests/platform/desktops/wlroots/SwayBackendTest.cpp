@@ -50,6 +50,14 @@ public:
     std::string name;
 };
 
+// The swaybg processes the program started on this sway (not sway's own, nor those of the
+// other compositor's tests, which may run at the same time).
+void StopOurSwaybgs() {
+    Shell(
+        "for p in $(pgrep -f '^swaybg --output '); do grep -qzx "
+        "\"XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR\" /proc/$p/environ && kill $p; done; true");
+}
+
 std::string OutputPixel(const std::string& output, int x, int y) {
     return PixelOf("grim -t ppm -o " + output + " -", x, y);
 }
@@ -60,7 +68,7 @@ std::string OutputPixel(const std::string& output, int x, int y) {
 TEST(SwayBackendTest, EachOutputShowsItsOwnPictureUntilOnePictureIsForAll) {
     ASSERT_TRUE(UseFixtureEnvironment());
     // The swaybg that an earlier test left for its own folder would stay above ours.
-    Shell("pkill -f '^swaybg --output ' || true");
+    StopOurSwaybgs();
     TemporaryFolder folder;
     const std::string settings = folder / HostileFolderName();
     LinuxCore core{SessionEnvironment(Session({"SWAYSOCK", "WAYLAND_DISPLAY"}))};
@@ -85,7 +93,7 @@ TEST(SwayBackendTest, EachOutputShowsItsOwnPictureUntilOnePictureIsForAll) {
         EXPECT_FALSE(boost::filesystem::exists(settings + "/wallpaper-monitor-2.bmp"));
         EXPECT_EQ(SwaybgCount(settings), 1);
         // sway's own background, below ours, shows the same should ours end.
-        Shell("pkill -f '^swaybg --output ' || true");
+        StopOurSwaybgs();
         EXPECT_TRUE(WaitUntil([&] { return OutputPixel(second.name, 400, 640) == "00FF00"; }));
     }
 }
