@@ -1,24 +1,12 @@
 #include "platform/linux/desktops/gsettings/GnomeBackend.h"
 
-#include "platform/linux/desktops/MonitorComposition.h"
-#include "platform/linux/desktops/ScreenPictureFile.h"
 #include "platform/linux/desktops/SessionEnvironment.h"
 #include "platform/linux/desktops/X11DesktopMonitors.h"
 #include "platform/linux/desktops/gsettings/NumberedPictureLink.h"
 
-void GnomeBackend::ShowWallpaper(const std::string& bitmapPath) {
-    ShowFile(bitmapPath, GSettingsPictureWriter::Placement::FillEachMonitor);
-}
-
 std::vector<DesktopMonitor> GnomeBackend::Monitors() {
     return SessionEnvironment::FromProcess().IsX11Session() ? X11DesktopMonitors::Query()
                                                             : MutterMonitorLayout::Monitors();
-}
-
-void GnomeBackend::ShowOnMonitors(const std::vector<MonitorPicture>& pictures,
-                                  const std::string& bitmapPath) {
-    ShowFile(ScreenPictureFile::Replace(MonitorComposition::Spanning(pictures), bitmapPath),
-             GSettingsPictureWriter::Placement::SpanMonitors);
 }
 
 // GNOME Shell flashes its default background for an emptied value, and takes the same path again
@@ -32,5 +20,4 @@ void GnomeBackend::ShowFile(const std::string& path, GSettingsPictureWriter::Pla
                            GSettingsPictureWriter::Reload::NewPath)
         .Show(picture.Path(), placement);
     picture.Keep();
-    ScreenPictureFile::RemoveUnlessShown(path);
 }
