@@ -114,13 +114,15 @@ void LinuxCore::ShowThrough(DesktopBackend* backend, const WideString& imagePath
 
 void LinuxCore::ShowEachAsWallpaper(const std::vector<WideString>& imagePaths,
                                     const WideString& folder) {
-    ShowEachThrough(ChooseBackend().get(), imagePaths, folder);
+    const std::unique_ptr<DesktopBackend> backend = ChooseBackend();
+    ShowEachThrough(backend.get(), backend ? backend->Monitors() : std::vector<DesktopMonitor>(),
+                    imagePaths, folder);
 }
 
-void LinuxCore::ShowEachThrough(DesktopBackend* backend, const std::vector<WideString>& imagePaths,
+void LinuxCore::ShowEachThrough(DesktopBackend* backend,
+                                const std::vector<DesktopMonitor>& monitors,
+                                const std::vector<WideString>& imagePaths,
                                 const WideString& folder) {
-    const std::vector<DesktopMonitor> monitors =
-        backend ? backend->Monitors() : std::vector<DesktopMonitor>();
     if (monitors.size() < 2) {
         ShowThrough(backend, imagePaths.front(), folder);
     } else {
@@ -172,8 +174,12 @@ void LinuxCore::Redraw(const WideString& imagePath, const WideString& folder) {
 // them or read files.
 void LinuxCore::RedrawEach(const std::vector<WideString>& imagePaths, const WideString& folder) {
     const std::unique_ptr<DesktopBackend> backend = ChooseBackend();
-    if (backend && (backend->Drawer() || !backend->Monitors().empty())) {
-        ShowEachThrough(backend.get(), imagePaths, folder);
+    if (!backend) {
+        return;
+    }
+    const std::vector<DesktopMonitor> monitors = backend->Monitors();
+    if (backend->Drawer() || !monitors.empty()) {
+        ShowEachThrough(backend.get(), monitors, imagePaths, folder);
     }
 }
 

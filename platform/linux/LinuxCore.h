@@ -46,9 +46,9 @@ private:
     void ShowThrough(DesktopBackend* backend, const WideString& imagePath,
                      const WideString& folder);
     void ShowEachAsWallpaper(const std::vector<WideString>& imagePaths, const WideString& folder);
-    // backend: null when no desktop fits the session.
-    void ShowEachThrough(DesktopBackend* backend, const std::vector<WideString>& imagePaths,
-                         const WideString& folder);
+    // backend: null when no desktop fits the session; monitors: its Monitors().
+    void ShowEachThrough(DesktopBackend* backend, const std::vector<DesktopMonitor>& monitors,
+                         const std::vector<WideString>& imagePaths, const WideString& folder);
     void ShowOnEachMonitor(DesktopBackend& backend, const std::vector<DesktopMonitor>& monitors,
                            const std::vector<WideString>& imagePaths, const WideString& folder);
     void Redraw(const WideString& imagePath, const WideString& folder);
