@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <iostream>
+#include <limits>
 #include <locale>
 #include <optional>
 #include <sstream>
@@ -64,32 +65,17 @@ void WriteInfoFile(const WideString& file, const Tree& tree) {
     ReplaceFileAtomically(ToFilePath(file), text.str());
 }
 
-// Nothing when the file cannot be opened; an error when it opens but cannot be read.
-std::optional<std::string> ReadFirstLine(const WideString& file) {
-    const fs::path path = ToFilePath(file);
-    fs::ifstream stream(path, std::ios::in | std::ios::binary);
-    if (!stream.is_open()) {
-        return std::nullopt;
-    }
-    std::string line;
-    std::getline(stream, line);
-    if (stream.bad()) {
-        throw fs::filesystem_error(
-            "Can't read file", path,
-            boost::system::errc::make_error_code(boost::system::errc::io_error));
-    }
-    return line;
-}
-
-// Nothing when the file cannot be opened; an error when it opens but cannot be read.
-std::optional<std::vector<std::string>> ReadLines(const WideString& file) {
+// At most `most` lines. Nothing when the file cannot be opened; an error when it opens but
+// cannot be read.
+std::optional<std::vector<std::string>> ReadLines(
+    const WideString& file, std::size_t most = std::numeric_limits<std::size_t>::max()) {
     const fs::path path = ToFilePath(file);
     fs::ifstream stream(path, std::ios::in | std::ios::binary);
     if (!stream.is_open()) {
         return std::nullopt;
     }
     std::vector<std::string> lines;
-    for (std::string line; std::getline(stream, line);) {
+    for (std::string line; lines.size() < most && std::getline(stream, line);) {
         lines.push_back(line);
     }
     if (stream.bad()) {
@@ -98,6 +84,15 @@ std::optional<std::vector<std::string>> ReadLines(const WideString& file) {
             boost::system::errc::make_error_code(boost::system::errc::io_error));
     }
     return lines;
+}
+
+// An empty file has an empty first line.
+std::optional<std::string> ReadFirstLine(const WideString& file) {
+    const auto lines = ReadLines(file, 1);
+    if (!lines) {
+        return std::nullopt;
+    }
+    return lines->empty() ? std::string() : lines->front();
 }
 
 void WriteTextFile(const WideString& file, const WideString& text) {
