@@ -273,6 +273,7 @@ start_plasma() {
 
 # kwin_wayland carries file capabilities that a container may refuse to honour: a plain copy
 # runs where the installed binary fails with "Operation not permitted".
+# VORNK_VIRTUAL_OUTPUTS: how many 1280x800 outputs, laid out left to right (one without it).
 start_plasma_wayland() {
     export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5
     export XDG_DATA_DIRS=/usr/local/share:/usr/share XDG_CONFIG_DIRS=/etc/xdg
@@ -280,7 +281,8 @@ start_plasma_wayland() {
     shell_session wayland
     cp /usr/bin/kwin_wayland "$state/kwin_wayland"
     spawn kwin env KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "$state/kwin_wayland" --virtual \
-        --width 1280 --height 800 --no-lockscreen --socket "$WAYLAND_DISPLAY"
+        --width 1280 --height 800 --output-count "${VORNK_VIRTUAL_OUTPUTS:-1}" --no-lockscreen \
+        --socket "$WAYLAND_DISPLAY"
     wait_for "[[ -S '$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY' ]]"
     wait_for "gdbus call --session --dest org.kde.KWin --object-path /KWin \
         --method org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1"

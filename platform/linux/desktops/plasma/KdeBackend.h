@@ -1,17 +1,17 @@
 #pragma once
 
-#include <QString>
-
 #include "platform/linux/desktops/DesktopBackend.h"
 
-// KDE Plasma 5 and 6: a desktop script evaluated by plasmashell over D-Bus
+// KDE Plasma 5 and 6: desktop scripts evaluated by plasmashell over D-Bus
 // (org.kde.PlasmaShell.evaluateScript). Only desktops that show a plain image are changed; a
-// slideshow or any other wallpaper plugin the user chose is left alone.
+// slideshow or any other wallpaper plugin the user chose is left alone. Each screen has its
+// desktops (one for each activity), and a monitor is named after its screen's number.
 class KdeBackend final : public DesktopBackend {
 public:
     const char* Name() const override { return "KDE Plasma"; }
     void ShowWallpaper(const std::string& bitmapPath) override;
-
-    // The script that shows the image at `fileUrl` and prints how many desktops it changed.
-    static QString Script(const QString& fileUrl);
+    // In Plasma's logical pixels: its scripts do not tell a screen's scale.
+    std::vector<DesktopMonitor> Monitors() override;
+    void ShowOnMonitors(const std::vector<MonitorPicture>& pictures,
+                        const std::string& bitmapPath) override;
 };
