@@ -80,7 +80,7 @@ void ShowThroughScript(const QString& image, const QStringList& screenImages) {
     }
 }
 
-QString FileUrl(const std::string& path) {
+QString FileUrlLiteral(const std::string& path) {
     const QString absolute = QDir::current().absoluteFilePath(QString::fromStdString(path));
     // Percent-encoded, so that '#', '?' or '%' in a folder name stay part of the path.
     return ToJavaScriptLiteral(QUrl::fromLocalFile(absolute).toString(QUrl::FullyEncoded));
@@ -108,7 +108,7 @@ std::vector<DesktopMonitor> ScreensIn(const QString& output) {
 
 // Every desktop shows the one picture, those that had a screen's own included.
 void KdeBackend::ShowWallpaper(const std::string& bitmapPath) {
-    ShowThroughScript(FileUrl(bitmapPath), {});
+    ShowThroughScript(FileUrlLiteral(bitmapPath), {});
     MonitorPictureFiles::RemoveBeside(bitmapPath);
 }
 
@@ -125,7 +125,7 @@ void KdeBackend::ShowOnMonitors(const std::vector<MonitorPicture>& pictures,
     for (std::size_t index = 0; index < pictures.size(); ++index) {
         screenImages.append(
             ToJavaScriptLiteral(QString::fromStdString(pictures[index].monitor.name)) +
-            QStringLiteral(": ") + FileUrl(files[index]));
+            QStringLiteral(": ") + FileUrlLiteral(files[index]));
     }
     ShowThroughScript(QStringLiteral("null"), screenImages);
 }
