@@ -59,7 +59,8 @@ TEST(PlasmaWaylandMonitorsTest, EachOutputShowsItsOwnPictureThenOneForBoth) {
     ASSERT_TRUE(UseFixtureEnvironment());
     TemporaryFolder folder;
     LinuxCore core{SessionEnvironment::FromProcess()};
-    core.SetSettingsFolder(FromUtf8(folder.Path().string()));
+    const std::string settings = folder / HostileFolderName();
+    core.SetSettingsFolder(FromUtf8(settings));
     ASSERT_EQ(core.CountMonitors(), 2u);
     MakeSolidImage(folder / "red.bmp", "red", 40, 30);
     MakeSolidImage(folder / "blue.bmp", "blue", 30, 40);
@@ -71,8 +72,8 @@ TEST(PlasmaWaylandMonitorsTest, EachOutputShowsItsOwnPictureThenOneForBoth) {
 
     core.SetWallpaper(FromUtf8(folder / "blue.bmp"));
     EXPECT_EQ(WaitForColours({blue, blue, blue, blue}), "shown");
-    EXPECT_FALSE(boost::filesystem::exists(folder / "wallpaper-monitor-1.bmp"));
-    EXPECT_FALSE(boost::filesystem::exists(folder / "wallpaper-monitor-2.bmp"));
+    EXPECT_FALSE(boost::filesystem::exists(settings + "/wallpaper-monitor-1.bmp"));
+    EXPECT_FALSE(boost::filesystem::exists(settings + "/wallpaper-monitor-2.bmp"));
 }
 
 }  // namespace
