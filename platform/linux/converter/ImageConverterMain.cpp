@@ -1,180 +1,116 @@
 // The converter process: decodes one untrusted image file and writes the wallpaper bitmap,
 // under limits that keep a damaged file from crashing, freezing or bloating the program.
-#include <sys/mman.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
+// It holds libjpeg alone, so that a JPEG photo, what a change meets most, starts decoding
+// without first loading every other decoder. Any other file, and a JPEG that libjpeg leaves to
+// others (CMYK, damaged), goes on to the second stage, which holds them all
+// (AllFormatsConverterMain.cpp).
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-#include <QBuffer>
-#include <QImageReader>
-
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/linux/converter/BitmapFile.h"
+#include "platform/linux/converter/ImageConversion.h"
 #include "platform/linux/converter/ImageConverterProtocol.h"
-#include "platform/linux/converter/ImageDecoder.h"
-#include "platform/linux/converter/RgbImage.h"
-#include "platform/linux/converter/Sandbox.h"
 #include "platform/linux/converter/TruncationCheck.h"
-#include "platform/linux/converter/colour/ColourProfile.h"
 #include "platform/linux/converter/colour/EmbeddedIccProfile.h"
-#include "platform/linux/converter/reduced/ReducedJpeg.h"
+#include "platform/linux/converter/jpeg/PlainJpeg.h"
 
 namespace {
 
 using namespace image_converter;
 
-void SetLimit(int resource, rlim_t value) {
-    const rlimit limit{value, value};
-    setrlimit(resource, &limit);
+// Told by the first bytes alone, which no decoder reads: this process is not locked down.
+bool StartsAsJpeg() {
+    unsigned char start[3] = {};
+    return pread(kImageDescriptor, start, sizeof start, 0) == sizeof start && start[0] == 0xFF &&
+           start[1] == 0xD8 && start[2] == 0xFF;
 }
 
-// Set before any input is read. The wall-clock limit is the program's; the CPU limit only
-// backs it up should the program be gone.
-void LimitResources() {
-    SetLimit(RLIMIT_AS, kMemoryLimitBytes);
-    SetLimit(RLIMIT_CPU, static_cast<rlim_t>(kTimeLimit.count() * 2));
-    SetLimit(RLIMIT_CORE, 0);  // a crash on a damaged file is expected, not worth a core dump
-}
-
-// Qt opens its image format plugins on first use, which the lockdown no longer allows. Asked
-// for here: those of the formats the Qt decoder takes that Qt does not build in. Without
-// detection by content Qt loads only the plugin named, not every one it has; asking an empty
-// device reads nothing.
-void LoadImagePlugins() {
-    for (const char* format : {"jpeg", "tiff", "tga"}) {
-        QBuffer nothing;
-        nothing.open(QIODevice::ReadOnly);
-        QImageReader reader(&nothing, format);
-        reader.setAutoDetectImageFormat(false);
-        reader.supportsOption(QImageIOHandler::Size);
-    }
-}
-
-// Mapped, not read: a large photo is not held twice. The mapping lasts as long as the process.
-std::string_view MapImage() {
-    struct stat status {};
-    if (fstat(kImageDescriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0) {
-        return {};
-    }
-    const auto size = static_cast<std::size_t>(status.st_size);
-    void* bytes = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, kImageDescriptor, 0);
-    return bytes == MAP_FAILED ? std::string_view()
-                               : std::string_view(static_cast<char*>(bytes), size);
-}
-
-std::optional<int> ParseNumber(const char* text, int least) {
-    const int number = std::atoi(text);
-    return number >= least && number <= 65535 ? std::optional<int>(number) : std::nullopt;
-}
-
-// WIDTH HEIGHT [X Y WIDTH HEIGHT]...: the screen and its monitors. Nothing when they do not
-// parse or a monitor has no pixels.
-std::optional<ScreenLayout> ParseLayout(int count, char** numbers) {
-    if (count < 2 || count % 4 != 2 || count > 2 + 4 * kMostMonitors) {
+// A file cut short goes on too: the second stage refuses it, saying why.
+std::optional<RgbImage> DecodeJpegAlone(std::string_view content) {
+    if (IsTruncated(content)) {
         return std::nullopt;
     }
-    std::vector<int> values;
-    for (int index = 0; index < count; ++index) {
-        const bool isOffset = index >= 2 && (index - 2) % 4 < 2;
-        const std::optional<int> value = ParseNumber(numbers[index], isOffset ? 0 : 1);
-        if (!value) {
-            return std::nullopt;
-        }
-        values.push_back(*value);
+    try {
+        return DecodePlainJpeg(content, ReadEmbeddedIccProfile(content));
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
     }
-    ScreenLayout layout{{values[0], values[1]}, {}};
-    for (std::size_t at = 2; at < values.size(); at += 4) {
-        layout.monitors.push_back({values[at], values[at + 1], values[at + 2], values[at + 3]});
-    }
-    return layout;
 }
 
-bool WriteAll(const void* data, std::size_t size) {
-    return std::fwrite(data, 1, size, stdout) == size && std::fflush(stdout) == 0;
+// Beside this program, in the build tree as where it is installed.
+std::string SecondStagePath() {
+    std::vector<char> path(PATH_MAX);
+    const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= path.size()) {
+        return {};
+    }
+    const std::string self(path.data(), static_cast<std::size_t>(length));
+    return self.substr(0, self.rfind('/') + 1) + kSecondStageName;
 }
 
-// The screen's picture goes out before the bitmap is written (the program shows it then, and
-// takes it back should the conversion fail): until then the screen shows nothing new.
-void SendScreenPicture(const RgbImage& picture) {
-    WriteAll(picture.pixels.data(), picture.pixels.size());
+// The second stage in this process's place, with the same descriptors; `arguments` after the
+// program's name.
+[[noreturn]] void HandOver(std::vector<char*> arguments) {
+    std::string path = SecondStagePath();
+    arguments.insert(arguments.begin(), path.data());
+    arguments.push_back(nullptr);
+    execv(path.c_str(), arguments.data());
+    _exit(kCantLoad);
 }
 
-// A size whose fill needs at least as many of the image's pixels as any monitor's.
-PictureSize LargestFill(const ScreenLayout& layout) {
-    if (layout.monitors.empty()) {
-        return layout.size;
+// The conversion in a child that locks itself down, while this process, which reads nothing of
+// the file, stays free to start the second stage. A child that crashed makes this process end
+// the same way, as the converter always has.
+int RunLockedDown(const ImageConversion& conversion) {
+    const pid_t parent = getpid();
+    const pid_t child = fork();
+    if (child == 0) {
+        // Ended with this process, which the program ends should the conversion take too long.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        _exit(getppid() == parent ? conversion.Run(DecodeJpegAlone, true) : kCantLoad);
     }
-    PictureSize largest{1, 1};
-    for (const PictureArea& monitor : layout.monitors) {
-        largest = {std::max(largest.width, monitor.width),
-                   std::max(largest.height, monitor.height)};
+    int status = 0;
+    while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    return largest;
-}
-
-// Only for files the full decoding's first check lets through: a JPEG cut short is refused at
-// once, never shown grey-filled.
-bool SendReducedScreenPicture(std::string_view content, const ScreenLayout& layout) {
-    if (IsTruncated(content)) {
-        return false;
+    if (child < 0) {
+        return kHandOver;
     }
-    std::optional<RgbImage> reduced = DecodeReducedJpeg(content, LargestFill(layout));
-    if (!reduced) {
-        return false;
+    if (WIFSIGNALED(status)) {
+        std::signal(WTERMSIG(status), SIG_DFL);
+        raise(WTERMSIG(status));
     }
-    // Through the same profile as the full decoding: the screen shows the bitmap's colours.
-    ConvertToSrgb(*reduced, ReadEmbeddedIccProfile(content));
-    SendScreenPicture(FillMonitors(*reduced, layout));
-    return true;
+    return WEXITSTATUS(status);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    LimitResources();
-    const bool withoutBitmap = argc > 1 && std::string_view(argv[1]) == kWithoutBitmap;
-    if (withoutBitmap) {
-        --argc;
-        ++argv;
-    }
-    const std::optional<ScreenLayout> layout =
-        argc > 2 ? ParseLayout(argc - 2, argv + 2) : std::nullopt;
-    if (argc < 2 || (argc > 2 && !layout) || (withoutBitmap && !layout)) {
-        std::fprintf(stderr,
-                     "usage: %s NAME [WIDTH HEIGHT [X Y WIDTH HEIGHT]...] 3<IMAGE 4>BITMAP\n"
-                     "       %s %s NAME WIDTH HEIGHT [X Y WIDTH HEIGHT]... 3<IMAGE\n",
-                     kProgramName, kProgramName, kWithoutBitmap);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);  // the locked-down child follows through its own
+    const std::optional<ImageConversion> conversion = ImageConversion::FromArguments(argc, argv);
+    if (!conversion) {
         return kUsage;
     }
-    LoadImagePlugins();
-    if (!LockDown(withoutBitmap ? kImageDescriptor : kBitmapDescriptor)) {
-        return kCantLoad;
+    const std::vector<char*> arguments(argv + 1, argv + argc);
+    if (!StartsAsJpeg()) {
+        HandOver(arguments);
     }
-    const std::string_view content = MapImage();
-    // From a reduced decoding where the file allows one: the screen shows the picture long
-    // before the full one is decoded.
-    const bool screenPictureSent = layout && SendReducedScreenPicture(content, *layout);
-    if (screenPictureSent && withoutBitmap) {
-        WriteAll(&kDecodedMarker, 1);
-        return kConverted;
+    const int status = RunLockedDown(*conversion);
+    if (status == kHandOver) {
+        HandOver(arguments);
     }
-    const std::optional<RgbImage> image = DecodeImage(content, argv[1]);
-    if (!image) {
-        return kCantLoad;
+    // The bitmap alone is left to make; a monitor's picture alone is complete once sent.
+    if (status == kHandOverAfterScreenPicture &&
+        arguments.front() != std::string_view(kWithoutBitmap)) {
+        HandOver({arguments.front()});
     }
-    if (layout && !screenPictureSent) {
-        SendScreenPicture(FillMonitors(*image, *layout));
-    }
-    WriteAll(&kDecodedMarker, 1);
-    if (!withoutBitmap && !WriteBitmapFile(*image, kBitmapDescriptor)) {
-        return kCantSave;
-    }
-    return kConverted;
+    return status == kHandOverAfterScreenPicture ? kCantLoad : status;
 }

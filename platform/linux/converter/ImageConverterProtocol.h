@@ -30,6 +30,13 @@ inline constexpr int kUsage = 2;
 inline constexpr int kCantLoad = 3;
 inline constexpr int kCantSave = 4;
 
+// Between the converter's two stages only, never seen by the program: the file is left to the
+// second stage's decoders, before anything is written, or after the screen's picture.
+inline constexpr int kHandOver = 5;
+inline constexpr int kHandOverAfterScreenPicture = 6;
+// The second stage, beside the converter: every decoder, for what libjpeg alone does not take.
+inline constexpr char kSecondStageName[] = "vornk-image-converter-all";
+
 // The last byte of the output, once the image is decoded in full: a crash after it is a failed
 // save.
 inline constexpr char kDecodedMarker = 'D';

@@ -12,16 +12,14 @@
 #include "platform/linux/converter/LittleEndianReader.h"
 #include "platform/linux/converter/QtImageDecoder.h"
 #include "platform/linux/converter/TruncationCheck.h"
-#include "platform/linux/converter/UprightPicture.h"
 #include "platform/linux/converter/bmp/BitmapDecoder.h"
-#include "platform/linux/converter/colour/ColourProfile.h"
 #include "platform/linux/converter/colour/EmbeddedIccProfile.h"
 #include "platform/linux/converter/formats/DecodeBudget.h"
 #include "platform/linux/converter/formats/JpegXlDecoder.h"
 #include "platform/linux/converter/formats/WebpDecoder.h"
 #include "platform/linux/converter/isobmff/AvifDecoder.h"
 #include "platform/linux/converter/isobmff/HeifDecoder.h"
-#include "platform/linux/converter/jpeg/JpegDecompression.h"
+#include "platform/linux/converter/jpeg/PlainJpeg.h"
 #include "platform/linux/converter/tga/TargaDecoder.h"
 
 namespace {
@@ -51,55 +49,6 @@ std::optional<RgbImage> DecodeMirroredTarga(std::string_view file) {
         return std::nullopt;
     }
     return Transformed(std::move(pixels), QImageIOHandler::TransformationMirror);
-}
-
-// Bytes a pixel held at once: the upright picture, and a progressive file's coefficients (two
-// bytes for each of three full-size components at most), which libjpeg keeps until the last row
-// is out.
-constexpr unsigned kJpegPicture = 3;
-constexpr unsigned kJpegCoefficients = 6;
-
-UprightPicture::Turn TurnOf(QImageIOHandler::Transformations orientation) {
-    return {orientation.testFlag(QImageIOHandler::TransformationMirror),
-            orientation.testFlag(QImageIOHandler::TransformationFlip),
-            orientation.testFlag(QImageIOHandler::TransformationRotate90)};
-}
-
-// A picture that EXIF turns is placed upright band by band as it is decoded.
-std::optional<RgbImage> DecodeUprightJpeg(std::string_view content,
-                                          QImageIOHandler::Transformations orientation) {
-    JpegDecompression jpeg(content);
-    if (!jpeg.ReadHeader() || !jpeg.IsPlainColour()) {
-        return std::nullopt;
-    }
-    const PictureSize size = jpeg.Size();
-    const unsigned bytesPerPixel = kJpegPicture + (jpeg.IsProgressive() ? kJpegCoefficients : 0);
-    if (!FitsDecodeBudget(static_cast<std::uint32_t>(size.width),
-                          static_cast<std::uint32_t>(size.height), bytesPerPixel, kJpegPicture)) {
-        return std::nullopt;
-    }
-    if (orientation == QImageIOHandler::TransformationNone) {
-        return jpeg.Decode(8);
-    }
-    UprightPicture upright(size, TurnOf(orientation));
-    const auto place = [&](const std::uint8_t* rows, int first, int count) {
-        upright.Place(rows, first, count);
-    };
-    if (!jpeg.DecodeBands(place)) {
-        return std::nullopt;
-    }
-    return std::move(upright).Take();
-}
-
-// libjpeg straight into our picture: plain JPEG files, most photos, never go through DevIL's
-// copy of the pixels. Nothing for CMYK and YCCK files, or any that libjpeg fails on or that is
-// too large to hold: those go on to the other decoders.
-std::optional<RgbImage> DecodePlainJpeg(std::string_view content, std::string_view iccProfile) {
-    std::optional<RgbImage> pixels = DecodeUprightJpeg(content, ReadOrientation(content));
-    if (pixels) {
-        ConvertToSrgb(*pixels, iccProfile);
-    }
-    return pixels;
 }
 
 // DevIL's pixels, or nothing where it fails or is known to be wrong: it puts the K of CMYK and

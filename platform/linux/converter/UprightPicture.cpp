@@ -12,6 +12,27 @@ constexpr int kRowsTogether = 16;
 
 }  // namespace
 
+UprightPicture::Turn UprightPicture::Turn::FromExif(int orientation) {
+    switch (orientation) {
+        case 2:
+            return {true, false, false};
+        case 3:
+            return {true, true, false};
+        case 4:
+            return {false, true, false};
+        case 5:
+            return {false, true, true};
+        case 6:
+            return {false, false, true};
+        case 7:
+            return {true, false, true};
+        case 8:
+            return {true, true, true};
+        default:
+            return {};
+    }
+}
+
 UprightPicture::UprightPicture(PictureSize stored, Turn turn)
     : stored(stored),
       turn(turn),

@@ -17,6 +17,10 @@ public:
         bool mirror = false;
         bool flip = false;
         bool quarterClockwise = false;
+
+        // What an EXIF orientation number (1 to 8) asks for; upright for any other.
+        static Turn FromExif(int orientation);
+        bool IsNone() const { return !mirror && !flip && !quarterClockwise; }
     };
 
     // Throws std::bad_alloc when the picture does not fit in memory.

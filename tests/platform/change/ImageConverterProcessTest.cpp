@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <new>
@@ -211,6 +212,28 @@ TEST(ImageConverterProcessTest, NamesThatAreNotUtf8AreConverted) {
             continue;
         }
         EXPECT_LE(LargestDifference(DecodeWithImageMagick(bitmap), reference), 4);
+    }
+}
+
+// The converter the program starts holds libjpeg alone: a JPEG photo, its screen picture
+// included, needs nothing beside it, while a PNG or a CMYK JPEG goes on to the second stage and,
+// where it is missing, fails as a file that no decoder takes.
+TEST(ImageConverterProcessTest, AJpegNeedsNoOtherDecoderWhileOtherFilesGoOnToThem) {
+    TemporaryFolder folder;
+    const std::string images = VORNK_TEST_IMAGES;
+    const std::string firstStage = folder / "vornk-image-converter";
+    std::filesystem::copy_file(std::getenv("VORNK_IMAGE_CONVERTER"), firstStage);
+    const ConverterForOneTest alone(firstStage);
+    const std::string bitmap = folder / "wallpaper.bmp";
+    const ScreenLayout layout{{40, 40}, {}};
+    RgbImage handed;
+    RunConverter(images + "/orientation-6.jpg", bitmap,
+                 DrawnPictureRequest{layout, [&](const RgbImage& picture) { handed = picture; }});
+    const RgbImage reference = DecodeWithImageMagick(images + "/quadrants.png");
+    EXPECT_LE(LargestDifference(DecodeWithImageMagick(bitmap), reference), 4);
+    EXPECT_LE(LargestDifference(handed, FillMonitors(reference, layout)), 16);
+    for (const char* name : {"quadrants.png", "cmyk.jpg"}) {
+        EXPECT_THROW(RunConverter(images + "/" + name, bitmap), CoreError) << name;
     }
 }
 

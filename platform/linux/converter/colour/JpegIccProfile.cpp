@@ -4,58 +4,15 @@
 #include <optional>
 #include <vector>
 
+#include "platform/linux/converter/jpeg/JpegSegments.h"
+
 namespace {
 
-constexpr unsigned char kMarker = 0xFF;
-constexpr unsigned char kStartOfImage = 0xD8;
-constexpr unsigned char kEndOfImage = 0xD9;
-constexpr unsigned char kStartOfScan = 0xDA;
 constexpr unsigned char kApp2 = 0xE2;
 constexpr std::string_view kIccSignature("ICC_PROFILE\0", 12);
 
 std::uint8_t ByteAt(std::string_view bytes, std::size_t at) {
     return static_cast<std::uint8_t>(bytes[at]);
-}
-
-// Markers that stand alone, without a length: the restart markers and TEM.
-bool HasNoLength(std::uint8_t marker) {
-    return (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01;
-}
-
-struct Segment {
-    std::uint8_t marker;
-    std::string_view payload;
-};
-
-// The segments before the first scan, the only place a profile may be. The walk stops at the
-// first length that leaves the file.
-std::vector<Segment> HeaderSegments(std::string_view file) {
-    std::vector<Segment> segments;
-    std::size_t at = 2;
-    while (at + 1 < file.size() && ByteAt(file, at) == kMarker) {
-        const std::uint8_t marker = ByteAt(file, at + 1);
-        at += 2;
-        if (marker == kMarker) {
-            --at;  // fill byte before the marker
-            continue;
-        }
-        if (marker == kStartOfScan || marker == kEndOfImage) {
-            break;
-        }
-        if (HasNoLength(marker)) {
-            continue;
-        }
-        if (at + 2 > file.size()) {
-            break;
-        }
-        const std::size_t length = std::size_t{ByteAt(file, at)} << 8 | ByteAt(file, at + 1);
-        if (length < 2 || length > file.size() - at) {
-            break;
-        }
-        segments.push_back({marker, file.substr(at + 2, length - 2)});
-        at += length;
-    }
-    return segments;
 }
 
 struct Chunk {
@@ -64,7 +21,7 @@ struct Chunk {
     std::string_view bytes;
 };
 
-std::optional<Chunk> IccChunk(const Segment& segment) {
+std::optional<Chunk> IccChunk(const JpegSegment& segment) {
     if (segment.marker != kApp2 || segment.payload.size() < kIccSignature.size() + 2 ||
         !segment.payload.starts_with(kIccSignature)) {
         return std::nullopt;
@@ -77,11 +34,8 @@ std::optional<Chunk> IccChunk(const Segment& segment) {
 }  // namespace
 
 std::string ReadJpegIccProfile(std::string_view file) {
-    if (file.size() < 2 || ByteAt(file, 0) != kMarker || ByteAt(file, 1) != kStartOfImage) {
-        return {};
-    }
     std::vector<Chunk> chunks;
-    for (const Segment& segment : HeaderSegments(file)) {
+    for (const JpegSegment& segment : JpegHeaderSegments(file)) {
         if (const std::optional<Chunk> chunk = IccChunk(segment)) {
             chunks.push_back(*chunk);
         }

@@ -2,16 +2,13 @@
 
 #include <algorithm>
 #include <new>
-#include <utility>
 
-#include "platform/linux/converter/QtImageDecoder.h"
+#include "platform/linux/converter/UprightPicture.h"
 #include "platform/linux/converter/jpeg/JpegDecompression.h"
+#include "platform/linux/converter/jpeg/JpegOrientation.h"
+#include "platform/linux/converter/jpeg/UprightJpeg.h"
 
 namespace {
-
-bool TurnsQuarter(QImageIOHandler::Transformations orientation) {
-    return orientation.testFlag(QImageIOHandler::TransformationRotate90);
-}
 
 // The fewest eighths of each side that still cover the screen once the picture is upright;
 // 8 when only the full size does.
@@ -31,20 +28,16 @@ unsigned int EighthsNeeded(PictureSize picture, PictureSize screen, bool quarter
 
 std::optional<RgbImage> DecodeReducedJpeg(std::string_view content, PictureSize screen) {
     JpegDecompression jpeg(content);
-    if (!jpeg.ReadHeader() || !jpeg.IsPlainColour()) {
+    if (!jpeg.ReadHeader()) {
         return std::nullopt;
     }
-    const QImageIOHandler::Transformations orientation = ReadOrientation(content);
-    const unsigned int eighths = EighthsNeeded(jpeg.Size(), screen, TurnsQuarter(orientation));
+    const UprightPicture::Turn turn = UprightPicture::Turn::FromExif(ReadJpegOrientation(content));
+    const unsigned int eighths = EighthsNeeded(jpeg.Size(), screen, turn.quarterClockwise);
     if (eighths == 8) {
         return std::nullopt;
     }
     try {
-        std::optional<RgbImage> image = jpeg.Decode(eighths);
-        if (!image) {
-            return std::nullopt;
-        }
-        return Transformed(std::move(*image), orientation);
+        return DecodeUprightJpeg(content, eighths);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
