@@ -40,6 +40,10 @@ sources=(
     platform/linux/converter/isobmff/PictureOrientation.cpp
     platform/linux/converter/isobmff/PrimaryItemOrientation.cpp
     platform/linux/converter/jpeg/JpegDecompression.cpp
+    platform/linux/converter/jpeg/JpegOrientation.cpp
+    platform/linux/converter/jpeg/JpegSegments.cpp
+    platform/linux/converter/jpeg/PlainJpeg.cpp
+    platform/linux/converter/jpeg/UprightJpeg.cpp
     platform/linux/converter/reduced/ReducedJpeg.cpp
     platform/linux/converter/tga/TargaDecoder.cpp
 )

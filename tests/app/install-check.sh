@@ -11,11 +11,14 @@ cmake --install "$1" --prefix "$prefix" >/dev/null
 
 entry="$prefix/share/applications/vornk-wallpaper-changer.desktop"
 test -x "$prefix/bin/vornk-wallpaper-changer"
-# The converter where the installed program looks for it, and able to run from there.
+# The converter where the installed program looks for it, and able to run from there: a JPEG by
+# its first stage alone, a PNG through the second stage beside it.
 converter="$prefix/libexec/vornk-wallpaper-changer/vornk-image-converter"
-convert -size 4x3 xc:red "$prefix/red.png"
-"$converter" red.png 3<"$prefix/red.png" 4>"$prefix/red.bmp" >/dev/null
-[[ $(identify -format '%m %wx%h' "$prefix/red.bmp") == "BMP3 4x3" ]]
+for picture in red.png red.jpg; do
+    convert -size 4x3 xc:red "$prefix/$picture"
+    "$converter" "$picture" 3<"$prefix/$picture" 4>"$prefix/red.bmp" >/dev/null
+    [[ $(identify -format '%m %wx%h' "$prefix/red.bmp") == "BMP3 4x3" ]]
+done
 desktop-file-validate "$entry"
 grep -qx 'Exec=vornk-wallpaper-changer' "$entry"
 icon=$(sed -n 's/^Icon=//p' "$entry")
