@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string name = std::string("input.") + kExtensions[data[0] % kExtensions.size()];
     const std::string_view content(reinterpret_cast<const char*>(data) + 1, size - 1);
     // A screen far smaller than the seeds' pictures, so that they decode reduced.
-    if (std::optional<RgbImage> reduced = DecodeReducedJpeg(content, {4, 3})) {
+    if (std::optional<RgbImage> reduced = DecodeReducedJpeg(content, ScreenLayout{{4, 3}, {}})) {
         ConvertToSrgb(*reduced, ReadEmbeddedIccProfile(content));
         ScaleForScreen(*reduced);
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <future>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -190,8 +191,11 @@ void LinuxCore::DrawWhileWriting(PictureDrawer& drawer, const ScreenLayout& layo
                                  const std::function<RgbImage(const RgbImage&)>& toScreen) {
     bool shown = false;
     std::exception_ptr drawFailure;
+    // Beside the decoding, which takes far longer: the picture then goes straight on.
+    std::future<void> preparing = std::async(std::launch::async, [&drawer] { drawer.Prepare(); });
     const auto draw = [&](const RgbImage& picture) {
         try {
+            preparing.get();
             drawer.Show(toScreen ? toScreen(picture) : picture);
             shown = true;
         } catch (...) {

@@ -4,7 +4,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -85,26 +84,13 @@ void SendScreenPicture(const RgbImage& picture) {
     WriteAll(picture.pixels.data(), picture.pixels.size());
 }
 
-// A size whose fill needs at least as many of the image's pixels as any monitor's.
-PictureSize LargestFill(const ScreenLayout& layout) {
-    if (layout.monitors.empty()) {
-        return layout.size;
-    }
-    PictureSize largest{1, 1};
-    for (const PictureArea& monitor : layout.monitors) {
-        largest = {std::max(largest.width, monitor.width),
-                   std::max(largest.height, monitor.height)};
-    }
-    return largest;
-}
-
 // Only for files the full decoding's first check lets through: a JPEG cut short is refused at
 // once, never shown grey-filled.
 bool SendReducedScreenPicture(std::string_view content, const ScreenLayout& layout) {
     if (IsTruncated(content)) {
         return false;
     }
-    std::optional<RgbImage> reduced = DecodeReducedJpeg(content, LargestFill(layout));
+    std::optional<RgbImage> reduced = DecodeReducedJpeg(content, layout);
     if (!reduced) {
         return false;
     }

@@ -16,6 +16,9 @@ public:
     virtual ~PictureDrawer() = default;
     // The screen and its monitors; nothing when the display cannot be reached.
     virtual std::optional<ScreenLayout> Layout() = 0;
+    // Called on another thread while the picture is being made, before Show: whatever Show can
+    // do ahead of the pixels. Must not throw; a failure shows in Show.
+    virtual void Prepare() {}
     // Throws CoreError "Can't change desktop wallpaper".
     virtual void Show(const RgbImage& picture) = 0;
     // bitmapPath: "wallpaper.bmp", now in place.

@@ -39,6 +39,9 @@ X11SharedMemoryImage::X11SharedMemoryImage(X11Connection& connection, std::size_
         return;
     }
     data = static_cast<std::uint8_t*>(mapped);
+    // Faulted in now, where the kernel supports it: an image made ahead of its pixels then costs
+    // nothing more once they come.
+    madvise(data, size, MADV_POPULATE_WRITE);
     if (!Attach(descriptor)) {
         munmap(data, size);
         data = nullptr;

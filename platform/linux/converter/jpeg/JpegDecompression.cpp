@@ -76,7 +76,7 @@ PictureSize JpegDecompression::Size() const {
     return {static_cast<int>(state->info.image_width), static_cast<int>(state->info.image_height)};
 }
 
-std::optional<RgbImage> JpegDecompression::Decode(unsigned int eighths) {
+std::optional<RgbImage> JpegDecompression::Decode(unsigned int eighths, std::optional<int> rows) {
     if (!Start(eighths)) {
         return std::nullopt;
     }
@@ -84,7 +84,8 @@ std::optional<RgbImage> JpegDecompression::Decode(unsigned int eighths) {
                    static_cast<int>(state->info.output_height),
                    {}};
     AllocatePixels(image);
-    if (!ReadRows(image.pixels.data(), {})) {
+    const unsigned int last = std::clamp(rows.value_or(image.height), 0, image.height);
+    if (!ReadRows(image.pixels.data(), {}, last)) {
         return std::nullopt;
     }
     return image;
@@ -95,7 +96,7 @@ bool JpegDecompression::DecodeBands(const BandTaker& take) {
         return false;
     }
     std::vector<std::uint8_t> band(std::size_t(state->info.output_width) * 3 * kRowsPerRead);
-    return ReadRows(band.data(), take);
+    return ReadRows(band.data(), take, state->info.output_height);
 }
 
 bool JpegDecompression::Start(unsigned int eighths) {
@@ -111,17 +112,18 @@ bool JpegDecompression::Start(unsigned int eighths) {
 }
 
 // Into the whole picture's rows when there is nothing to take them, else into the band of
-// kRowsPerRead rows that `pixels` holds, handed over after each read.
-bool JpegDecompression::ReadRows(std::uint8_t* pixels, const BandTaker& take) {
+// kRowsPerRead rows that `pixels` holds, handed over after each read; rows from `last` on are
+// neither decoded nor read.
+bool JpegDecompression::ReadRows(std::uint8_t* pixels, const BandTaker& take, unsigned int last) {
     jpeg_decompress_struct& info = state->info;
     if (setjmp(state->errors.target) != 0) {
         return false;
     }
     const std::size_t stride = std::size_t(info.output_width) * 3;
     std::array<JSAMPROW, kRowsPerRead> rows{};
-    while (info.output_scanline < info.output_height) {
+    while (info.output_scanline < last) {
         const JDIMENSION first = info.output_scanline;
-        const JDIMENSION count = std::min<JDIMENSION>(kRowsPerRead, info.output_height - first);
+        const JDIMENSION count = std::min<JDIMENSION>(kRowsPerRead, last - first);
         std::uint8_t* start = take ? pixels : pixels + stride * first;
         for (JDIMENSION row = 0; row < count; ++row) {
             rows[row] = start + stride * row;
@@ -130,6 +132,10 @@ bool JpegDecompression::ReadRows(std::uint8_t* pixels, const BandTaker& take) {
         if (take && read > 0) {
             take(pixels, static_cast<int>(first), static_cast<int>(read));
         }
+    }
+    if (last < info.output_height) {
+        jpeg_abort_decompress(&info);
+        return true;
     }
     return jpeg_finish_decompress(&info) == TRUE;
 }

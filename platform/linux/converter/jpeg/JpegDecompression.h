@@ -29,8 +29,9 @@ public:
     PictureSize Size() const;
     // The picture at `eighths` eighths of each side (8: full size), or nothing when libjpeg
     // fails. Damaged data that libjpeg can fill in is filled in, as every libjpeg-based reader
-    // does. Throws std::bad_alloc when the picture does not fit in memory.
-    std::optional<RgbImage> Decode(unsigned int eighths);
+    // does. With `rows`, only the top rows are decoded, the others left black, and the rest of
+    // the file is not read. Throws std::bad_alloc when the picture does not fit in memory.
+    std::optional<RgbImage> Decode(unsigned int eighths, std::optional<int> rows = std::nullopt);
 
     // Takes rows of the full-size picture as they come, top to bottom: the rows (8-bit RGB, no
     // padding), the first one's number, how many.
@@ -42,7 +43,7 @@ private:
     struct State;
 
     bool Start(unsigned int eighths);
-    bool ReadRows(std::uint8_t* pixels, const BandTaker& take);
+    bool ReadRows(std::uint8_t* pixels, const BandTaker& take, unsigned int last);
 
     std::unique_ptr<State> state;
 };

@@ -25,9 +25,9 @@ bool FitsMemory(const JpegDecompression& jpeg) {
 // A full-size picture that EXIF turns is placed upright band by band as it is decoded; a reduced
 // one is small enough to turn whole.
 std::optional<RgbImage> DecodeTurned(JpegDecompression& jpeg, UprightPicture::Turn turn,
-                                     unsigned int eighths) {
+                                     unsigned int eighths, std::optional<int> rows) {
     if (eighths != 8) {
-        std::optional<RgbImage> stored = jpeg.Decode(eighths);
+        std::optional<RgbImage> stored = jpeg.Decode(eighths, rows);
         if (!stored) {
             return std::nullopt;
         }
@@ -47,11 +47,16 @@ std::optional<RgbImage> DecodeTurned(JpegDecompression& jpeg, UprightPicture::Tu
 
 }  // namespace
 
-std::optional<RgbImage> DecodeUprightJpeg(std::string_view content, unsigned int eighths) {
+std::optional<RgbImage> DecodeUprightJpeg(std::string_view content, unsigned int eighths,
+                                          std::optional<int> rows) {
     JpegDecompression jpeg(content);
     if (!jpeg.ReadHeader() || !jpeg.IsPlainColour() || !FitsMemory(jpeg)) {
         return std::nullopt;
     }
     const UprightPicture::Turn turn = UprightPicture::Turn::FromExif(ReadJpegOrientation(content));
-    return turn.IsNone() ? jpeg.Decode(eighths) : DecodeTurned(jpeg, turn, eighths);
+    if (turn.IsNone()) {
+        return jpeg.Decode(eighths, rows);
+    }
+    return DecodeTurned(jpeg, turn, eighths,
+                        turn.flip || turn.quarterClockwise ? std::nullopt : rows);
 }

@@ -10,4 +10,7 @@
 // picture too large for the converter's memory, or any file libjpeg fails on: other decoders may
 // take those.
 // Throws std::bad_alloc when the picture does not fit in memory after all.
-std::optional<RgbImage> DecodeUprightJpeg(std::string_view content, unsigned int eighths = 8);
+// With `rows`, only the top rows of an upright or mirrored picture are decoded, the others left
+// black (JpegDecompression::Decode); a picture turned otherwise is decoded whole.
+std::optional<RgbImage> DecodeUprightJpeg(std::string_view content, unsigned int eighths = 8,
+                                          std::optional<int> rows = std::nullopt);

@@ -1,7 +1,10 @@
 #include "platform/linux/converter/reduced/ReducedJpeg.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <new>
+#include <vector>
 
 #include "platform/linux/converter/UprightPicture.h"
 #include "platform/linux/converter/jpeg/JpegDecompression.h"
@@ -24,20 +27,59 @@ unsigned int EighthsNeeded(PictureSize picture, PictureSize screen, bool quarter
     return 8;
 }
 
+std::vector<PictureArea> MonitorsOf(const ScreenLayout& layout) {
+    if (layout.monitors.empty()) {
+        return {{0, 0, layout.size.width, layout.size.height}};
+    }
+    return layout.monitors;
+}
+
+// A size whose fill needs at least as many of the image's pixels as any monitor's.
+PictureSize LargestFill(const std::vector<PictureArea>& monitors) {
+    PictureSize largest{1, 1};
+    for (const PictureArea& monitor : monitors) {
+        largest = {std::max(largest.width, monitor.width),
+                   std::max(largest.height, monitor.height)};
+    }
+    return largest;
+}
+
+// The rows from the top that filling every monitor reads (ScaleToFill crops the overflow evenly),
+// with one to spare for the filter's reach.
+int RowsRead(PictureSize picture, const std::vector<PictureArea>& monitors) {
+    double rows = 0;
+    for (const PictureArea& monitor : monitors) {
+        const double scale = std::max(double(monitor.width) / picture.width,
+                                      double(monitor.height) / picture.height);
+        const double croppedAbove = (picture.height * scale - monitor.height) / 2;
+        rows = std::max(rows, std::ceil((croppedAbove + monitor.height) / scale) + 1);
+    }
+    return static_cast<int>(std::min(rows, double(picture.height)));
+}
+
+// libjpeg's size at `eighths`, rounded up as it rounds.
+PictureSize Reduced(PictureSize picture, unsigned int eighths) {
+    const auto side = [eighths](int full) { return int((std::int64_t(full) * eighths + 7) / 8); };
+    return {side(picture.width), side(picture.height)};
+}
+
 }  // namespace
 
-std::optional<RgbImage> DecodeReducedJpeg(std::string_view content, PictureSize screen) {
+std::optional<RgbImage> DecodeReducedJpeg(std::string_view content, const ScreenLayout& layout) {
     JpegDecompression jpeg(content);
     if (!jpeg.ReadHeader()) {
         return std::nullopt;
     }
     const UprightPicture::Turn turn = UprightPicture::Turn::FromExif(ReadJpegOrientation(content));
-    const unsigned int eighths = EighthsNeeded(jpeg.Size(), screen, turn.quarterClockwise);
+    const std::vector<PictureArea> monitors = MonitorsOf(layout);
+    const unsigned int eighths =
+        EighthsNeeded(jpeg.Size(), LargestFill(monitors), turn.quarterClockwise);
     if (eighths == 8) {
         return std::nullopt;
     }
     try {
-        return DecodeUprightJpeg(content, eighths);
+        return DecodeUprightJpeg(content, eighths,
+                                 RowsRead(Reduced(jpeg.Size(), eighths), monitors));
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -178,22 +179,16 @@ bool SendInBands(X11Connection& connection, xcb_pixmap_t pixmap, xcb_gcontext_t 
 
 // The picture into the pixmap: through memory shared with the server where it allows, which
 // spares the server reading megabytes from the connection; over the connection otherwise.
-bool PutPicture(X11Connection& connection, xcb_pixmap_t pixmap, const xcb_screen_t& screen,
+bool PutPicture(X11Connection& connection, xcb_pixmap_t pixmap, xcb_gcontext_t gc,
+                const X11SharedMemoryImage& shared, const xcb_screen_t& screen,
                 const ServerRows& rows, const X11PixelFormat& format, const RgbImage& picture) {
-    xcb_connection_t* const c = connection.Get();
-    const X11SharedMemoryImage shared(connection,
-                                      rows.stride * static_cast<std::size_t>(picture.height));
-    const xcb_gcontext_t gc = xcb_generate_id(c);
-    connection.Expect(xcb_create_gc_checked(c, gc, pixmap, 0, nullptr));
-    if (shared.IsAttached()) {
-        PackRows(picture, rows, format, 0, picture.height, shared.Data());
-        connection.Expect(shared.PutInto(pixmap, gc, static_cast<std::uint16_t>(picture.width),
-                                         static_cast<std::uint16_t>(picture.height),
-                                         screen.root_depth));
-    } else if (!SendInBands(connection, pixmap, gc, screen, rows, format, picture)) {
-        return false;
+    if (!shared.IsAttached()) {
+        return SendInBands(connection, pixmap, gc, screen, rows, format, picture);
     }
-    connection.Expect(xcb_free_gc_checked(c, gc));
+    PackRows(picture, rows, format, 0, picture.height, shared.Data());
+    connection.Expect(shared.PutInto(pixmap, gc, static_cast<std::uint16_t>(picture.width),
+                                     static_cast<std::uint16_t>(picture.height),
+                                     screen.root_depth));
     return true;
 }
 
@@ -222,57 +217,93 @@ void X11RootWindowBackend::TakeBack() {
     shown = 0;
 }
 
-void X11RootWindowBackend::Show(const RgbImage& picture) {
-    if (picture.pixels.empty()) {
-        FailToShowWallpaper();
-    }
-    // A connection of our own: the toolkit's must not end up in RetainPermanent mode.
+// Everything of a change but the pixels, on a connection of our own: the toolkit's must not end
+// up in RetainPermanent mode. Closing the connection before Show frees what it made (close-down
+// mode DestroyAll).
+struct X11RootWindowBackend::Canvas {
     X11Connection connection;
-    const xcb_screen_t* const screen = connection.Screen();
-    if (screen == nullptr) {
-        FailToShowWallpaper();
-    }
-    const xcb_visualtype_t* const visual = RootVisual(*screen);
-    const int width = screen->width_in_pixels;
-    const int height = screen->height_in_pixels;
-    const std::optional<ServerRows> rows =
-        RowsOfDepth(xcb_get_setup(connection.Get()), screen->root_depth, width);
-    if (!IsTrueColour(visual) || !rows) {
-        FailToShowWallpaper();
-    }
-    // The screen may have been resized since it was asked for its size.
-    const bool fits = picture.width == width && picture.height == height;
-    const RgbImage scaled = fits ? RgbImage() : ScaleToFill(picture, width, height);
-    const RgbImage& drawn = fits ? picture : scaled;
+    const xcb_screen_t* screen = nullptr;
+    ServerRows rows;
+    X11PixelFormat format{0, 0, 0};
+    PixmapProperties properties;
+    xcb_pixmap_t pixmap = XCB_NONE;
+    xcb_gcontext_t gc = XCB_NONE;
+    std::unique_ptr<X11SharedMemoryImage> shared;
 
+    int Width() const { return screen->width_in_pixels; }
+    int Height() const { return screen->height_in_pixels; }
+};
+
+X11RootWindowBackend::X11RootWindowBackend() = default;
+X11RootWindowBackend::~X11RootWindowBackend() = default;
+
+void X11RootWindowBackend::Prepare() {
+    if (canvas) {
+        return;
+    }
+    auto made = std::make_unique<Canvas>();
+    X11Connection& connection = made->connection;
+    made->screen = connection.Screen();
+    if (made->screen == nullptr) {
+        return;
+    }
+    const xcb_screen_t& screen = *made->screen;
+    const xcb_visualtype_t* const visual = RootVisual(screen);
+    const std::optional<ServerRows> rows =
+        RowsOfDepth(xcb_get_setup(connection.Get()), screen.root_depth, made->Width());
+    if (!IsTrueColour(visual) || !rows) {
+        return;
+    }
+    made->rows = *rows;
+    made->format = X11PixelFormat(visual->red_mask, visual->green_mask, visual->blue_mask);
     xcb_connection_t* const c = connection.Get();
     // Their answers come with the properties' instead of after waits of their own.
     xcb_prefetch_maximum_request_length(c);
     xcb_prefetch_extension_data(c, &xcb_shm_id);
     const std::optional<PixmapProperties> properties = InternPixmapProperties(connection);
     if (!properties) {
-        FailToShowWallpaper();
+        return;
     }
+    made->properties = *properties;
     // Looked up before anything of ours exists, so that it can never name one of ours.
-    previous = PreviousPixmap(connection, screen->root, *properties);
+    previous = PreviousPixmap(connection, screen.root, *properties);
 
-    const xcb_pixmap_t pixmap = xcb_generate_id(c);
-    connection.Expect(xcb_create_pixmap_checked(c, screen->root_depth, pixmap, screen->root,
-                                                static_cast<std::uint16_t>(width),
-                                                static_cast<std::uint16_t>(height)));
-    const X11PixelFormat format(visual->red_mask, visual->green_mask, visual->blue_mask);
-    if (!PutPicture(connection, pixmap, *screen, *rows, format, drawn)) {
+    made->pixmap = xcb_generate_id(c);
+    connection.Expect(xcb_create_pixmap_checked(c, screen.root_depth, made->pixmap, screen.root,
+                                                static_cast<std::uint16_t>(made->Width()),
+                                                static_cast<std::uint16_t>(made->Height())));
+    made->gc = xcb_generate_id(c);
+    connection.Expect(xcb_create_gc_checked(c, made->gc, made->pixmap, 0, nullptr));
+    made->shared = std::make_unique<X11SharedMemoryImage>(
+        connection, made->rows.stride * static_cast<std::size_t>(made->Height()));
+    canvas = std::move(made);
+}
+
+void X11RootWindowBackend::Show(const RgbImage& picture) {
+    Prepare();
+    if (picture.pixels.empty() || !canvas) {
         FailToShowWallpaper();
     }
-    SetBackground(connection, screen->root, pixmap, *properties);
+    const std::unique_ptr<Canvas> used = std::move(canvas);
+    X11Connection& connection = used->connection;
+    // The screen may have been resized since it was asked for its size.
+    const bool fits = picture.width == used->Width() && picture.height == used->Height();
+    const RgbImage scaled = fits ? RgbImage() : ScaleToFill(picture, used->Width(), used->Height());
+    const RgbImage& drawn = fits ? picture : scaled;
+    if (!PutPicture(connection, used->pixmap, used->gc, *used->shared, *used->screen, used->rows,
+                    used->format, drawn)) {
+        FailToShowWallpaper();
+    }
+    xcb_connection_t* const c = connection.Get();
+    connection.Expect(xcb_free_gc_checked(c, used->gc));
+    SetBackground(connection, used->screen->root, used->pixmap, used->properties);
     if (!connection.AllSucceeded()) {
-        FailToShowWallpaper();  // closing the connection frees what was created (close-down mode
-                                // DestroyAll)
+        FailToShowWallpaper();
     }
     // Keep the pixmap after our connection closes; the next setter frees it with KillClient.
     connection.Expect(xcb_set_close_down_mode_checked(c, XCB_CLOSE_DOWN_RETAIN_PERMANENT));
     if (!connection.AllSucceeded()) {
         FailToShowWallpaper();
     }
-    shown = pixmap;
+    shown = used->pixmap;
 }
