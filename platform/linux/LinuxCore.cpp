@@ -196,7 +196,12 @@ void LinuxCore::DrawWhileWriting(PictureDrawer& drawer, const ScreenLayout& layo
     const auto draw = [&](const RgbImage& picture) {
         try {
             preparing.get();
-            drawer.Show(toScreen ? toScreen(picture) : picture);
+            // Not one conditional expression: it would copy the picture that needs no change.
+            if (toScreen) {
+                drawer.Show(toScreen(picture));
+            } else {
+                drawer.Show(picture);
+            }
             shown = true;
         } catch (...) {
             drawFailure = std::current_exception();

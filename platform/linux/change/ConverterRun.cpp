@@ -7,6 +7,7 @@
 #include <boost/filesystem/path.hpp>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "model/CoreError.h"
@@ -83,7 +84,8 @@ void Convert(const std::string& imagePath, const OpenFile& image, const OpenFile
         if (drawn && !handedOver && output.size() >= pictureBytes) {
             handedOver = true;
             RgbImage picture{drawn->layout.size.width, drawn->layout.size.height, {}};
-            picture.pixels.assign(output.begin(), output.begin() + pictureBytes);
+            AllocatePixels(picture);
+            std::memcpy(picture.pixels.data(), output.data(), pictureBytes);
             drawn->ready(picture);
         }
     };

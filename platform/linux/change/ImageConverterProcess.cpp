@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "platform/linux/change/ChildProcess.h"
 #include "platform/linux/change/HelperProcess.h"
@@ -23,6 +24,8 @@ using Clock = std::chrono::steady_clock;
 
 // How soon a run notices StopAll.
 constexpr std::chrono::milliseconds kStopCheckInterval{50};
+// The most a pipe may hold without privileges, by default.
+constexpr int kPipeSize = 1 << 20;
 
 std::atomic<int> stopsHeld{0};
 std::atomic<unsigned> stopsMade{0};
@@ -44,7 +47,11 @@ public:
     OutputPipe() {
         if (pipe2(ends, O_CLOEXEC) != 0) {
             ends[0] = ends[1] = -1;
+            return;
         }
+        // A screen's picture in a few writes rather than one for every 64 KB, each waiting for
+        // this side to read; the system's default size where it allows no more.
+        fcntl(ends[1], F_SETPIPE_SZ, kPipeSize);
     }
     ~OutputPipe() {
         CloseWritingEnd();
@@ -104,7 +111,8 @@ std::chrono::milliseconds Left(Clock::time_point deadline) {
 // output outgrew `limit`.
 bool ReadOutput(int input, Clock::time_point deadline, const RunStopWatch& stop, std::size_t limit,
                 std::string& output, const std::function<void(const std::string&)>& received) {
-    char buffer[1 << 16];
+    std::vector<char> buffer(kPipeSize);
+    output.reserve(limit);
     while (!stop.IsStopped() && Left(deadline).count() > 0) {
         pollfd descriptor{input, POLLIN, 0};
         const auto wait = std::min(Left(deadline), kStopCheckInterval);
@@ -115,7 +123,7 @@ bool ReadOutput(int input, Clock::time_point deadline, const RunStopWatch& stop,
         if (ready <= 0) {
             continue;
         }
-        const ssize_t count = read(input, buffer, sizeof buffer);
+        const ssize_t count = read(input, buffer.data(), buffer.size());
         if (count == 0) {
             return true;
         }
@@ -123,7 +131,7 @@ bool ReadOutput(int input, Clock::time_point deadline, const RunStopWatch& stop,
             // What fits is kept: a marker in the same part as the excess still counts.
             const std::size_t taken =
                 std::min(static_cast<std::size_t>(count), limit - output.size());
-            output.append(buffer, taken);
+            output.append(buffer.data(), taken);
             if (taken < static_cast<std::size_t>(count)) {
                 return false;
             }
