@@ -12,9 +12,9 @@
 #include "platform/linux/converter/LittleEndianReader.h"
 #include "platform/linux/converter/QtImageDecoder.h"
 #include "platform/linux/converter/TruncationCheck.h"
+#include "platform/linux/converter/UprightPicture.h"
 #include "platform/linux/converter/bmp/BitmapDecoder.h"
 #include "platform/linux/converter/colour/EmbeddedIccProfile.h"
-#include "platform/linux/converter/formats/DecodeBudget.h"
 #include "platform/linux/converter/formats/JpegXlDecoder.h"
 #include "platform/linux/converter/formats/WebpDecoder.h"
 #include "platform/linux/converter/isobmff/AvifDecoder.h"
@@ -88,34 +88,13 @@ std::nullopt_t Refuse(const char* reason) {
     return std::nullopt;
 }
 
-// Qt's reading of the EXIF orientation numbers, as its JPEG reader applies them.
-QImageIOHandler::Transformations ExifTransformations(int orientation) {
-    switch (orientation) {
-        case 2:
-            return QImageIOHandler::TransformationMirror;
-        case 3:
-            return QImageIOHandler::TransformationRotate180;
-        case 4:
-            return QImageIOHandler::TransformationFlip;
-        case 5:
-            return QImageIOHandler::TransformationFlipAndRotate90;
-        case 6:
-            return QImageIOHandler::TransformationRotate90;
-        case 7:
-            return QImageIOHandler::TransformationMirrorAndRotate90;
-        case 8:
-            return QImageIOHandler::TransformationRotate270;
-        default:
-            return QImageIOHandler::TransformationNone;
-    }
-}
-
 std::optional<RgbImage> DecodeUprightWebp(std::string_view content) {
     std::optional<WebpPicture> picture = DecodeWebp(content);
     if (!picture) {
         return std::nullopt;
     }
-    return Transformed(std::move(picture->image), ExifTransformations(picture->exifOrientation));
+    return UprightPicture::Turned(std::move(picture->image),
+                                  UprightPicture::Turn::FromExif(picture->exifOrientation));
 }
 
 std::optional<RgbImage> OrRefused(std::optional<RgbImage> pixels) {

@@ -76,3 +76,12 @@ void UprightPicture::Place(const std::uint8_t* rows, int first, int count) {
 RgbImage UprightPicture::Take() && {
     return std::move(picture);
 }
+
+RgbImage UprightPicture::Turned(RgbImage stored, Turn turn) {
+    if (turn.IsNone()) {
+        return stored;
+    }
+    UprightPicture upright({stored.width, stored.height}, turn);
+    upright.Place(stored.pixels.data(), 0, stored.height);
+    return std::move(upright).Take();
+}

@@ -31,6 +31,9 @@ public:
 
     RgbImage Take() &&;
 
+    // A whole stored picture upright: the same picture where there is nothing to turn.
+    static RgbImage Turned(RgbImage stored, Turn turn);
+
 private:
     PictureSize stored;
     Turn turn;

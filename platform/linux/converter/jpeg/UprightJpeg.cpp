@@ -31,9 +31,7 @@ std::optional<RgbImage> DecodeTurned(JpegDecompression& jpeg, UprightPicture::Tu
         if (!stored) {
             return std::nullopt;
         }
-        UprightPicture upright({stored->width, stored->height}, turn);
-        upright.Place(stored->pixels.data(), 0, stored->height);
-        return std::move(upright).Take();
+        return UprightPicture::Turned(std::move(*stored), turn);
     }
     UprightPicture upright(jpeg.Size(), turn);
     const auto place = [&](const std::uint8_t* rows, int first, int count) {
