@@ -19,6 +19,7 @@
 
 #include "platform/linux/converter/ImageConversion.h"
 #include "platform/linux/converter/ImageConverterProtocol.h"
+#include "platform/linux/converter/ImageFormat.h"
 #include "platform/linux/converter/TruncationCheck.h"
 #include "platform/linux/converter/colour/EmbeddedIccProfile.h"
 #include "platform/linux/converter/jpeg/PlainJpeg.h"
@@ -29,9 +30,10 @@ using namespace image_converter;
 
 // Told by the first bytes alone, which no decoder reads: this process is not locked down.
 bool StartsAsJpeg() {
-    unsigned char start[3] = {};
-    return pread(kImageDescriptor, start, sizeof start, 0) == sizeof start && start[0] == 0xFF &&
-           start[1] == 0xD8 && start[2] == 0xFF;
+    char start[3] = {};
+    const ssize_t read = pread(kImageDescriptor, start, sizeof start, 0);
+    return read == sizeof start &&
+           SniffImageFormat(std::string_view(start, sizeof start)) == ImageFormat::Jpeg;
 }
 
 // A file cut short goes on too: the second stage refuses it, saying why.
