@@ -111,7 +111,8 @@ std::chrono::milliseconds Left(Clock::time_point deadline) {
 // output outgrew `limit`.
 bool ReadOutput(int input, Clock::time_point deadline, const RunStopWatch& stop, std::size_t limit,
                 std::string& output, const std::function<void(const std::string&)>& received) {
-    std::vector<char> buffer(kPipeSize);
+    // One byte past the limit tells an output that outgrew it.
+    std::vector<char> buffer(std::min<std::size_t>(kPipeSize, limit + 1));
     output.reserve(limit);
     while (!stop.IsStopped() && Left(deadline).count() > 0) {
         pollfd descriptor{input, POLLIN, 0};
