@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,7 +20,9 @@
 #include "platform/linux/converter/RgbImage.h"
 #include "platform/linux/converter/colour/ColourProfile.h"
 #include "platform/linux/converter/colour/EmbeddedIccProfile.h"
+#include "platform/linux/converter/jpeg/JpegDecompression.h"
 #include "platform/linux/converter/reduced/ReducedJpeg.h"
+#include "platform/linux/converter/reduced/TwoCoreJpegDecoder.h"
 
 namespace {
 
@@ -58,6 +62,23 @@ void ScaleForScreen(const RgbImage& image) {
     }
 }
 
+// The two threads' meeting, on inputs far smaller than a photo that would get a second thread.
+void DecodeOnTwoCoresWhateverItsSize(std::string_view content) {
+    JpegDecompression jpeg(content);
+    const std::optional<BaselineScan> scan =
+        jpeg.ReadHeader() ? jpeg.SingleBaselineScan() : std::nullopt;
+    for (unsigned int eighths : {1U, 2U}) {
+        std::optional<TwoCoreJpegDecoder> decoder =
+            scan ? TwoCoreJpegDecoder::For(content, *scan, eighths, 0) : std::nullopt;
+        try {
+            if (decoder) {
+                decoder->Decode();
+            }
+        } catch (const std::bad_alloc&) {
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -72,6 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ConvertToSrgb(*reduced, ReadEmbeddedIccProfile(content));
         ScaleForScreen(*reduced);
     }
+    DecodeOnTwoCoresWhateverItsSize(content);
     const std::optional<RgbImage> image = DecodeImage(content, name);
     if (!image) {
         return 0;

@@ -44,7 +44,10 @@ sources=(
     platform/linux/converter/jpeg/JpegSegments.cpp
     platform/linux/converter/jpeg/PlainJpeg.cpp
     platform/linux/converter/jpeg/UprightJpeg.cpp
+    platform/linux/converter/reduced/EntropyBits.cpp
+    platform/linux/converter/reduced/HuffmanTable.cpp
     platform/linux/converter/reduced/ReducedJpeg.cpp
+    platform/linux/converter/reduced/TwoCoreJpegDecoder.cpp
     platform/linux/converter/tga/TargaDecoder.cpp
 )
 cd "$root"

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <csetjmp>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -74,6 +75,73 @@ bool JpegDecompression::IsProgressive() const {
 
 PictureSize JpegDecompression::Size() const {
     return {static_cast<int>(state->info.image_width), static_cast<int>(state->info.image_height)};
+}
+
+namespace {
+
+std::optional<BaselineScan::HuffmanCodes> CodesOf(const JHUFF_TBL* table) {
+    if (table == nullptr) {
+        return std::nullopt;
+    }
+    BaselineScan::HuffmanCodes codes;
+    std::copy(std::begin(table->bits), std::end(table->bits), codes.counts.begin());
+    unsigned int total = 0;
+    for (int length = 1; length <= 16; ++length) {
+        total += table->bits[length];
+    }
+    codes.symbols.assign(table->huffval, table->huffval + std::min(total, 256U));
+    return codes;
+}
+
+std::optional<BaselineScan::Component> ComponentOf(const jpeg_decompress_struct& info,
+                                                   const jpeg_component_info& component) {
+    const JQUANT_TBL* quantisation = info.quant_tbl_ptrs[component.quant_tbl_no];
+    std::optional<BaselineScan::HuffmanCodes> dc =
+        CodesOf(info.dc_huff_tbl_ptrs[component.dc_tbl_no]);
+    std::optional<BaselineScan::HuffmanCodes> ac =
+        CodesOf(info.ac_huff_tbl_ptrs[component.ac_tbl_no]);
+    if (quantisation == nullptr || !dc || !ac) {
+        return std::nullopt;
+    }
+    BaselineScan::Component result;
+    result.frameIndex = component.component_index;
+    result.horizontalSampling = component.h_samp_factor;
+    result.verticalSampling = component.v_samp_factor;
+    std::copy(std::begin(quantisation->quantval), std::end(quantisation->quantval),
+              result.quantisation.begin());
+    result.dc = std::move(*dc);
+    result.ac = std::move(*ac);
+    return result;
+}
+
+bool HasSingleBaselineScan(const jpeg_decompress_struct& info) {
+    const bool colours = (info.jpeg_color_space == JCS_YCbCr && info.num_components == 3) ||
+                         (info.jpeg_color_space == JCS_GRAYSCALE && info.num_components == 1);
+    return colours && !info.progressive_mode && !info.arith_code && info.data_precision == 8 &&
+           info.restart_interval == 0 && info.comps_in_scan == info.num_components;
+}
+
+}  // namespace
+
+std::optional<BaselineScan> JpegDecompression::SingleBaselineScan() const {
+    const jpeg_decompress_struct& info = state->info;
+    if (!HasSingleBaselineScan(info)) {
+        return std::nullopt;
+    }
+    BaselineScan scan;
+    scan.width = static_cast<int>(info.image_width);
+    scan.height = static_cast<int>(info.image_height);
+    for (int i = 0; i < info.comps_in_scan; ++i) {
+        std::optional<BaselineScan::Component> component =
+            ComponentOf(info, *info.cur_comp_info[i]);
+        if (!component) {
+            return std::nullopt;
+        }
+        scan.components.push_back(std::move(*component));
+    }
+    scan.entropyOffset = static_cast<std::size_t>(
+        reinterpret_cast<const char*>(info.src->next_input_byte) - state->content.data());
+    return scan;
 }
 
 std::optional<RgbImage> JpegDecompression::Decode(unsigned int eighths, std::optional<int> rows) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/linux/converter/RgbImage.h"
+#include "platform/linux/converter/jpeg/BaselineScan.h"
 
 // One decoding of a JPEG file's bytes by libjpeg into 8-bit RGB. libjpeg's fatal errors end the
 // step that met them with a failure, never the process; its warnings are kept quiet.
@@ -27,6 +28,9 @@ public:
     bool IsProgressive() const;
     // After the header: the full picture's size.
     PictureSize Size() const;
+    // After the header: the tables of a YCbCr or grey file with one sequential Huffman-coded scan
+    // and no restart markers; nothing for any other kind.
+    std::optional<BaselineScan> SingleBaselineScan() const;
     // The picture at `eighths` eighths of each side (8: full size), or nothing when libjpeg
     // fails. Damaged data that libjpeg can fill in is filled in, as every libjpeg-based reader
     // does. With `rows`, only the top rows are decoded, the others left black, and the rest of

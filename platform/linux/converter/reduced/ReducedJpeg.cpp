@@ -10,6 +10,7 @@
 #include "platform/linux/converter/jpeg/JpegDecompression.h"
 #include "platform/linux/converter/jpeg/JpegOrientation.h"
 #include "platform/linux/converter/jpeg/UprightJpeg.h"
+#include "platform/linux/converter/reduced/TwoCoreJpegDecoder.h"
 
 namespace {
 
@@ -63,6 +64,19 @@ PictureSize Reduced(PictureSize picture, unsigned int eighths) {
     return {side(picture.width), side(picture.height)};
 }
 
+// The commonest photos on two cores, upright; nothing for any other kind.
+std::optional<RgbImage> DecodeOnTwoCores(std::string_view content, const JpegDecompression& jpeg,
+                                         unsigned int eighths, UprightPicture::Turn turn) {
+    const std::optional<BaselineScan> scan = jpeg.SingleBaselineScan();
+    std::optional<TwoCoreJpegDecoder> decoder =
+        scan ? TwoCoreJpegDecoder::For(content, *scan, eighths) : std::nullopt;
+    std::optional<RgbImage> stored = decoder ? decoder->Decode() : std::nullopt;
+    if (!stored) {
+        return std::nullopt;
+    }
+    return UprightPicture::Turned(std::move(*stored), turn);
+}
+
 }  // namespace
 
 std::optional<RgbImage> DecodeReducedJpeg(std::string_view content, const ScreenLayout& layout) {
@@ -78,6 +92,9 @@ std::optional<RgbImage> DecodeReducedJpeg(std::string_view content, const Screen
         return std::nullopt;
     }
     try {
+        if (std::optional<RgbImage> picture = DecodeOnTwoCores(content, jpeg, eighths, turn)) {
+            return picture;
+        }
         return DecodeUprightJpeg(content, eighths,
                                  RowsRead(Reduced(jpeg.Size(), eighths), monitors));
     } catch (const std::bad_alloc&) {

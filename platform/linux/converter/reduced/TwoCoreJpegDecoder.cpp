@@ -1,0 +1,497 @@
+#include "platform/linux/converter/reduced/TwoCoreJpegDecoder.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+#include <numbers>
+#include <thread>
+
+#include "platform/linux/converter/formats/DecodeBudget.h"
+
+namespace {
+
+// How far past the second half's start the first thread unstuffs data to meet it, and the most
+// bits one MCU may take (ten blocks of 64 codes of 16 bits and their 16 value bits).
+constexpr std::size_t kMeetingWindow = 256 * 1024;
+constexpr std::uint64_t kLongestMcuBits = 10 * 64 * 32;
+
+// The share of the data the second thread decodes: a little more than half, as the first thread
+// also makes its MCUs' pixels as it goes, where the second leaves them for both threads after.
+constexpr double kSecondHalfShare = 0.53;
+
+// Bytes an output pixel holds at most: the picture's three, and the second thread's samples, room
+// for which is reserved for every MCU.
+constexpr unsigned kSamples = 3 * sizeof(float);
+constexpr unsigned kPictureAndSamples = 3 + kSamples;
+
+// A code that matches nothing is skipped by this many bits, so that decoding always moves on.
+constexpr int kSkipOnBadCode = 16;
+
+constexpr std::array<std::uint8_t, 64> kNaturalOrder = {
+    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
+    41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
+    30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+
+// The mean, over output sample `out` of `count` across a block, of the inverse DCT's basis
+// function `frequency`: each of the block's eight pixels weighs by how much of the sample it
+// covers.
+double MeanOfBasis(int frequency, int out, int count) {
+    const double from = out * 8.0 / count;
+    const double to = (out + 1) * 8.0 / count;
+    const double scale = frequency == 0 ? std::numbers::sqrt2 / 4 : 0.5;
+    double sum = 0;
+    for (int x = 0; x < 8; ++x) {
+        const double covered = std::max(0.0, std::min(to, x + 1.0) - std::max(from, double(x)));
+        sum += covered * std::cos((2 * x + 1) * frequency * std::numbers::pi / 16);
+    }
+    return scale * sum * count / 8.0;
+}
+
+// In the order the coefficients come (zigzag), dequantised, each coefficient's padded to whole
+// vectors.
+std::vector<TwoCoreJpegDecoder::Vector> SampleWeights(
+    const std::array<std::uint16_t, 64>& quantisation, int across, int down) {
+    const std::size_t vectors = static_cast<std::size_t>(across * down + 3) / 4;
+    std::vector<TwoCoreJpegDecoder::Vector> weights(64 * vectors);
+    for (std::size_t k = 0; k < 64; ++k) {
+        const int v = kNaturalOrder[k] / 8;
+        const int u = kNaturalOrder[k] % 8;
+        for (int y = 0; y < down; ++y) {
+            for (int x = 0; x < across; ++x) {
+                const std::size_t cell = static_cast<std::size_t>(y * across + x);
+                weights[k * vectors + cell / 4][cell % 4] =
+                    static_cast<float>(quantisation[kNaturalOrder[k]] * MeanOfBasis(v, y, down) *
+                                       MeanOfBasis(u, x, across));
+            }
+        }
+    }
+    return weights;
+}
+
+// The signed value of `size` bits: negative when the first of them is clear. Without a branch,
+// which would go wrong for half the coefficients.
+int Extend(std::uint64_t value, int size) {
+    const int number = static_cast<int>(value);
+    return number + (((number - (1 << (size - 1))) >> 31) & (1 - (1 << size)));
+}
+
+std::uint8_t Clamped(float value) {
+    return static_cast<std::uint8_t>(std::clamp(value + 0.5f, 0.0f, 255.0f));
+}
+
+float Level(float sample) {
+    return std::clamp(sample + 128.0f, 0.0f, 255.0f);
+}
+
+}  // namespace
+
+// What the second thread decodes from its own unstuffed data, and publishes MCU by MCU for the
+// first to meet; its bit offsets count from its own start.
+struct TwoCoreJpegDecoder::SecondHalf {
+    SecondHalf(std::string_view content, std::size_t from, std::size_t capacity,
+               std::size_t mcuSamples)
+        : content(content),
+          from(from),
+          capacity(capacity),
+          mcuSamples(mcuSamples),
+          starts(new std::uint64_t[capacity]),
+          dcAtStart(new std::array<int, 3>[capacity]),
+          samples(new float[capacity * mcuSamples]),
+          wanted(capacity) {}
+
+    const std::string_view content;
+    const std::size_t from;
+    const std::size_t capacity;
+    const std::size_t mcuSamples;
+    // Not initialised: only the pages of MCUs decoded are ever touched.
+    std::unique_ptr<std::uint64_t[]> starts;
+    std::unique_ptr<std::array<int, 3>[]> dcAtStart;
+    std::unique_ptr<float[]> samples;
+    // Each on a cache line of its own: the second thread writes one after every MCU, and the
+    // first would otherwise fetch the line back each time it reads what lies beside it.
+    alignas(64) std::atomic<std::size_t> published{0};
+    alignas(64) std::atomic<std::size_t> wanted;
+    std::atomic<bool> done{false};
+    // The last MCU whose data was damaged, written by the second thread alone.
+    std::size_t lastDamaged = std::numeric_limits<std::size_t>::max();
+};
+
+std::optional<TwoCoreJpegDecoder> TwoCoreJpegDecoder::For(std::string_view content,
+                                                          const BaselineScan& scan,
+                                                          unsigned int eighths,
+                                                          std::size_t shortestSplit) {
+    if (eighths < 1 || eighths > 8) {
+        return std::nullopt;
+    }
+    const bool grey = scan.components.size() == 1;
+    int widest = 1;
+    int tallest = 1;
+    for (const BaselineScan::Component& component : scan.components) {
+        widest = std::max(widest, grey ? 1 : component.horizontalSampling);
+        tallest = std::max(tallest, grey ? 1 : component.verticalSampling);
+    }
+    std::vector<Component> components;
+    for (const BaselineScan::Component& stored : scan.components) {
+        std::optional<HuffmanTable> dc = HuffmanTable::FromCodes(stored.dc);
+        std::optional<HuffmanTable> ac = HuffmanTable::FromCodes(stored.ac);
+        const int across = grey ? 1 : stored.horizontalSampling;
+        const int down = grey ? 1 : stored.verticalSampling;
+        const int samplesAcross = static_cast<int>(eighths) * widest / across;
+        const int samplesDown = static_cast<int>(eighths) * tallest / down;
+        if (!dc || !ac || samplesAcross * across != static_cast<int>(eighths) * widest ||
+            samplesDown * down != static_cast<int>(eighths) * tallest || samplesAcross > 8 ||
+            samplesDown > 8 || stored.frameIndex < 0 || stored.frameIndex > 2) {
+            return std::nullopt;
+        }
+        components.push_back({std::move(*dc), std::move(*ac), across, down, samplesAcross,
+                              samplesDown, stored.frameIndex,
+                              SampleWeights(stored.quantisation, samplesAcross, samplesDown),
+                              static_cast<std::size_t>(samplesAcross * samplesDown + 3) / 4,
+                              stored.quantisation[0] / 8.0f});
+    }
+    const auto reduced = [eighths](int side) {
+        return static_cast<std::uint32_t>((std::int64_t(side) * eighths + 7) / 8);
+    };
+    if (!FitsDecodeBudget(reduced(scan.width), reduced(scan.height), kPictureAndSamples,
+                          kSamples)) {
+        return std::nullopt;
+    }
+    TwoCoreJpegDecoder decoder(content.substr(scan.entropyOffset), std::move(components),
+                               {scan.width, scan.height}, eighths, shortestSplit);
+    decoder.mcuWidth = static_cast<int>(eighths) * widest;
+    decoder.mcuHeight = static_cast<int>(eighths) * tallest;
+    decoder.mcusAcross = static_cast<std::size_t>((scan.width + 8 * widest - 1) / (8 * widest));
+    decoder.mcuCount = decoder.mcusAcross *
+                       static_cast<std::size_t>((scan.height + 8 * tallest - 1) / (8 * tallest));
+    return decoder;
+}
+
+TwoCoreJpegDecoder::TwoCoreJpegDecoder(std::string_view content, std::vector<Component> components,
+                                       PictureSize picture, unsigned int eighths,
+                                       std::size_t shortestSplit)
+    : content(content),
+      components(std::move(components)),
+      picture(picture),
+      eighths(eighths),
+      shortestSplit(shortestSplit) {}
+
+// The block's output samples, `cells` of them, as sums of weighted coefficients: the codes are
+// read first, so that the sums, with `Cells` known when compiled, stay in registers.
+template <std::size_t Cells>
+bool TwoCoreJpegDecoder::DecodeBlock(EntropyBits::Reader& reader, const Component& component,
+                                     int& dc, float* samples) const {
+    // A copy of its own, which the compiler keeps in registers: stores through pointers could
+    // otherwise reach the caller's.
+    EntropyBits::Reader bits = reader;
+    bits.Refill();
+    HuffmanTable::Code code = component.dc.Match(static_cast<std::uint32_t>(bits.Next() >> 48));
+    if (code.length == 0 || code.symbol > 15) {
+        bits.Take(kSkipOnBadCode);
+        reader = bits;
+        return false;
+    }
+    bits.Take(code.length);
+    if (code.symbol != 0) {
+        dc += Extend(bits.Next() >> (64 - code.symbol), code.symbol);
+        bits.Take(code.symbol);
+    }
+    std::array<int, 64> places;
+    std::array<float, 64> values;
+    std::size_t count = 0;
+    bool whole = true;
+    for (int k = 1; k < 64;) {
+        bits.Refill();
+        const std::int32_t quick =
+            component.ac.QuickCoefficient(static_cast<std::uint32_t>(bits.Next() >> 48));
+        if (quick != 0) {
+            k += (quick >> 8) & 15;
+            if (k > 63) {
+                whole = false;
+                break;
+            }
+            bits.Take(quick & 255);
+            values[count] = static_cast<float>(quick >> 16);
+            places[count++] = k++;
+            continue;
+        }
+        code = component.ac.Match(static_cast<std::uint32_t>(bits.Next() >> 48));
+        if (code.length == 0) {
+            bits.Take(kSkipOnBadCode);
+            whole = false;
+            break;
+        }
+        bits.Take(code.length);
+        const int zeros = code.symbol >> 4;
+        const int size = code.symbol & 15;
+        if (size == 0) {
+            if (zeros != 15) {
+                break;
+            }
+            k += 16;
+            continue;
+        }
+        k += zeros;
+        if (k > 63) {
+            whole = false;
+            break;
+        }
+        values[count] = static_cast<float>(Extend(bits.Next() >> (64 - size), size));
+        places[count++] = k++;
+        bits.Take(size);
+    }
+    reader = bits;
+    // Vectors of four samples, each coefficient's weights padded to a whole number of them; the
+    // compiler would otherwise vectorise across coefficients, gathering their weights.
+    constexpr std::size_t kVectors = Cells != 0 ? (Cells + 3) / 4 : 16;
+    const std::size_t vectors = Cells != 0 ? kVectors : component.vectorsPerCoefficient;
+    const Vector dcSum = Vector{} + static_cast<float>(dc) * component.dcWeight;
+    std::array<Vector, kVectors> sums;
+    for (std::size_t v = 0; v < vectors; ++v) {
+        sums[v] = dcSum;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        const Vector* weights =
+            component.weights.data() + static_cast<std::size_t>(places[i]) * vectors;
+        const Vector value = Vector{} + values[i];
+        for (std::size_t v = 0; v < vectors; ++v) {
+            sums[v] += value * weights[v];
+        }
+    }
+    std::array<float, kVectors * 4> flat;
+    std::memcpy(flat.data(), sums.data(), vectors * sizeof(Vector));
+    for (int y = 0; y < component.samplesDown; ++y) {
+        std::copy_n(flat.begin() + y * component.samplesAcross, component.samplesAcross,
+                    samples + y * mcuWidth);
+    }
+    return whole;
+}
+
+// Blocks of the sizes that reductions to a half, a quarter and an eighth give are compiled for
+// their size; others take the general way.
+bool TwoCoreJpegDecoder::DecodeBlockOf(EntropyBits::Reader& bits, const Component& component,
+                                       int& dc, float* samples) const {
+    switch (component.samplesAcross * component.samplesDown) {
+        case 1:
+            return DecodeBlock<1>(bits, component, dc, samples);
+        case 2:
+            return DecodeBlock<2>(bits, component, dc, samples);
+        case 4:
+            return DecodeBlock<4>(bits, component, dc, samples);
+        case 8:
+            return DecodeBlock<8>(bits, component, dc, samples);
+        case 16:
+            return DecodeBlock<16>(bits, component, dc, samples);
+        case 32:
+            return DecodeBlock<32>(bits, component, dc, samples);
+        default:
+            return DecodeBlock<0>(bits, component, dc, samples);
+    }
+}
+
+// Data that ends before the MCU does reads as zeros; one that begins past its end is not read.
+bool TwoCoreJpegDecoder::DecodeMcu(const EntropyBits& data, Position& at, float* samples) const {
+    if (at.bit >= data.EndBit()) {
+        return false;
+    }
+    bool whole = true;
+    EntropyBits::Reader bits(data, at.bit);
+    const std::size_t plane = static_cast<std::size_t>(mcuWidth * mcuHeight);
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        const Component& component = components[i];
+        float* first = samples + static_cast<std::size_t>(component.plane) * plane;
+        for (int y = 0; y < component.blocksDown; ++y) {
+            for (int x = 0; x < component.blocksAcross; ++x) {
+                float* block =
+                    first + y * component.samplesDown * mcuWidth + x * component.samplesAcross;
+                whole = DecodeBlockOf(bits, component, at.dc[i], block) && whole;
+            }
+        }
+    }
+    at.bit = bits.Bit();
+    return whole;
+}
+
+// Nothing is published when its data does not fit in memory: the first thread then goes on alone.
+void TwoCoreJpegDecoder::DecodeSecondHalf(SecondHalf& half) const {
+    struct Finish {
+        SecondHalf& half;
+        ~Finish() { half.done.store(true, std::memory_order_release); }
+    } const finish{half};
+    std::optional<EntropyBits> data;
+    try {
+        data.emplace(half.content, half.from);
+        data->UnstuffAll();
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    const EntropyBits& bits = *data;
+    Position at;
+    for (std::size_t mcu = 0;
+         mcu < half.capacity && mcu < half.wanted.load(std::memory_order_relaxed) &&
+         at.bit < bits.EndBit();
+         ++mcu) {
+        half.starts[mcu] = at.bit;
+        half.dcAtStart[mcu] = at.dc;
+        if (!DecodeMcu(bits, at, half.samples.get() + mcu * half.mcuSamples)) {
+            half.lastDamaged = mcu;
+        }
+        half.published.store(mcu + 1, std::memory_order_release);
+    }
+}
+
+void TwoCoreJpegDecoder::PutMcu(const float* samples, std::size_t mcu,
+                                const std::array<float, 3>& dcShift, RgbImage& image) const {
+    const int left = static_cast<int>(mcu % mcusAcross) * mcuWidth;
+    const int top = static_cast<int>(mcu / mcusAcross) * mcuHeight;
+    const int width = std::min(mcuWidth, image.width - left);
+    const int height = std::min(mcuHeight, image.height - top);
+    const std::size_t plane = static_cast<std::size_t>(mcuWidth * mcuHeight);
+    const bool grey = components.size() == 1;
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* out =
+            image.pixels.data() + (static_cast<std::size_t>(top + y) * image.width + left) * 3;
+        const float* luma = samples + y * mcuWidth;
+        for (int x = 0; x < width; ++x, out += 3) {
+            const float brightness = Level(luma[x] + dcShift[0]);
+            if (grey) {
+                out[0] = out[1] = out[2] = static_cast<std::uint8_t>(brightness);
+                continue;
+            }
+            const float blue = Level(luma[plane + x] + dcShift[1]) - 128.0f;
+            const float red = Level(luma[2 * plane + x] + dcShift[2]) - 128.0f;
+            out[0] = Clamped(brightness + 1.402f * red);
+            out[1] = Clamped(brightness - 0.344136f * blue - 0.714136f * red);
+            out[2] = Clamped(brightness + 1.772f * blue);
+        }
+    }
+}
+
+// Whether the second half has an MCU that begins at `there`, in its own bits. Waits for the second
+// half to get past there, if it is still decoding: begun late, it would otherwise never catch up.
+bool TwoCoreJpegDecoder::MetSecondHalf(const SecondHalf& half, std::uint64_t there,
+                                       std::size_t& seen) {
+    while (true) {
+        const bool done = half.done.load(std::memory_order_acquire);
+        const std::size_t published = half.published.load(std::memory_order_acquire);
+        while (seen < published && half.starts[seen] < there) {
+            ++seen;
+        }
+        if (seen < published) {
+            return half.starts[seen] == there;
+        }
+        if (done) {
+            return false;
+        }
+        std::this_thread::yield();
+    }
+}
+
+// Decodes from where `first` stands until its next MCU begins where one of the second half's
+// began (then `met` tells which), or as far as its data is unstuffed. False on damaged data.
+bool TwoCoreJpegDecoder::DecodeUntilMeeting(const EntropyBits& bits, SecondHalf& half,
+                                            std::uint64_t secondHalfStart, FirstHalf& first,
+                                            std::optional<std::size_t>& met) const {
+    std::size_t seen = 0;
+    for (; first.mcu < mcuCount; ++first.mcu) {
+        if (first.at.bit >= secondHalfStart &&
+            MetSecondHalf(half, first.at.bit - secondHalfStart, seen)) {
+            met = seen;
+            return true;
+        }
+        if (!bits.Ended() && first.at.bit + kLongestMcuBits > bits.EndBit()) {
+            return true;
+        }
+        if (!DecodeMcu(bits, first.at, first.samples.data())) {
+            return false;
+        }
+        PutMcu(first.samples.data(), first.mcu, {}, first.image);
+    }
+    return true;
+}
+
+// The second half's MCUs from `met` on, after the first half's, their DC values corrected by
+// what the first half's stood at where they met. False when the second half came short of the
+// end or met damage on the way: the first half then goes on alone.
+bool TwoCoreJpegDecoder::PlaceSecondHalf(const SecondHalf& half, std::size_t met,
+                                         FirstHalf& first) const {
+    const std::size_t needed = met + (mcuCount - first.mcu);
+    const bool damaged =
+        half.lastDamaged != std::numeric_limits<std::size_t>::max() && half.lastDamaged >= met;
+    if (half.published.load() < needed || damaged) {
+        return false;
+    }
+    std::array<float, 3> dcShift{};
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        const Component& component = components[i];
+        dcShift[static_cast<std::size_t>(component.plane)] =
+            static_cast<float>(first.at.dc[i] - half.dcAtStart[met][i]) * component.dcWeight;
+    }
+    const auto put = [&](std::size_t from, std::size_t to) {
+        for (std::size_t mcu = from; mcu < to; ++mcu) {
+            PutMcu(half.samples.get() + (met + mcu - first.mcu) * half.mcuSamples, mcu, dcShift,
+                   first.image);
+        }
+    };
+    // On both cores, as the decoding was.
+    const std::size_t middle = first.mcu + (mcuCount - first.mcu) / 2;
+    const std::jthread other(put, middle, mcuCount);
+    put(first.mcu, middle);
+    return true;
+}
+
+std::optional<RgbImage> TwoCoreJpegDecoder::Decode() {
+    halvesMet = false;
+    EntropyBits bits(content, 0);
+    const std::size_t mcuSamples =
+        components.size() * static_cast<std::size_t>(mcuWidth * mcuHeight);
+    FirstHalf first{{},
+                    0,
+                    std::vector<float>(mcuSamples),
+                    {static_cast<int>((std::int64_t(picture.width) * eighths + 7) / 8),
+                     static_cast<int>((std::int64_t(picture.height) * eighths + 7) / 8),
+                     {}}};
+    AllocatePixels(first.image);
+    if (content.size() >= shortestSplit) {
+        const std::size_t split = bits.SplitNear(
+            static_cast<std::size_t>(static_cast<double>(content.size()) * (1 - kSecondHalfShare)));
+        bits.UnstuffTo(split);
+        const std::uint64_t secondHalfStart = bits.EndBit();
+        if (!bits.Ended()) {
+            bits.UnstuffTo(split + kMeetingWindow);
+            if (!DecodeBothHalves(bits, split, secondHalfStart, first)) {
+                return std::nullopt;
+            }
+            if (halvesMet) {
+                return std::move(first.image);
+            }
+        }
+    }
+    bits.UnstuffAll();
+    for (; first.mcu < mcuCount; ++first.mcu) {
+        if (!DecodeMcu(bits, first.at, first.samples.data())) {
+            return std::nullopt;
+        }
+        PutMcu(first.samples.data(), first.mcu, {}, first.image);
+    }
+    return std::move(first.image);
+}
+
+// The second thread from `split` bytes into the data; the first until they meet. False on damaged
+// data in the first half; where they never met, the first half is left to go on alone.
+bool TwoCoreJpegDecoder::DecodeBothHalves(const EntropyBits& bits, std::size_t split,
+                                          std::uint64_t secondHalfStart, FirstHalf& first) {
+    SecondHalf half(content, split, mcuCount, first.samples.size());
+    std::optional<std::size_t> met;
+    bool whole = true;
+    {
+        const std::jthread second([&] { DecodeSecondHalf(half); });
+        whole = DecodeUntilMeeting(bits, half, secondHalfStart, first, met);
+        half.wanted = met && whole ? *met + (mcuCount - first.mcu) : 0;
+    }
+    halvesMet = whole && met && PlaceSecondHalf(half, *met, first);
+    return whole;
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "platform/linux/converter/RgbImage.h"
+#include "platform/linux/converter/jpeg/BaselineScan.h"
+#include "platform/linux/converter/reduced/EntropyBits.h"
+#include "platform/linux/converter/reduced/HuffmanTable.h"
+
+// A single-scan JPEG decoded at a reduced size on two cores. Reading the Huffman codes is most of
+// a reduced decoding, and without restart markers nothing tells where an MCU begins in the second
+// half of the data. So a second thread starts decoding there at a guess: its first MCUs are
+// garbage, but Huffman codes fall back into step (in photos, within a few MCUs), and from the
+// first MCU that begins at the very bit where the first thread's next MCU begins, both decode
+// alike, but for DC values that differ by a constant per component. The first thread stops there;
+// the second thread's MCUs are placed after it and their DC values corrected. Where they never
+// meet, the first thread decodes all, as one would.
+//
+// Each output pixel is the average of the full-size pixels it covers, computed from the DCT
+// coefficients (what the full decoding scaled down would show).
+class TwoCoreJpegDecoder {
+public:
+    using Vector = float __attribute__((vector_size(16)));
+
+    // Less data is decoded by one thread: a second would cost more to start than it saves.
+    static constexpr std::size_t kShortestSplit = 64 * 1024;
+
+    // Nothing when the scan's sampling does not fit `eighths` (every component's block must give
+    // a whole number of pixels, at most eight, at the picture's reduced size), its tables are
+    // damaged or the picture would not fit in the converter's memory. `shortestSplit` is the
+    // least data given to two threads.
+    static std::optional<TwoCoreJpegDecoder> For(std::string_view content, const BaselineScan& scan,
+                                                 unsigned int eighths,
+                                                 std::size_t shortestSplit = kShortestSplit);
+
+    // The picture at `eighths` of each side (sized as libjpeg sizes it), as stored, in the file's
+    // colours. Nothing on any damage in the data: libjpeg decides about such files.
+    // Throws std::bad_alloc.
+    std::optional<RgbImage> Decode();
+
+    // Whether the second thread's half was used in the last Decode(); a too short scan or
+    // halves that never fell into step leave all of it to the first.
+    bool HalvesMet() const { return halvesMet; }
+
+private:
+    struct Component {
+        HuffmanTable dc;
+        HuffmanTable ac;
+        int blocksAcross = 1;
+        int blocksDown = 1;
+        int samplesAcross = 1;  // output samples of one block
+        int samplesDown = 1;
+        int plane = 0;                // 0 luma or grey, 1 Cb, 2 Cr
+        std::vector<Vector> weights;  // per coefficient, per four output samples
+        std::size_t vectorsPerCoefficient = 1;
+        float dcWeight = 0;  // the same for every sample: a flat block
+    };
+    // Where decoding stands between MCUs.
+    struct Position {
+        std::uint64_t bit = 0;
+        std::array<int, 3> dc{};  // per component in scan order
+    };
+    struct SecondHalf;
+    // The first thread's decoding, straight into the picture.
+    struct FirstHalf {
+        Position at;
+        std::size_t mcu = 0;
+        std::vector<float> samples;  // of the MCU at hand
+        RgbImage image;
+    };
+
+    TwoCoreJpegDecoder(std::string_view content, std::vector<Component> components,
+                       PictureSize picture, unsigned int eighths, std::size_t shortestSplit);
+
+    bool DecodeMcu(const EntropyBits& bits, Position& at, float* samples) const;
+    bool DecodeBlockOf(EntropyBits::Reader& bits, const Component& component, int& dc,
+                       float* samples) const;
+    template <std::size_t Cells>
+    bool DecodeBlock(EntropyBits::Reader& bits, const Component& component, int& dc,
+                     float* samples) const;
+    void DecodeSecondHalf(SecondHalf& half) const;
+    static bool MetSecondHalf(const SecondHalf& half, std::uint64_t there, std::size_t& seen);
+    bool DecodeUntilMeeting(const EntropyBits& bits, SecondHalf& half,
+                            std::uint64_t secondHalfStart, FirstHalf& first,
+                            std::optional<std::size_t>& met) const;
+    bool DecodeBothHalves(const EntropyBits& bits, std::size_t split, std::uint64_t secondHalfStart,
+                          FirstHalf& first);
+    bool PlaceSecondHalf(const SecondHalf& half, std::size_t met, FirstHalf& first) const;
+    void PutMcu(const float* samples, std::size_t mcu, const std::array<float, 3>& dcShift,
+                RgbImage& image) const;
+
+    std::string_view content;
+    std::vector<Component> components;
+    PictureSize picture;
+    unsigned int eighths;
+    std::size_t shortestSplit;
+    int mcuWidth = 0;  // output pixels
+    int mcuHeight = 0;
+    std::size_t mcusAcross = 0;
+    std::size_t mcuCount = 0;
+    bool halvesMet = false;
+};

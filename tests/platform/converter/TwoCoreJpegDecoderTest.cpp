@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/linux/converter/jpeg/JpegDecompression.h"
+#include "platform/linux/converter/reduced/ReducedJpeg.h"
+#include "platform/linux/converter/reduced/TwoCoreJpegDecoder.h"
+#include "tests/platform/PlatformTestSupport.h"
+
+namespace {
+
+using platform_test::LargestDifference;
+
+// A grainy 800x600 photo of about 200 KB: enough data for both halves.
+std::string GrainyPhoto(const platform_test::TemporaryFolder& folder, const std::string& options) {
+    const std::string path = folder / "photo.jpg";
+    platform_test::Shell(
+        "convert -seed 7 -size 800x600 plasma:red-blue -attenuate 0.6 "
+        "+noise Gaussian -quality 92 " +
+        options + " " + platform_test::Quote(path));
+    return platform_test::ReadFile(path);
+}
+
+std::optional<RgbImage> DecodeOnTwoCores(const std::string& file, unsigned int eighths,
+                                         bool* halvesMet = nullptr) {
+    JpegDecompression jpeg(file);
+    std::optional<BaselineScan> scan = jpeg.ReadHeader() ? jpeg.SingleBaselineScan() : std::nullopt;
+    std::optional<TwoCoreJpegDecoder> decoder =
+        scan ? TwoCoreJpegDecoder::For(file, *scan, eighths) : std::nullopt;
+    std::optional<RgbImage> picture = decoder ? decoder->Decode() : std::nullopt;
+    if (halvesMet != nullptr) {
+        *halvesMet = decoder && decoder->HalvesMet();
+    }
+    return picture;
+}
+
+std::optional<RgbImage> FullDecodingScaled(const std::string& file, int width, int height) {
+    JpegDecompression jpeg(file);
+    std::optional<RgbImage> full = jpeg.ReadHeader() ? jpeg.Decode(8) : std::nullopt;
+    return full ? std::optional(ScaleToFill(*full, width, height)) : std::nullopt;
+}
+
+std::optional<RgbImage> LibjpegReduced(const std::string& file, unsigned int eighths) {
+    JpegDecompression jpeg(file);
+    return jpeg.ReadHeader() ? jpeg.Decode(eighths) : std::nullopt;
+}
+
+// Where an output pixel covers little more than one chroma sample, the full decoding's chroma,
+// upsampled smoothly before it is averaged, parts from ours, averaged in the DCT, by up to this
+// much on grain this fine: a bound for gross faults (placement, colours).
+constexpr int kUpsamplingLoss = 24;
+// libjpeg's own reduced decoding needs no upsampling either, but for 4:2:2: it comes within
+// rounding, so a DC value carried over wrongly where the halves meet shows.
+constexpr int kRounding = 3;
+
+// Each output pixel is the average of the pixels it covers, for every sampling and reduction,
+// with the second half's DC values carried over from the first's where they meet.
+TEST(TwoCoreJpegDecoderTest, GivesTheFullDecodingScaledForEverySampling) {
+    platform_test::TemporaryFolder folder;
+    for (const auto& [options, libjpegUpsamples] : {std::pair{"-sampling-factor 4:2:0", false},
+                                                    {"-sampling-factor 4:2:2", true},
+                                                    {"-sampling-factor 4:4:4", false},
+                                                    {"-colorspace Gray", false}}) {
+        const std::string file = GrainyPhoto(folder, options);
+        for (unsigned int eighths : {1U, 2U, 4U}) {
+            bool halvesMet = false;
+            const std::optional<RgbImage> reduced = DecodeOnTwoCores(file, eighths, &halvesMet);
+            ASSERT_TRUE(reduced) << options << " " << eighths;
+            EXPECT_TRUE(halvesMet) << options << " " << eighths;
+            EXPECT_EQ(reduced->width, int(800 * eighths / 8));
+            const std::optional<RgbImage> full =
+                FullDecodingScaled(file, reduced->width, reduced->height);
+            ASSERT_TRUE(full);
+            EXPECT_LE(LargestDifference(*reduced, *full), kUpsamplingLoss)
+                << options << " " << eighths;
+            const std::optional<RgbImage> libjpeg = LibjpegReduced(file, eighths);
+            if (!libjpegUpsamples) {
+                ASSERT_TRUE(libjpeg);
+                EXPECT_LE(LargestDifference(*reduced, *libjpeg), kRounding)
+                    << options << " " << eighths;
+            }
+        }
+    }
+}
+
+// An all-ones run is no Huffman code. Wherever it lies, our decoding gives up and leaves the
+// file to libjpeg, which fills in what it can.
+TEST(TwoCoreJpegDecoderTest, LeavesDamagedDataToLibjpeg) {
+    platform_test::TemporaryFolder folder;
+    const std::string photo = GrainyPhoto(folder, "-sampling-factor 4:2:0");
+    for (const double where : {0.2, 0.8}) {
+        std::string damaged = photo;
+        const std::size_t at = static_cast<std::size_t>(damaged.size() * where);
+        for (std::size_t i = at; i < at + 64; i += 2) {
+            damaged.replace(i, 2, "\xFF\x00", 2);
+        }
+        EXPECT_FALSE(DecodeOnTwoCores(damaged, 2)) << where;
+        EXPECT_TRUE(DecodeReducedJpeg(damaged, {{200, 150}, {}})) << where;
+    }
+}
+
+TEST(TwoCoreJpegDecoderTest, TakesNoSamplingItCannotReduceWithoutUpsampling) {
+    platform_test::TemporaryFolder folder;
+    const std::string file = GrainyPhoto(folder, "-sampling-factor 4:2:0");
+    JpegDecompression jpeg(file);
+    ASSERT_TRUE(jpeg.ReadHeader());
+    const std::optional<BaselineScan> scan = jpeg.SingleBaselineScan();
+    ASSERT_TRUE(scan);
+    EXPECT_FALSE(TwoCoreJpegDecoder::For(file, *scan, 5));
+    EXPECT_TRUE(TwoCoreJpegDecoder::For(file, *scan, 4));
+}
+
+}  // namespace
