@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <set>
@@ -151,6 +152,33 @@ inline void ExpectShownWithoutGap(CoreInterface& core, const std::string& shoote
         EXPECT_TRUE(seen == before || seen == hex)
             << seen << " between " << before << " and " << hex;
     }
+}
+
+inline std::string SizeOf(const std::string& picture) {
+    return Capture("identify -format %wx%h " + Quote(picture));
+}
+
+// A picture larger than the monitors (a yellow quarter above blue) reaches a desktop that reads a
+// file at their size, beside the bitmap in `settings`, and the desktop fills them with it as it
+// would with the bitmap: cropped at the top and bottom, the yellow ends at row 40. A smaller
+// picture then goes as the bitmap, and the monitors' picture goes.
+inline void ExpectLargePictureHandedAtMonitorsSize(CoreInterface& core, const std::string& shooter,
+                                                   const std::string& settings, int width,
+                                                   int height) {
+    const std::string pictures = settings.substr(0, settings.rfind('/'));
+    const std::string banded = pictures + "/banded.png";
+    Shell("convert -size 2400x600 xc:yellow -size 2400x1800 xc:blue -append " + Quote(banded));
+    ExpectShownWithoutGap(core, shooter, width / 2, height / 2, banded, "blue band", "0000FF");
+    EXPECT_EQ(PixelOf(shooter, width / 2, 20), "FFFF00");
+    EXPECT_EQ(PixelOf(shooter, width / 2, 60), "0000FF");
+    const std::string screenPicture = settings + "/wallpaper-screen.bmp";
+    EXPECT_EQ(SizeOf(screenPicture), std::to_string(width) + "x" + std::to_string(height));
+    EXPECT_EQ(SizeOf(settings + "/wallpaper.bmp"), "2400x2400");
+
+    const std::string small = pictures + "/red.png";
+    Shell("convert -size 40x40 xc:red " + Quote(small));
+    ExpectShownWithoutGap(core, shooter, width / 2, height / 2, small, "red", "FF0000");
+    EXPECT_FALSE(std::ifstream(screenPicture).good());
 }
 
 // A backend that cannot show the picture says so with the one message the program shows.

@@ -24,14 +24,14 @@ PcmanfmBackend::PcmanfmBackend(std::string name, std::string program, std::strin
 // pcmanfm-qt 1.2 ignores "zoom" and "fill", "stretch" distorts and "fit" leaves bars: it gets
 // the picture at the screen's size. "center" shows it unscaled, so that each monitor of a wider
 // screen shows its middle without distortion.
-PcmanfmBackend PcmanfmBackend::ForLxqt() {
-    return {"LXQt", "pcmanfm-qt", "center", "center", true};
+std::unique_ptr<PcmanfmBackend> PcmanfmBackend::ForLxqt() {
+    return std::make_unique<PcmanfmBackend>("LXQt", "pcmanfm-qt", "center", "center", true);
 }
 
 // "crop" fills the screen keeping the aspect ratio; "screen" spreads one picture over all the
 // monitors.
-PcmanfmBackend PcmanfmBackend::ForLxde() {
-    return {"LXDE", "pcmanfm", "crop", "screen"};
+std::unique_ptr<PcmanfmBackend> PcmanfmBackend::ForLxde() {
+    return std::make_unique<PcmanfmBackend>("LXDE", "pcmanfm", "crop", "screen");
 }
 
 void PcmanfmBackend::ShowWallpaper(const std::string& bitmapPath) {

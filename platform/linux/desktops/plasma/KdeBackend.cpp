@@ -12,6 +12,7 @@
 
 #include "platform/linux/dbus/SessionBus.h"
 #include "platform/linux/desktops/MonitorPictureFiles.h"
+#include "platform/linux/desktops/ScreenPictureFile.h"
 #include "platform/linux/desktops/plasma/JavaScriptString.h"
 
 namespace {
@@ -109,6 +110,7 @@ std::vector<DesktopMonitor> ScreensIn(const QString& output) {
 // Every desktop shows the one picture, those that had a screen's own included.
 void KdeBackend::ShowWallpaper(const std::string& bitmapPath) {
     ShowThroughScript(FileUrlLiteral(bitmapPath), {});
+    ScreenPictureFile::RemoveUnlessShown(bitmapPath);
     MonitorPictureFiles::RemoveBeside(bitmapPath);
 }
 
@@ -128,4 +130,5 @@ void KdeBackend::ShowOnMonitors(const std::vector<MonitorPicture>& pictures,
             QStringLiteral(": ") + FileUrlLiteral(files[index]));
     }
     ShowThroughScript(QStringLiteral("null"), screenImages);
+    ScreenPictureFile::RemoveUnlessShown(files.front());
 }

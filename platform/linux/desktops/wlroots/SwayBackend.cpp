@@ -10,6 +10,7 @@
 
 #include "platform/linux/change/HelperProcess.h"
 #include "platform/linux/desktops/MonitorPictureFiles.h"
+#include "platform/linux/desktops/ScreenPictureFile.h"
 #include "platform/linux/desktops/wlroots/SwayOutputs.h"
 #include "platform/linux/desktops/wlroots/SwaybgReplacement.h"
 
@@ -99,7 +100,17 @@ void SwayBackend::ShowWallpaper(const std::string& bitmapPath) {
     }
     SwaybgReplacement ours(bitmapPath);
     ReplaceBackgrounds(ours, {{"*", LinkInRuntimeFolder(bitmapPath)}});
+    ScreenPictureFile::RemoveUnlessShown(bitmapPath);
     MonitorPictureFiles::RemoveBeside(bitmapPath);
+}
+
+// In the physical pixels a background fills.
+std::vector<PictureSize> SwayBackend::OutputSizes() {
+    std::vector<PictureSize> sizes;
+    for (const SwayOutput& output : SwayOutputs::Query()) {
+        sizes.push_back({output.area.width, output.area.height});
+    }
+    return sizes;
 }
 
 std::vector<DesktopMonitor> SwayBackend::Monitors() {
@@ -122,4 +133,5 @@ void SwayBackend::ShowOnMonitors(const std::vector<MonitorPicture>& pictures,
     }
     SwaybgReplacement ours(outputPictures);
     ReplaceBackgrounds(ours, backgrounds);
+    ScreenPictureFile::RemoveUnlessShown(files.front());
 }

@@ -35,6 +35,15 @@ TEST(PcmanfmBackendTest, EachChangeToTheSameBitmapPathFillsTheScreen) {
     }
 }
 
+TEST(PcmanfmBackendTest, ALargePictureIsHandedAtTheScreensSize) {
+    ASSERT_TRUE(UseFixtureEnvironment());
+    TemporaryFolder folder;
+    LinuxCore core{SessionEnvironment({{"XDG_CURRENT_DESKTOP", "LXDE"}, {"DISPLAY", ":0"}})};
+    const std::string settings = folder / "settings";
+    core.SetSettingsFolder(FromUtf8(settings));
+    ExpectLargePictureHandedAtMonitorsSize(core, kX11Shot, settings, 640, 400);
+}
+
 // The spread picture is the screen's, beside the bitmap, and goes with the next change.
 TEST(PcmanfmBackendTest, EachMonitorShowsItsOwnPictureThenOneForAll) {
     ASSERT_TRUE(UseFixtureEnvironment());

@@ -58,6 +58,16 @@ void StopOurSwaybgs() {
         "\"XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR\" /proc/$p/environ && kill $p; done; true");
 }
 
+TEST(SwayBackendTest, ALargePictureIsHandedAtTheOutputsSize) {
+    ASSERT_TRUE(UseFixtureEnvironment());
+    StopOurSwaybgs();  // an earlier test's, which would cover ours
+    TemporaryFolder folder;
+    LinuxCore core{SessionEnvironment(Session({"SWAYSOCK", "WAYLAND_DISPLAY"}))};
+    const std::string settings = folder / "settings";
+    core.SetSettingsFolder(FromUtf8(settings));
+    ExpectLargePictureHandedAtMonitorsSize(core, kWaylandShot, settings, 1280, 720);
+}
+
 std::string OutputPixel(const std::string& output, int x, int y) {
     return PixelOf("grim -t ppm -o " + output + " -", x, y);
 }

@@ -27,10 +27,6 @@ std::string Xfconf(const std::string& property) {
     return Trimmed(Capture("xfconf-query -c xfce4-desktop -p " + Quote(property)));
 }
 
-std::string SizeOf(const std::string& picture) {
-    return Capture("identify -format %wx%h " + Quote(picture));
-}
-
 std::string BackdropProperties() {
     return Capture("xfconf-query -c xfce4-desktop -l 2>/dev/null || true");
 }
