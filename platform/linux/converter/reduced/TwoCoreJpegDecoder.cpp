@@ -179,73 +179,76 @@ TwoCoreJpegDecoder::TwoCoreJpegDecoder(std::string_view content, std::vector<Com
       eighths(eighths),
       shortestSplit(shortestSplit) {}
 
-// The block's output samples, `cells` of them, as sums of weighted coefficients: the codes are
-// read first, so that the sums, with `Cells` known when compiled, stay in registers.
-template <std::size_t Cells>
-bool TwoCoreJpegDecoder::DecodeBlock(EntropyBits::Reader& reader, const Component& component,
-                                     int& dc, float* samples) const {
+// One block's codes: its DC value, and the AC coefficients that are not zero with their places
+// in the zigzag order. False when a code matches nothing or runs past the block.
+bool TwoCoreJpegDecoder::ReadBlock(EntropyBits::Reader& reader, const HuffmanTable& dcTable,
+                                   const HuffmanTable& acTable, int& dc, BlockCoefficients& block) {
     // A copy of its own, which the compiler keeps in registers: stores through pointers could
     // otherwise reach the caller's.
     EntropyBits::Reader bits = reader;
-    bits.Refill();
-    HuffmanTable::Code code = component.dc.Match(static_cast<std::uint32_t>(bits.Next() >> 48));
-    if (code.length == 0 || code.symbol > 15) {
-        bits.Take(kSkipOnBadCode);
+    const auto fail = [&](int skipped) {
+        bits.Take(skipped);
         reader = bits;
         return false;
+    };
+    bits.Refill();
+    const HuffmanTable::Code dcCode = dcTable.Match(static_cast<std::uint32_t>(bits.Next() >> 48));
+    if (dcCode.length == 0 || dcCode.symbol > 15) {
+        return fail(kSkipOnBadCode);
     }
-    bits.Take(code.length);
-    if (code.symbol != 0) {
-        dc += Extend(bits.Next() >> (64 - code.symbol), code.symbol);
-        bits.Take(code.symbol);
+    bits.Take(dcCode.length);
+    if (dcCode.symbol != 0) {
+        dc += Extend(bits.Next() >> (64 - dcCode.symbol), dcCode.symbol);
+        bits.Take(dcCode.symbol);
     }
-    std::array<int, 64> places;
-    std::array<float, 64> values;
-    std::size_t count = 0;
-    bool whole = true;
-    for (int k = 1; k < 64;) {
+    block.count = 0;
+    for (int k = 1; k < 64; ++k) {
         bits.Refill();
-        const std::int32_t quick =
-            component.ac.QuickCoefficient(static_cast<std::uint32_t>(bits.Next() >> 48));
-        if (quick != 0) {
-            k += (quick >> 8) & 15;
-            if (k > 63) {
-                whole = false;
-                break;
+        const auto next = static_cast<std::uint32_t>(bits.Next() >> 48);
+        int zeros = 0;
+        int taken = 0;
+        int value = 0;
+        if (const std::int32_t quick = acTable.QuickCoefficient(next); quick != 0) {
+            zeros = (quick >> 8) & 15;
+            taken = quick & 255;
+            value = quick >> 16;
+        } else {
+            const HuffmanTable::Code code = acTable.Match(next);
+            const int size = code.symbol & 15;
+            zeros = code.symbol >> 4;
+            if (code.length == 0) {
+                return fail(kSkipOnBadCode);
             }
-            bits.Take(quick & 255);
-            values[count] = static_cast<float>(quick >> 16);
-            places[count++] = k++;
-            continue;
-        }
-        code = component.ac.Match(static_cast<std::uint32_t>(bits.Next() >> 48));
-        if (code.length == 0) {
-            bits.Take(kSkipOnBadCode);
-            whole = false;
-            break;
-        }
-        bits.Take(code.length);
-        const int zeros = code.symbol >> 4;
-        const int size = code.symbol & 15;
-        if (size == 0) {
-            if (zeros != 15) {
-                break;
+            if (size == 0) {
+                bits.Take(code.length);
+                if (zeros != 15) {
+                    break;  // the end of the block
+                }
+                k += 15;  // sixteen zeros
+                continue;
             }
-            k += 16;
-            continue;
+            value = Extend((bits.Next() << code.length) >> (64 - size), size);
+            taken = code.length + size;
         }
         k += zeros;
         if (k > 63) {
-            whole = false;
-            break;
+            return fail(taken);
         }
-        values[count] = static_cast<float>(Extend(bits.Next() >> (64 - size), size));
-        places[count++] = k++;
-        bits.Take(size);
+        bits.Take(taken);
+        block.places[block.count] = k;
+        block.values[block.count++] = static_cast<float>(value);
     }
     reader = bits;
-    // Vectors of four samples, each coefficient's weights padded to a whole number of them; the
-    // compiler would otherwise vectorise across coefficients, gathering their weights.
+    return true;
+}
+
+// The block's output samples as sums of its coefficients' weights, in vectors of four samples,
+// each coefficient's weights padded to whole vectors: with `Cells` known when compiled, the
+// sums stay in registers, and the compiler does not vectorise across coefficients instead,
+// gathering their weights.
+template <std::size_t Cells>
+void TwoCoreJpegDecoder::SumBlock(const Component& component, int dc,
+                                  const BlockCoefficients& block, float* samples) const {
     constexpr std::size_t kVectors = Cells != 0 ? (Cells + 3) / 4 : 16;
     const std::size_t vectors = Cells != 0 ? kVectors : component.vectorsPerCoefficient;
     const Vector dcSum = Vector{} + static_cast<float>(dc) * component.dcWeight;
@@ -253,10 +256,10 @@ bool TwoCoreJpegDecoder::DecodeBlock(EntropyBits::Reader& reader, const Componen
     for (std::size_t v = 0; v < vectors; ++v) {
         sums[v] = dcSum;
     }
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < block.count; ++i) {
         const Vector* weights =
-            component.weights.data() + static_cast<std::size_t>(places[i]) * vectors;
-        const Vector value = Vector{} + values[i];
+            component.weights.data() + static_cast<std::size_t>(block.places[i]) * vectors;
+        const Vector value = Vector{} + block.values[i];
         for (std::size_t v = 0; v < vectors; ++v) {
             sums[v] += value * weights[v];
         }
@@ -267,29 +270,36 @@ bool TwoCoreJpegDecoder::DecodeBlock(EntropyBits::Reader& reader, const Componen
         std::copy_n(flat.begin() + y * component.samplesAcross, component.samplesAcross,
                     samples + y * mcuWidth);
     }
-    return whole;
 }
 
-// Blocks of the sizes that reductions to a half, a quarter and an eighth give are compiled for
-// their size; others take the general way.
-bool TwoCoreJpegDecoder::DecodeBlockOf(EntropyBits::Reader& bits, const Component& component,
-                                       int& dc, float* samples) const {
+// Blocks of the sizes that reductions to a half, a quarter and an eighth give are summed by code
+// compiled for their size; others take the general way.
+bool TwoCoreJpegDecoder::DecodeBlock(EntropyBits::Reader& bits, const Component& component, int& dc,
+                                     float* samples) const {
+    BlockCoefficients block;
+    if (!ReadBlock(bits, component.dc, component.ac, dc, block)) {
+        return false;
+    }
     switch (component.samplesAcross * component.samplesDown) {
         case 1:
-            return DecodeBlock<1>(bits, component, dc, samples);
+            SumBlock<1>(component, dc, block, samples);
+            break;
         case 2:
-            return DecodeBlock<2>(bits, component, dc, samples);
+            SumBlock<2>(component, dc, block, samples);
+            break;
         case 4:
-            return DecodeBlock<4>(bits, component, dc, samples);
+            SumBlock<4>(component, dc, block, samples);
+            break;
         case 8:
-            return DecodeBlock<8>(bits, component, dc, samples);
+            SumBlock<8>(component, dc, block, samples);
+            break;
         case 16:
-            return DecodeBlock<16>(bits, component, dc, samples);
-        case 32:
-            return DecodeBlock<32>(bits, component, dc, samples);
+            SumBlock<16>(component, dc, block, samples);
+            break;
         default:
-            return DecodeBlock<0>(bits, component, dc, samples);
+            SumBlock<0>(component, dc, block, samples);
     }
+    return true;
 }
 
 // Data that ends before the MCU does reads as zeros; one that begins past its end is not read.
@@ -307,7 +317,7 @@ bool TwoCoreJpegDecoder::DecodeMcu(const EntropyBits& data, Position& at, float*
             for (int x = 0; x < component.blocksAcross; ++x) {
                 float* block =
                     first + y * component.samplesDown * mcuWidth + x * component.samplesAcross;
-                whole = DecodeBlockOf(bits, component, at.dc[i], block) && whole;
+                whole = DecodeBlock(bits, component, at.dc[i], block) && whole;
             }
         }
     }

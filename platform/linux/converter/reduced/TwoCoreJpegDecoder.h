@@ -65,6 +65,11 @@ private:
         std::uint64_t bit = 0;
         std::array<int, 3> dc{};  // per component in scan order
     };
+    struct BlockCoefficients {
+        std::array<int, 64> places;  // in the zigzag order
+        std::array<float, 64> values;
+        std::size_t count = 0;
+    };
     struct SecondHalf;
     // The first thread's decoding, straight into the picture.
     struct FirstHalf {
@@ -78,11 +83,13 @@ private:
                        PictureSize picture, unsigned int eighths, std::size_t shortestSplit);
 
     bool DecodeMcu(const EntropyBits& bits, Position& at, float* samples) const;
-    bool DecodeBlockOf(EntropyBits::Reader& bits, const Component& component, int& dc,
-                       float* samples) const;
-    template <std::size_t Cells>
     bool DecodeBlock(EntropyBits::Reader& bits, const Component& component, int& dc,
                      float* samples) const;
+    static bool ReadBlock(EntropyBits::Reader& reader, const HuffmanTable& dcTable,
+                          const HuffmanTable& acTable, int& dc, BlockCoefficients& block);
+    template <std::size_t Cells>
+    void SumBlock(const Component& component, int dc, const BlockCoefficients& block,
+                  float* samples) const;
     void DecodeSecondHalf(SecondHalf& half) const;
     static bool MetSecondHalf(const SecondHalf& half, std::uint64_t there, std::size_t& seen);
     bool DecodeUntilMeeting(const EntropyBits& bits, SecondHalf& half,
