@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <csetjmp>
+#include <cstdint>
 #include <iterator>
 #include <vector>
 
@@ -75,6 +76,13 @@ bool JpegDecompression::IsProgressive() const {
 
 PictureSize JpegDecompression::Size() const {
     return {static_cast<int>(state->info.image_width), static_cast<int>(state->info.image_height)};
+}
+
+PictureSize JpegDecompression::ReducedSize(PictureSize full, unsigned int eighths) {
+    const auto side = [eighths](int length) {
+        return static_cast<int>((std::int64_t(length) * eighths + 7) / 8);
+    };
+    return {side(full.width), side(full.height)};
 }
 
 namespace {

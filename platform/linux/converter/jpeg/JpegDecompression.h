@@ -28,6 +28,8 @@ public:
     bool IsProgressive() const;
     // After the header: the full picture's size.
     PictureSize Size() const;
+    // A picture's size at `eighths` eighths of each side, rounded up as libjpeg rounds it.
+    static PictureSize ReducedSize(PictureSize full, unsigned int eighths);
     // After the header: the tables of a YCbCr or grey file with one sequential Huffman-coded scan
     // and no restart markers; nothing for any other kind.
     std::optional<BaselineScan> SingleBaselineScan() const;

@@ -58,12 +58,6 @@ int RowsRead(PictureSize picture, const std::vector<PictureArea>& monitors) {
     return static_cast<int>(std::min(rows, double(picture.height)));
 }
 
-// libjpeg's size at `eighths`, rounded up as it rounds.
-PictureSize Reduced(PictureSize picture, unsigned int eighths) {
-    const auto side = [eighths](int full) { return int((std::int64_t(full) * eighths + 7) / 8); };
-    return {side(picture.width), side(picture.height)};
-}
-
 // The commonest photos on two cores, upright; nothing for any other kind.
 std::optional<RgbImage> DecodeOnTwoCores(std::string_view content, const JpegDecompression& jpeg,
                                          unsigned int eighths, UprightPicture::Turn turn) {
@@ -95,8 +89,9 @@ std::optional<RgbImage> DecodeReducedJpeg(std::string_view content, const Screen
         if (std::optional<RgbImage> picture = DecodeOnTwoCores(content, jpeg, eighths, turn)) {
             return picture;
         }
-        return DecodeUprightJpeg(content, eighths,
-                                 RowsRead(Reduced(jpeg.Size(), eighths), monitors));
+        return DecodeUprightJpeg(
+            content, eighths,
+            RowsRead(JpegDecompression::ReducedSize(jpeg.Size(), eighths), monitors));
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/linux/converter/formats/DecodeBudget.h"
+#include "platform/linux/converter/jpeg/JpegDecompression.h"
 
 namespace {
 
@@ -153,15 +154,14 @@ std::optional<TwoCoreJpegDecoder> TwoCoreJpegDecoder::For(std::string_view conte
                               static_cast<std::size_t>(samplesAcross * samplesDown + 3) / 4,
                               stored.quantisation[0] / 8.0f});
     }
-    const auto reduced = [eighths](int side) {
-        return static_cast<std::uint32_t>((std::int64_t(side) * eighths + 7) / 8);
-    };
-    if (!FitsDecodeBudget(reduced(scan.width), reduced(scan.height), kPictureAndSamples,
+    const PictureSize output = JpegDecompression::ReducedSize({scan.width, scan.height}, eighths);
+    if (!FitsDecodeBudget(static_cast<std::uint32_t>(output.width),
+                          static_cast<std::uint32_t>(output.height), kPictureAndSamples,
                           kSamples)) {
         return std::nullopt;
     }
-    TwoCoreJpegDecoder decoder(content.substr(scan.entropyOffset), std::move(components),
-                               {scan.width, scan.height}, eighths, shortestSplit);
+    TwoCoreJpegDecoder decoder(content.substr(scan.entropyOffset), std::move(components), output,
+                               shortestSplit);
     decoder.mcuWidth = static_cast<int>(eighths) * widest;
     decoder.mcuHeight = static_cast<int>(eighths) * tallest;
     decoder.mcusAcross = static_cast<std::size_t>((scan.width + 8 * widest - 1) / (8 * widest));
@@ -171,12 +171,10 @@ std::optional<TwoCoreJpegDecoder> TwoCoreJpegDecoder::For(std::string_view conte
 }
 
 TwoCoreJpegDecoder::TwoCoreJpegDecoder(std::string_view content, std::vector<Component> components,
-                                       PictureSize picture, unsigned int eighths,
-                                       std::size_t shortestSplit)
+                                       PictureSize output, std::size_t shortestSplit)
     : content(content),
       components(std::move(components)),
-      picture(picture),
-      eighths(eighths),
+      output(output),
       shortestSplit(shortestSplit) {}
 
 // One block's codes: its DC value, and the AC coefficients that are not zero with their places
@@ -458,12 +456,7 @@ std::optional<RgbImage> TwoCoreJpegDecoder::Decode() {
     EntropyBits bits(content, 0);
     const std::size_t mcuSamples =
         components.size() * static_cast<std::size_t>(mcuWidth * mcuHeight);
-    FirstHalf first{{},
-                    0,
-                    std::vector<float>(mcuSamples),
-                    {static_cast<int>((std::int64_t(picture.width) * eighths + 7) / 8),
-                     static_cast<int>((std::int64_t(picture.height) * eighths + 7) / 8),
-                     {}}};
+    FirstHalf first{{}, 0, std::vector<float>(mcuSamples), {output.width, output.height, {}}};
     AllocatePixels(first.image);
     if (content.size() >= shortestSplit) {
         const std::size_t split = bits.SplitNear(

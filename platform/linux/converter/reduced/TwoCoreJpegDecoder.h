@@ -80,7 +80,7 @@ private:
     };
 
     TwoCoreJpegDecoder(std::string_view content, std::vector<Component> components,
-                       PictureSize picture, unsigned int eighths, std::size_t shortestSplit);
+                       PictureSize output, std::size_t shortestSplit);
 
     bool DecodeMcu(const EntropyBits& bits, Position& at, float* samples) const;
     bool DecodeBlock(EntropyBits::Reader& bits, const Component& component, int& dc,
@@ -103,8 +103,7 @@ private:
 
     std::string_view content;
     std::vector<Component> components;
-    PictureSize picture;
-    unsigned int eighths;
+    PictureSize output;  // at the reduced size
     std::size_t shortestSplit;
     int mcuWidth = 0;  // output pixels
     int mcuHeight = 0;
