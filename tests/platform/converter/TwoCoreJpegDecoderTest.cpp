@@ -100,6 +100,26 @@ TEST(TwoCoreJpegDecoderTest, LeavesDamagedDataToLibjpeg) {
     }
 }
 
+// The table numbers of a header are the file's bytes, which libjpeg checks only as it starts
+// decoding: one past its four tables names none.
+TEST(TwoCoreJpegDecoderTest, RefusesTableNumbersPastLibjpegsTables) {
+    platform_test::TemporaryFolder folder;
+    const std::string photo = GrainyPhoto(folder, "-sampling-factor 4:2:0");
+    const std::size_t frame = photo.find("\xFF\xC0");
+    const std::size_t scan = photo.find("\xFF\xDA");
+    ASSERT_NE(frame, std::string::npos);
+    ASSERT_NE(scan, std::string::npos);
+    std::string quantisation = photo;
+    quantisation[frame + 12] = '\xC8';  // the first component's quantisation table
+    std::string huffman = photo;
+    huffman[scan + 6] = '\x9F';  // the first component's DC and AC tables
+    for (const std::string& file : {quantisation, huffman}) {
+        JpegDecompression jpeg(file);
+        ASSERT_TRUE(jpeg.ReadHeader());
+        EXPECT_FALSE(jpeg.SingleBaselineScan());
+    }
+}
+
 TEST(TwoCoreJpegDecoderTest, TakesNoSamplingItCannotReduceWithoutUpsampling) {
     platform_test::TemporaryFolder folder;
     const std::string file = GrainyPhoto(folder, "-sampling-factor 4:2:0");

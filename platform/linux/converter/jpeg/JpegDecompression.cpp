@@ -101,13 +101,20 @@ std::optional<BaselineScan::HuffmanCodes> CodesOf(const JHUFF_TBL* table) {
     return codes;
 }
 
+// The header's table numbers are as the file gives them: libjpeg checks them only when it starts
+// decoding.
+template <typename Table, std::size_t N>
+const Table* TableAt(Table* const (&tables)[N], int number) {
+    return number >= 0 && static_cast<std::size_t>(number) < N ? tables[number] : nullptr;
+}
+
 std::optional<BaselineScan::Component> ComponentOf(const jpeg_decompress_struct& info,
                                                    const jpeg_component_info& component) {
-    const JQUANT_TBL* quantisation = info.quant_tbl_ptrs[component.quant_tbl_no];
+    const JQUANT_TBL* quantisation = TableAt(info.quant_tbl_ptrs, component.quant_tbl_no);
     std::optional<BaselineScan::HuffmanCodes> dc =
-        CodesOf(info.dc_huff_tbl_ptrs[component.dc_tbl_no]);
+        CodesOf(TableAt(info.dc_huff_tbl_ptrs, component.dc_tbl_no));
     std::optional<BaselineScan::HuffmanCodes> ac =
-        CodesOf(info.ac_huff_tbl_ptrs[component.ac_tbl_no]);
+        CodesOf(TableAt(info.ac_huff_tbl_ptrs, component.ac_tbl_no));
     if (quantisation == nullptr || !dc || !ac) {
         return std::nullopt;
     }
