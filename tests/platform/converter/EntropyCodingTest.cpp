@@ -20,7 +20,7 @@ BaselineScan::HuffmanCodes Codes(std::initializer_list<std::pair<int, int>> coun
     return codes;
 }
 
-// Codes 00, 01, 100 and, past the quick lookup's nine bits, 101000000000.
+// Codes 00, 01, 100 and, past the quick lookup's eleven bits, 101000000000.
 TEST(HuffmanTableTest, MatchesShortAndLongCodesAndNothingElse) {
     const std::optional<HuffmanTable> table =
         HuffmanTable::FromCodes(Codes({{2, 2}, {3, 1}, {12, 1}}, {0x01, 0x02, 0x03, 0x22}));
@@ -34,11 +34,12 @@ TEST(HuffmanTableTest, MatchesShortAndLongCodesAndNothingElse) {
     EXPECT_EQ(match(0b1001'1111'1111'1111), std::pair(3, 0x03));
     EXPECT_EQ(match(0b1010'0000'0000'1111), std::pair(12, 0x22));
     EXPECT_EQ(match(0b1111'1111'1111'1111).first, 0);
+    const auto quick = [&](std::uint64_t next) { return table->QuickCoefficient(next << 48); };
     // 00 then one value bit: +1 for a one, -1 for a zero, three bits in all.
-    EXPECT_EQ(table->QuickCoefficient(0b0010'0000'0000'0000), (1 * 65536) | 3);
-    EXPECT_EQ(table->QuickCoefficient(0b0000'0000'0000'0000), (-1 * 65536) | 3);
+    EXPECT_EQ(quick(0b0010'0000'0000'0000), (1 * 65536) | 3);
+    EXPECT_EQ(quick(0b0000'0000'0000'0000), (-1 * 65536) | 3);
     // Zero runs and values too long for the quick lookup are left to Match.
-    EXPECT_EQ(table->QuickCoefficient(0b1010'0000'0000'1111), 0);
+    EXPECT_EQ(quick(0b1010'0000'0000'1111), 0);
 }
 
 TEST(HuffmanTableTest, RefusesTablesNoDecoderCouldHold) {

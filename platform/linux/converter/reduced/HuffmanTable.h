@@ -19,10 +19,10 @@ public:
     static std::optional<HuffmanTable> FromCodes(const BaselineScan::HuffmanCodes& codes);
 
     // For an AC table: the coefficient whose code and value bits both lie within the first
-    // kQuickBits of `next` (the next 16 bits), as (value << 16) | (zeros before it << 8) | bits
-    // they take; 0 for any other.
-    std::int32_t QuickCoefficient(std::uint32_t next) const {
-        return quickCoefficients[next >> (16 - kQuickBits)];
+    // kQuickBits of `next` (the bits that come next, the first on top), as (value << 16) |
+    // (zeros before it << 8) | bits they take; 0 for any other.
+    std::int32_t QuickCoefficient(std::uint64_t next) const {
+        return quickCoefficients[next >> (64 - kQuickBits)];
     }
 
     // The code at the start of `next`, the next 16 bits with the first of them on top.
@@ -32,8 +32,8 @@ public:
     }
 
 private:
-    // Most codes in photos are this short: one lookup.
-    static constexpr int kQuickBits = 9;
+    // Nearly all codes in photos are this short, and most with their values: one lookup.
+    static constexpr int kQuickBits = 11;
 
     HuffmanTable() = default;
     Code MatchLong(std::uint32_t next) const;

@@ -88,6 +88,46 @@ float Level(float sample) {
     return std::clamp(sample + 128.0f, 0.0f, 255.0f);
 }
 
+using Vector = TwoCoreJpegDecoder::Vector;
+using Lanes = std::int32_t __attribute__((vector_size(16)));
+
+Vector Load(const float* samples) {
+    Vector vector;
+    std::memcpy(&vector, samples, sizeof vector);
+    return vector;
+}
+
+Vector Between(Vector value, float low, float high) {
+    value = value < low ? Vector{} + low : value;
+    return value > high ? Vector{} + high : value;
+}
+
+Vector Level(Vector samples) {
+    return Between(samples + 128.0f, 0.0f, 255.0f);
+}
+
+Lanes Clamped(Vector values) {
+    return __builtin_convertvector(Between(values + 0.5f, 0.0f, 255.0f), Lanes);
+}
+
+// Four pixels from four samples of each plane, each step as one pixel's in PutMcu.
+void PutFourPixels(Vector luma, Vector blueDifference, Vector redDifference,
+                   const std::array<float, 3>& dcShift, std::uint8_t* out) {
+    const Vector brightness = Level(luma + dcShift[0]);
+    const Vector blue = Level(blueDifference + dcShift[1]) - 128.0f;
+    const Vector red = Level(redDifference + dcShift[2]) - 128.0f;
+    const Lanes pixels = Clamped(brightness + 1.402f * red) |
+                         Clamped(brightness - 0.344136f * blue - 0.714136f * red) << 8 |
+                         Clamped(brightness + 1.772f * blue) << 16;
+    // Each pixel's fourth byte is overwritten by the next; the last pixel's is not written.
+    for (int i = 0; i < 3; ++i) {
+        const std::int32_t pixel = pixels[i];
+        std::memcpy(out + 3 * i, &pixel, sizeof pixel);
+    }
+    const std::int32_t last = pixels[3];
+    std::memcpy(out + 9, &last, 3);
+}
+
 }  // namespace
 
 // What the second thread decodes from its own unstuffed data, and publishes MCU by MCU for the
@@ -184,60 +224,67 @@ bool TwoCoreJpegDecoder::ReadBlock(EntropyBits::Reader& reader, const HuffmanTab
     // A copy of its own, which the compiler keeps in registers: stores through pointers could
     // otherwise reach the caller's.
     EntropyBits::Reader bits = reader;
-    const auto fail = [&](int skipped) {
-        bits.Take(skipped);
+    const auto finish = [&](bool whole) {
         reader = bits;
-        return false;
+        return whole;
     };
     bits.Refill();
     const HuffmanTable::Code dcCode = dcTable.Match(static_cast<std::uint32_t>(bits.Next() >> 48));
     if (dcCode.length == 0 || dcCode.symbol > 15) {
-        return fail(kSkipOnBadCode);
+        bits.Take(kSkipOnBadCode);
+        return finish(false);
     }
     bits.Take(dcCode.length);
     if (dcCode.symbol != 0) {
         dc += Extend(bits.Next() >> (64 - dcCode.symbol), dcCode.symbol);
         bits.Take(dcCode.symbol);
     }
-    block.count = 0;
-    for (int k = 1; k < 64; ++k) {
-        bits.Refill();
-        const auto next = static_cast<std::uint32_t>(bits.Next() >> 48);
+    std::size_t count = 0;
+    int k = 1;
+    bool damaged = false;
+    // One coefficient; false at the end of the block. It takes at most 26 bits, a 16-bit code and
+    // ten value bits: sizes above ten, which eight-bit samples never have, count as damage.
+    const auto readCoefficient = [&] {
         int zeros = 0;
         int taken = 0;
         int value = 0;
-        if (const std::int32_t quick = acTable.QuickCoefficient(next); quick != 0) {
+        if (const std::int32_t quick = acTable.QuickCoefficient(bits.Next()); quick != 0) {
             zeros = (quick >> 8) & 15;
             taken = quick & 255;
             value = quick >> 16;
         } else {
-            const HuffmanTable::Code code = acTable.Match(next);
+            const HuffmanTable::Code code =
+                acTable.Match(static_cast<std::uint32_t>(bits.Next() >> 48));
             const int size = code.symbol & 15;
             zeros = code.symbol >> 4;
-            if (code.length == 0) {
-                return fail(kSkipOnBadCode);
+            if (code.length == 0 || size > 10) {
+                bits.Take(kSkipOnBadCode);
+                damaged = true;
+                return false;
             }
             if (size == 0) {
                 bits.Take(code.length);
-                if (zeros != 15) {
-                    break;  // the end of the block
-                }
-                k += 15;  // sixteen zeros
-                continue;
+                k += 16;
+                return zeros == 15 && k < 64;
             }
             value = Extend((bits.Next() << code.length) >> (64 - size), size);
             taken = code.length + size;
         }
         k += zeros;
-        if (k > 63) {
-            return fail(taken);
-        }
         bits.Take(taken);
-        block.places[block.count] = k;
-        block.values[block.count++] = static_cast<float>(value);
-    }
-    reader = bits;
-    return true;
+        damaged = k > 63;
+        block.places[count] = k & 63;
+        block.values[count] = static_cast<float>(value);
+        count += 1;
+        return ++k < 64 && !damaged;
+    };
+    // Two coefficients to a refill, which leaves at least 56 bits: refilling was a good part of
+    // the work per coefficient.
+    do {
+        bits.Refill();
+    } while (readCoefficient() && readCoefficient());
+    block.count = count;
+    return finish(!damaged);
 }
 
 // The block's output samples as sums of its coefficients' weights, in vectors of four samples,
@@ -363,7 +410,12 @@ void TwoCoreJpegDecoder::PutMcu(const float* samples, std::size_t mcu,
         std::uint8_t* out =
             image.pixels.data() + (static_cast<std::size_t>(top + y) * image.width + left) * 3;
         const float* luma = samples + y * mcuWidth;
-        for (int x = 0; x < width; ++x, out += 3) {
+        int x = 0;
+        for (; !grey && x + 4 <= width; x += 4, out += 12) {
+            PutFourPixels(Load(luma + x), Load(luma + plane + x), Load(luma + 2 * plane + x),
+                          dcShift, out);
+        }
+        for (; x < width; ++x, out += 3) {
             const float brightness = Level(luma[x] + dcShift[0]);
             if (grey) {
                 out[0] = out[1] = out[2] = static_cast<std::uint8_t>(brightness);
@@ -457,21 +509,17 @@ std::optional<RgbImage> TwoCoreJpegDecoder::Decode() {
     const std::size_t mcuSamples =
         components.size() * static_cast<std::size_t>(mcuWidth * mcuHeight);
     FirstHalf first{{}, 0, std::vector<float>(mcuSamples), {output.width, output.height, {}}};
-    AllocatePixels(first.image);
     if (content.size() >= shortestSplit) {
         const std::size_t split = bits.SplitNear(
             static_cast<std::size_t>(static_cast<double>(content.size()) * (1 - kSecondHalfShare)));
-        bits.UnstuffTo(split);
-        const std::uint64_t secondHalfStart = bits.EndBit();
-        if (!bits.Ended()) {
-            bits.UnstuffTo(split + kMeetingWindow);
-            if (!DecodeBothHalves(bits, split, secondHalfStart, first)) {
-                return std::nullopt;
-            }
-            if (halvesMet) {
-                return std::move(first.image);
-            }
+        if (!DecodeBothHalves(bits, split, first)) {
+            return std::nullopt;
         }
+        if (halvesMet) {
+            return std::move(first.image);
+        }
+    } else {
+        AllocatePixels(first.image);
     }
     bits.UnstuffAll();
     for (; first.mcu < mcuCount; ++first.mcu) {
@@ -485,13 +533,21 @@ std::optional<RgbImage> TwoCoreJpegDecoder::Decode() {
 
 // The second thread from `split` bytes into the data; the first until they meet. False on damaged
 // data in the first half; where they never met, the first half is left to go on alone.
-bool TwoCoreJpegDecoder::DecodeBothHalves(const EntropyBits& bits, std::size_t split,
-                                          std::uint64_t secondHalfStart, FirstHalf& first) {
+bool TwoCoreJpegDecoder::DecodeBothHalves(EntropyBits& bits, std::size_t split, FirstHalf& first) {
     SecondHalf half(content, split, mcuCount, first.samples.size());
     std::optional<std::size_t> met;
     bool whole = true;
     {
         const std::jthread second([&] { DecodeSecondHalf(half); });
+        // The first thread's own preparations, while the second decodes.
+        AllocatePixels(first.image);
+        bits.UnstuffTo(split);
+        const std::uint64_t secondHalfStart = bits.EndBit();
+        if (bits.Ended()) {
+            half.wanted = 0;
+            return true;
+        }
+        bits.UnstuffTo(split + kMeetingWindow);
         whole = DecodeUntilMeeting(bits, half, secondHalfStart, first, met);
         half.wanted = met && whole ? *met + (mcuCount - first.mcu) : 0;
     }

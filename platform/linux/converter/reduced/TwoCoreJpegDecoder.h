@@ -95,8 +95,7 @@ private:
     bool DecodeUntilMeeting(const EntropyBits& bits, SecondHalf& half,
                             std::uint64_t secondHalfStart, FirstHalf& first,
                             std::optional<std::size_t>& met) const;
-    bool DecodeBothHalves(const EntropyBits& bits, std::size_t split, std::uint64_t secondHalfStart,
-                          FirstHalf& first);
+    bool DecodeBothHalves(EntropyBits& bits, std::size_t split, FirstHalf& first);
     bool PlaceSecondHalf(const SecondHalf& half, std::size_t met, FirstHalf& first) const;
     void PutMcu(const float* samples, std::size_t mcu, const std::array<float, 3>& dcShift,
                 RgbImage& image) const;
