@@ -49,7 +49,8 @@ double MeanOfBasis(int frequency, int out, int count) {
         const double covered = std::max(0.0, std::min(to, x + 1.0) - std::max(from, double(x)));
         sum += covered * std::cos((2 * x + 1) * frequency * std::numbers::pi / 16);
     }
-    return scale * sum * count / 8.0;
+    // Sums that cancel out (even frequencies over half a block) are no weight at all.
+    return std::abs(sum) < 1e-9 ? 0.0 : scale * sum * count / 8.0;
 }
 
 // In the order the coefficients come (zigzag), dequantised, each coefficient's padded to whole
@@ -71,6 +72,21 @@ std::vector<TwoCoreJpegDecoder::Vector> SampleWeights(
         }
     }
     return weights;
+}
+
+// Per coefficient in the zigzag order, 1 where it weighs in any of a block's samples: at half the
+// block's pixels, even frequencies cancel out.
+std::array<std::uint8_t, 64> SummedCoefficients(const TwoCoreJpegDecoder::Vector* weights,
+                                                std::size_t vectors) {
+    std::array<std::uint8_t, 64> summed{};
+    for (std::size_t k = 0; k < 64; ++k) {
+        for (std::size_t v = 0; v < vectors; ++v) {
+            for (int i = 0; i < 4; ++i) {
+                summed[k] |= weights[k * vectors + v][i] != 0.0f ? 1 : 0;
+            }
+        }
+    }
+    return summed;
 }
 
 // The signed value of `size` bits: negative when the first of them is clear. Without a branch,
@@ -193,6 +209,8 @@ std::optional<TwoCoreJpegDecoder> TwoCoreJpegDecoder::For(std::string_view conte
                               SampleWeights(stored.quantisation, samplesAcross, samplesDown),
                               static_cast<std::size_t>(samplesAcross * samplesDown + 3) / 4,
                               stored.quantisation[0] / 8.0f});
+        components.back().summed = SummedCoefficients(components.back().weights.data(),
+                                                      components.back().vectorsPerCoefficient);
     }
     const PictureSize output = JpegDecompression::ReducedSize({scan.width, scan.height}, eighths);
     if (!FitsDecodeBudget(static_cast<std::uint32_t>(output.width),
@@ -217,10 +235,13 @@ TwoCoreJpegDecoder::TwoCoreJpegDecoder(std::string_view content, std::vector<Com
       output(output),
       shortestSplit(shortestSplit) {}
 
-// One block's codes: its DC value, and the AC coefficients that are not zero with their places
-// in the zigzag order. False when a code matches nothing or runs past the block.
-bool TwoCoreJpegDecoder::ReadBlock(EntropyBits::Reader& reader, const HuffmanTable& dcTable,
-                                   const HuffmanTable& acTable, int& dc, BlockCoefficients& block) {
+// One block's codes: its DC value, and the AC coefficients that are not zero and weigh in the
+// samples, with their places in the zigzag order. False when a code matches nothing or runs past
+// the block.
+bool TwoCoreJpegDecoder::ReadBlock(EntropyBits::Reader& reader, const Component& component, int& dc,
+                                   BlockCoefficients& block) {
+    const HuffmanTable& dcTable = component.dc;
+    const HuffmanTable& acTable = component.ac;
     // A copy of its own, which the compiler keeps in registers: stores through pointers could
     // otherwise reach the caller's.
     EntropyBits::Reader bits = reader;
@@ -272,11 +293,14 @@ bool TwoCoreJpegDecoder::ReadBlock(EntropyBits::Reader& reader, const HuffmanTab
         }
         k += zeros;
         bits.Take(taken);
-        damaged = k > 63;
-        block.places[count] = k & 63;
+        if (k > 63) {
+            damaged = true;
+            return false;
+        }
+        block.places[count] = k;
         block.values[count] = static_cast<float>(value);
-        count += 1;
-        return ++k < 64 && !damaged;
+        count += component.summed[static_cast<std::size_t>(k)];
+        return ++k < 64;
     };
     // Two coefficients to a refill, which leaves at least 56 bits: refilling was a good part of
     // the work per coefficient.
@@ -322,7 +346,7 @@ void TwoCoreJpegDecoder::SumBlock(const Component& component, int dc,
 bool TwoCoreJpegDecoder::DecodeBlock(EntropyBits::Reader& bits, const Component& component, int& dc,
                                      float* samples) const {
     BlockCoefficients block;
-    if (!ReadBlock(bits, component.dc, component.ac, dc, block)) {
+    if (!ReadBlock(bits, component, dc, block)) {
         return false;
     }
     switch (component.samplesAcross * component.samplesDown) {

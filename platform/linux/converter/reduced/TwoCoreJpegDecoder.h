@@ -58,7 +58,8 @@ private:
         int plane = 0;                // 0 luma or grey, 1 Cb, 2 Cr
         std::vector<Vector> weights;  // per coefficient, per four output samples
         std::size_t vectorsPerCoefficient = 1;
-        float dcWeight = 0;  // the same for every sample: a flat block
+        float dcWeight = 0;                     // the same for every sample: a flat block
+        std::array<std::uint8_t, 64> summed{};  // 1 for coefficients that weigh in some sample
     };
     // Where decoding stands between MCUs.
     struct Position {
@@ -85,8 +86,8 @@ private:
     bool DecodeMcu(const EntropyBits& bits, Position& at, float* samples) const;
     bool DecodeBlock(EntropyBits::Reader& bits, const Component& component, int& dc,
                      float* samples) const;
-    static bool ReadBlock(EntropyBits::Reader& reader, const HuffmanTable& dcTable,
-                          const HuffmanTable& acTable, int& dc, BlockCoefficients& block);
+    static bool ReadBlock(EntropyBits::Reader& reader, const Component& component, int& dc,
+                          BlockCoefficients& block);
     template <std::size_t Cells>
     void SumBlock(const Component& component, int dc, const BlockCoefficients& block,
                   float* samples) const;
