@@ -12,13 +12,13 @@ namespace {
 
 using platform_test::LargestDifference;
 
-// A grainy 800x600 photo of about 200 KB: enough data for both halves.
-std::string GrainyPhoto(const platform_test::TemporaryFolder& folder, const std::string& options) {
+// A grainy photo of about 200 KB at 800x600: enough data for both halves.
+std::string GrainyPhoto(const platform_test::TemporaryFolder& folder, const std::string& options,
+                        const std::string& size = "800x600") {
     const std::string path = folder / "photo.jpg";
-    platform_test::Shell(
-        "convert -seed 7 -size 800x600 plasma:red-blue -attenuate 0.6 "
-        "+noise Gaussian -quality 92 " +
-        options + " " + platform_test::Quote(path));
+    platform_test::Shell("convert -seed 7 -size " + size +
+                         " plasma:red-blue -attenuate 0.6 +noise Gaussian -quality 92 " + options +
+                         " " + platform_test::Quote(path));
     return platform_test::ReadFile(path);
 }
 
@@ -81,6 +81,23 @@ TEST(TwoCoreJpegDecoderTest, GivesTheFullDecodingScaledForEverySampling) {
                     << options << " " << eighths;
             }
         }
+    }
+}
+
+// At 810x610 the last MCU of each row, and the last row of MCUs, stick out of the picture: only
+// the pixels within it are placed, as libjpeg places them.
+TEST(TwoCoreJpegDecoderTest, PlacesMcusThatStickOutOfThePicture) {
+    platform_test::TemporaryFolder folder;
+    const std::string file = GrainyPhoto(folder, "-sampling-factor 4:2:0", "810x610");
+    for (unsigned int eighths : {1U, 2U, 4U}) {
+        bool halvesMet = false;
+        const std::optional<RgbImage> reduced = DecodeOnTwoCores(file, eighths, &halvesMet);
+        const std::optional<RgbImage> libjpeg = LibjpegReduced(file, eighths);
+        ASSERT_TRUE(reduced && libjpeg) << eighths;
+        EXPECT_TRUE(halvesMet) << eighths;
+        ASSERT_EQ(reduced->width, libjpeg->width);
+        ASSERT_EQ(reduced->height, libjpeg->height);
+        EXPECT_LE(LargestDifference(*reduced, *libjpeg), kRounding) << eighths;
     }
 }
 
