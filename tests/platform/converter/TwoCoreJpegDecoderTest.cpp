@@ -84,6 +84,32 @@ TEST(TwoCoreJpegDecoderTest, GivesTheFullDecodingScaledForEverySampling) {
     }
 }
 
+// The second thread given 90% of the data: the first often meets it with most of it still to
+// decode, takes over its last half, and the second stops where it meets that. Three runs of MCUs,
+// the last two with their DC values carried over. Whether the second had much left is up to the
+// scheduler, so the decoding is tried until the tail was taken once.
+TEST(TwoCoreJpegDecoderTest, FirstThreadTakesOverTheTailOfALateSecondHalf) {
+    platform_test::TemporaryFolder folder;
+    const std::string file = GrainyPhoto(folder, "-sampling-factor 4:2:0");
+    JpegDecompression jpeg(file);
+    ASSERT_TRUE(jpeg.ReadHeader());
+    const std::optional<BaselineScan> scan = jpeg.SingleBaselineScan();
+    ASSERT_TRUE(scan);
+    std::optional<TwoCoreJpegDecoder> decoder =
+        TwoCoreJpegDecoder::For(file, *scan, 2, TwoCoreJpegDecoder::kShortestSplit, 0.9);
+    const std::optional<RgbImage> libjpeg = LibjpegReduced(file, 2);
+    ASSERT_TRUE(decoder && libjpeg);
+    bool tookTail = false;
+    for (int attempt = 0; attempt < 50 && !tookTail; ++attempt) {
+        const std::optional<RgbImage> reduced = decoder->Decode();
+        ASSERT_TRUE(reduced);
+        EXPECT_TRUE(decoder->HalvesMet());
+        EXPECT_LE(LargestDifference(*reduced, *libjpeg), kRounding);
+        tookTail = decoder->TookTail();
+    }
+    EXPECT_TRUE(tookTail);
+}
+
 // At 810x610 the last MCU of each row, and the last row of MCUs, stick out of the picture: only
 // the pixels within it are placed, as libjpeg places them.
 TEST(TwoCoreJpegDecoderTest, PlacesMcusThatStickOutOfThePicture) {

@@ -20,9 +20,11 @@ namespace {
 constexpr std::size_t kMeetingWindow = 256 * 1024;
 constexpr std::uint64_t kLongestMcuBits = 10 * 64 * 32;
 
-// The share of the data the second thread decodes: a little more than half, as the first thread
-// also makes its MCUs' pixels as it goes, where the second leaves them for both threads after.
-constexpr double kSecondHalfShare = 0.53;
+// The first thread takes over the second half's last half when it meets the second with more than
+// this share of the MCUs still to decode: one core may have been taken by something else.
+constexpr std::size_t kTailShare = 16;
+// Room for the MCUs the tail decodes before it falls into step.
+constexpr std::size_t kTailSlack = 256;
 
 // Bytes an output pixel holds at most: the picture's three, and the second thread's samples, room
 // for which is reserved for every MCU.
@@ -147,7 +149,8 @@ void PutFourPixels(Vector luma, Vector blueDifference, Vector redDifference,
 }  // namespace
 
 // What the second thread decodes from its own unstuffed data, and publishes MCU by MCU for the
-// first to meet; its bit offsets count from its own start.
+// first to meet; its bit offsets count from its own start. The tail the first thread may take
+// over later is one too, decoded in the second half's data.
 struct TwoCoreJpegDecoder::SecondHalf {
     SecondHalf(std::string_view content, std::size_t from, std::size_t capacity,
                std::size_t mcuSamples)
@@ -173,14 +176,25 @@ struct TwoCoreJpegDecoder::SecondHalf {
     alignas(64) std::atomic<std::size_t> published{0};
     alignas(64) std::atomic<std::size_t> wanted;
     std::atomic<bool> done{false};
-    // The last MCU whose data was damaged, written by the second thread alone.
+    // The last MCU whose data was damaged, written by its decoding thread alone.
     std::size_t lastDamaged = std::numeric_limits<std::size_t>::max();
+
+    // The second thread's data, whole before it publishes its first MCU.
+    std::optional<EntropyBits> data;
+    // The tail the first thread took over, and where the second thread met it: its own MCU count
+    // and position then, and the tail's MCU that began there.
+    std::atomic<const SecondHalf*> tail{nullptr};
+    std::uint64_t firstBit = 0;  // of a tail
+    std::optional<std::size_t> metTail;
+    std::size_t stoppedAt = 0;
+    Position stop;
 };
 
 std::optional<TwoCoreJpegDecoder> TwoCoreJpegDecoder::For(std::string_view content,
                                                           const BaselineScan& scan,
                                                           unsigned int eighths,
-                                                          std::size_t shortestSplit) {
+                                                          std::size_t shortestSplit,
+                                                          double secondHalfShare) {
     if (eighths < 1 || eighths > 8) {
         return std::nullopt;
     }
@@ -219,7 +233,7 @@ std::optional<TwoCoreJpegDecoder> TwoCoreJpegDecoder::For(std::string_view conte
         return std::nullopt;
     }
     TwoCoreJpegDecoder decoder(content.substr(scan.entropyOffset), std::move(components), output,
-                               shortestSplit);
+                               shortestSplit, secondHalfShare);
     decoder.mcuWidth = static_cast<int>(eighths) * widest;
     decoder.mcuHeight = static_cast<int>(eighths) * tallest;
     decoder.mcusAcross = static_cast<std::size_t>((scan.width + 8 * widest - 1) / (8 * widest));
@@ -229,11 +243,13 @@ std::optional<TwoCoreJpegDecoder> TwoCoreJpegDecoder::For(std::string_view conte
 }
 
 TwoCoreJpegDecoder::TwoCoreJpegDecoder(std::string_view content, std::vector<Component> components,
-                                       PictureSize output, std::size_t shortestSplit)
+                                       PictureSize output, std::size_t shortestSplit,
+                                       double secondHalfShare)
     : content(content),
       components(std::move(components)),
       output(output),
-      shortestSplit(shortestSplit) {}
+      shortestSplit(shortestSplit),
+      secondHalfShare(secondHalfShare) {}
 
 // One block's codes: its DC value, and the AC coefficients that are not zero and weigh in the
 // samples, with their places in the zigzag order. False when a code matches nothing or runs past
@@ -400,19 +416,26 @@ void TwoCoreJpegDecoder::DecodeSecondHalf(SecondHalf& half) const {
         SecondHalf& half;
         ~Finish() { half.done.store(true, std::memory_order_release); }
     } const finish{half};
-    std::optional<EntropyBits> data;
     try {
-        data.emplace(half.content, half.from);
-        data->UnstuffAll();
+        half.data.emplace(half.content, half.from);
+        half.data->UnstuffAll();
     } catch (const std::bad_alloc&) {
         return;
     }
-    const EntropyBits& bits = *data;
+    const EntropyBits& bits = *half.data;
     Position at;
+    std::size_t seenOfTail = 0;
     for (std::size_t mcu = 0;
          mcu < half.capacity && mcu < half.wanted.load(std::memory_order_relaxed) &&
          at.bit < bits.EndBit();
          ++mcu) {
+        const SecondHalf* tail = half.tail.load(std::memory_order_acquire);
+        if (tail != nullptr && at.bit >= tail->firstBit && MetTail(*tail, at.bit, seenOfTail)) {
+            half.metTail = seenOfTail;
+            half.stoppedAt = mcu;
+            half.stop = at;
+            return;
+        }
         half.starts[mcu] = at.bit;
         half.dcAtStart[mcu] = at.dc;
         if (!DecodeMcu(bits, at, half.samples.get() + mcu * half.mcuSamples)) {
@@ -474,6 +497,47 @@ bool TwoCoreJpegDecoder::MetSecondHalf(const SecondHalf& half, std::uint64_t the
     }
 }
 
+// Whether the tail has published an MCU that begins at `there`. No waiting: where the second thread
+// overtakes the tail, it goes on to the end itself.
+bool TwoCoreJpegDecoder::MetTail(const SecondHalf& tail, std::uint64_t there, std::size_t& seen) {
+    const std::size_t published = tail.published.load(std::memory_order_acquire);
+    while (seen < published && tail.starts[seen] < there) {
+        ++seen;
+    }
+    return seen < published && tail.starts[seen] == there;
+}
+
+// Decodes the second half's last half into `tail`, when much of it is left, until the data ends
+// or the second thread gets there first. Nothing when there is too little left or no memory.
+void TwoCoreJpegDecoder::DecodeTail(SecondHalf& half, std::optional<SecondHalf>& tail) const {
+    const std::size_t needed = half.wanted.load(std::memory_order_relaxed);
+    const std::size_t published = half.published.load(std::memory_order_acquire);
+    if (published == 0 || published + mcuCount / kTailShare >= needed) {
+        return;
+    }
+    try {
+        tail.emplace(half.content, half.from, needed - published + kTailSlack, half.mcuSamples);
+    } catch (const std::bad_alloc&) {
+        tail.reset();
+        return;
+    }
+    const EntropyBits& bits = *half.data;
+    const std::uint64_t from = half.starts[published - 1];
+    tail->firstBit = from + (bits.EndBit() - from) / 2;
+    half.tail.store(&*tail, std::memory_order_release);
+    Position at{tail->firstBit, {}};
+    for (std::size_t mcu = 0; mcu < tail->capacity && at.bit < bits.EndBit() &&
+                              half.published.load(std::memory_order_relaxed) < needed;
+         ++mcu) {
+        tail->starts[mcu] = at.bit;
+        tail->dcAtStart[mcu] = at.dc;
+        if (!DecodeMcu(bits, at, tail->samples.get() + mcu * tail->mcuSamples)) {
+            tail->lastDamaged = mcu;
+        }
+        tail->published.store(mcu + 1, std::memory_order_release);
+    }
+}
+
 // Decodes from where `first` stands until its next MCU begins where one of the second half's
 // began (then `met` tells which), or as far as its data is unstuffed. False on damaged data.
 bool TwoCoreJpegDecoder::DecodeUntilMeeting(const EntropyBits& bits, SecondHalf& half,
@@ -497,31 +561,56 @@ bool TwoCoreJpegDecoder::DecodeUntilMeeting(const EntropyBits& bits, SecondHalf&
     return true;
 }
 
+namespace {
+
+bool DamagedFrom(const std::size_t lastDamaged, std::size_t mcu) {
+    return lastDamaged != std::numeric_limits<std::size_t>::max() && lastDamaged >= mcu;
+}
+
+}  // namespace
+
 // The second half's MCUs from `met` on, after the first half's, their DC values corrected by
-// what the first half's stood at where they met. False when the second half came short of the
-// end or met damage on the way: the first half then goes on alone.
+// what the first half's stood at where they met; then the tail's, if the second half met it,
+// corrected by what the second half's stood at there. False when they came short of the end or
+// met damage on the way: the first half then goes on alone.
 bool TwoCoreJpegDecoder::PlaceSecondHalf(const SecondHalf& half, std::size_t met,
-                                         FirstHalf& first) const {
-    const std::size_t needed = met + (mcuCount - first.mcu);
-    const bool damaged =
-        half.lastDamaged != std::numeric_limits<std::size_t>::max() && half.lastDamaged >= met;
-    if (half.published.load() < needed || damaged) {
+                                         const SecondHalf* tail, FirstHalf& first) const {
+    const std::size_t left = mcuCount - first.mcu;
+    const bool withTail = tail != nullptr && half.metTail.has_value();
+    const std::size_t fromSecond = withTail ? half.stoppedAt - met : left;
+    const std::size_t tailMet = withTail ? *half.metTail : 0;
+    if (half.published.load() < met + fromSecond || DamagedFrom(half.lastDamaged, met) ||
+        (withTail && (tail->published.load() < tailMet + (left - fromSecond) ||
+                      DamagedFrom(tail->lastDamaged, tailMet)))) {
         return false;
     }
-    std::array<float, 3> dcShift{};
+    std::array<float, 3> secondShift{};
+    std::array<float, 3> tailShift{};
     for (std::size_t i = 0; i < components.size(); ++i) {
         const Component& component = components[i];
-        dcShift[static_cast<std::size_t>(component.plane)] =
-            static_cast<float>(first.at.dc[i] - half.dcAtStart[met][i]) * component.dcWeight;
+        const auto plane = static_cast<std::size_t>(component.plane);
+        const int shift = first.at.dc[i] - half.dcAtStart[met][i];
+        secondShift[plane] = static_cast<float>(shift) * component.dcWeight;
+        if (withTail) {
+            tailShift[plane] =
+                static_cast<float>(half.stop.dc[i] + shift - tail->dcAtStart[tailMet][i]) *
+                component.dcWeight;
+        }
     }
     const auto put = [&](std::size_t from, std::size_t to) {
         for (std::size_t mcu = from; mcu < to; ++mcu) {
-            PutMcu(half.samples.get() + (met + mcu - first.mcu) * half.mcuSamples, mcu, dcShift,
-                   first.image);
+            const std::size_t index = mcu - first.mcu;
+            if (index < fromSecond) {
+                PutMcu(half.samples.get() + (met + index) * half.mcuSamples, mcu, secondShift,
+                       first.image);
+            } else {
+                PutMcu(tail->samples.get() + (tailMet + index - fromSecond) * tail->mcuSamples, mcu,
+                       tailShift, first.image);
+            }
         }
     };
     // On both cores, as the decoding was.
-    const std::size_t middle = first.mcu + (mcuCount - first.mcu) / 2;
+    const std::size_t middle = first.mcu + left / 2;
     const std::jthread other(put, middle, mcuCount);
     put(first.mcu, middle);
     return true;
@@ -529,13 +618,14 @@ bool TwoCoreJpegDecoder::PlaceSecondHalf(const SecondHalf& half, std::size_t met
 
 std::optional<RgbImage> TwoCoreJpegDecoder::Decode() {
     halvesMet = false;
+    tookTail = false;
     EntropyBits bits(content, 0);
     const std::size_t mcuSamples =
         components.size() * static_cast<std::size_t>(mcuWidth * mcuHeight);
     FirstHalf first{{}, 0, std::vector<float>(mcuSamples), {output.width, output.height, {}}};
     if (content.size() >= shortestSplit) {
         const std::size_t split = bits.SplitNear(
-            static_cast<std::size_t>(static_cast<double>(content.size()) * (1 - kSecondHalfShare)));
+            static_cast<std::size_t>(static_cast<double>(content.size()) * (1 - secondHalfShare)));
         if (!DecodeBothHalves(bits, split, first)) {
             return std::nullopt;
         }
@@ -555,10 +645,12 @@ std::optional<RgbImage> TwoCoreJpegDecoder::Decode() {
     return std::move(first.image);
 }
 
-// The second thread from `split` bytes into the data; the first until they meet. False on damaged
-// data in the first half; where they never met, the first half is left to go on alone.
+// The second thread from `split` bytes into the data; the first until they meet, then on the second
+// half's tail if much is left. False on damaged data in the first half; where they never met, the
+// first half is left to go on alone.
 bool TwoCoreJpegDecoder::DecodeBothHalves(EntropyBits& bits, std::size_t split, FirstHalf& first) {
     SecondHalf half(content, split, mcuCount, first.samples.size());
+    std::optional<SecondHalf> tail;  // outlives the second thread, which reads it
     std::optional<std::size_t> met;
     bool whole = true;
     {
@@ -574,7 +666,11 @@ bool TwoCoreJpegDecoder::DecodeBothHalves(EntropyBits& bits, std::size_t split, 
         bits.UnstuffTo(split + kMeetingWindow);
         whole = DecodeUntilMeeting(bits, half, secondHalfStart, first, met);
         half.wanted = met && whole ? *met + (mcuCount - first.mcu) : 0;
+        if (met && whole) {
+            DecodeTail(half, tail);
+        }
     }
-    halvesMet = whole && met && PlaceSecondHalf(half, *met, first);
+    halvesMet = whole && met && PlaceSecondHalf(half, *met, tail ? &*tail : nullptr, first);
+    tookTail = halvesMet && tail && half.metTail;
     return whole;
 }
