@@ -22,10 +22,14 @@ std::string GrainyPhoto(const platform_test::TemporaryFolder& folder, const std:
     return platform_test::ReadFile(path);
 }
 
+std::optional<BaselineScan> ScanOf(const std::string& file) {
+    JpegDecompression jpeg(file);
+    return jpeg.ReadHeader() ? jpeg.SingleBaselineScan() : std::nullopt;
+}
+
 std::optional<RgbImage> DecodeOnTwoCores(const std::string& file, unsigned int eighths,
                                          bool* halvesMet = nullptr) {
-    JpegDecompression jpeg(file);
-    std::optional<BaselineScan> scan = jpeg.ReadHeader() ? jpeg.SingleBaselineScan() : std::nullopt;
+    const std::optional<BaselineScan> scan = ScanOf(file);
     std::optional<TwoCoreJpegDecoder> decoder =
         scan ? TwoCoreJpegDecoder::For(file, *scan, eighths) : std::nullopt;
     std::optional<RgbImage> picture = decoder ? decoder->Decode() : std::nullopt;
@@ -91,9 +95,7 @@ TEST(TwoCoreJpegDecoderTest, GivesTheFullDecodingScaledForEverySampling) {
 TEST(TwoCoreJpegDecoderTest, FirstThreadTakesOverTheTailOfALateSecondHalf) {
     platform_test::TemporaryFolder folder;
     const std::string file = GrainyPhoto(folder, "-sampling-factor 4:2:0");
-    JpegDecompression jpeg(file);
-    ASSERT_TRUE(jpeg.ReadHeader());
-    const std::optional<BaselineScan> scan = jpeg.SingleBaselineScan();
+    const std::optional<BaselineScan> scan = ScanOf(file);
     ASSERT_TRUE(scan);
     std::optional<TwoCoreJpegDecoder> decoder =
         TwoCoreJpegDecoder::For(file, *scan, 2, TwoCoreJpegDecoder::kShortestSplit, 0.9);
@@ -166,9 +168,7 @@ TEST(TwoCoreJpegDecoderTest, RefusesTableNumbersPastLibjpegsTables) {
 TEST(TwoCoreJpegDecoderTest, TakesNoSamplingItCannotReduceWithoutUpsampling) {
     platform_test::TemporaryFolder folder;
     const std::string file = GrainyPhoto(folder, "-sampling-factor 4:2:0");
-    JpegDecompression jpeg(file);
-    ASSERT_TRUE(jpeg.ReadHeader());
-    const std::optional<BaselineScan> scan = jpeg.SingleBaselineScan();
+    const std::optional<BaselineScan> scan = ScanOf(file);
     ASSERT_TRUE(scan);
     EXPECT_FALSE(TwoCoreJpegDecoder::For(file, *scan, 5));
     EXPECT_TRUE(TwoCoreJpegDecoder::For(file, *scan, 4));
