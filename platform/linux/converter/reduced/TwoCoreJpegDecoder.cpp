@@ -381,6 +381,9 @@ bool TwoCoreJpegDecoder::DecodeBlock(EntropyBits::Reader& bits, const Component&
         case 16:
             SumBlock<16>(component, dc, block, samples);
             break;
+        case 32:
+            SumBlock<32>(component, dc, block, samples);
+            break;
         default:
             SumBlock<0>(component, dc, block, samples);
     }
