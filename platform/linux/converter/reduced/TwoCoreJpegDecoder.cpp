@@ -439,13 +439,19 @@ void TwoCoreJpegDecoder::DecodeSecondHalf(SecondHalf& half) const {
             half.stop = at;
             return;
         }
-        half.starts[mcu] = at.bit;
-        half.dcAtStart[mcu] = at.dc;
-        if (!DecodeMcu(bits, at, half.samples.get() + mcu * half.mcuSamples)) {
-            half.lastDamaged = mcu;
-        }
-        half.published.store(mcu + 1, std::memory_order_release);
+        PublishMcu(bits, mcu, at, half);
     }
+}
+
+// Decodes the MCU at `at` as the part's `mcu`th, and publishes it to the other thread.
+void TwoCoreJpegDecoder::PublishMcu(const EntropyBits& bits, std::size_t mcu, Position& at,
+                                    SecondHalf& part) const {
+    part.starts[mcu] = at.bit;
+    part.dcAtStart[mcu] = at.dc;
+    if (!DecodeMcu(bits, at, part.samples.get() + mcu * part.mcuSamples)) {
+        part.lastDamaged = mcu;
+    }
+    part.published.store(mcu + 1, std::memory_order_release);
 }
 
 void TwoCoreJpegDecoder::PutMcu(const float* samples, std::size_t mcu,
@@ -521,7 +527,6 @@ void TwoCoreJpegDecoder::DecodeTail(SecondHalf& half, std::optional<SecondHalf>&
     try {
         tail.emplace(half.content, half.from, needed - published + kTailSlack, half.mcuSamples);
     } catch (const std::bad_alloc&) {
-        tail.reset();
         return;
     }
     const EntropyBits& bits = *half.data;
@@ -532,12 +537,7 @@ void TwoCoreJpegDecoder::DecodeTail(SecondHalf& half, std::optional<SecondHalf>&
     for (std::size_t mcu = 0; mcu < tail->capacity && at.bit < bits.EndBit() &&
                               half.published.load(std::memory_order_relaxed) < needed;
          ++mcu) {
-        tail->starts[mcu] = at.bit;
-        tail->dcAtStart[mcu] = at.dc;
-        if (!DecodeMcu(bits, at, tail->samples.get() + mcu * tail->mcuSamples)) {
-            tail->lastDamaged = mcu;
-        }
-        tail->published.store(mcu + 1, std::memory_order_release);
+        PublishMcu(bits, mcu, at, *tail);
     }
 }
 

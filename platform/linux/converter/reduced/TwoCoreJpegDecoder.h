@@ -102,6 +102,7 @@ private:
     void SumBlock(const Component& component, int dc, const BlockCoefficients& block,
                   float* samples) const;
     void DecodeSecondHalf(SecondHalf& half) const;
+    void PublishMcu(const EntropyBits& bits, std::size_t mcu, Position& at, SecondHalf& part) const;
     static bool MetSecondHalf(const SecondHalf& half, std::uint64_t there, std::size_t& seen);
     static bool MetTail(const SecondHalf& tail, std::uint64_t there, std::size_t& seen);
     void DecodeTail(SecondHalf& half, std::optional<SecondHalf>& tail) const;
